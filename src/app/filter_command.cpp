@@ -1,1 +1,233 @@
-// placeholder
+#include "app/filter_command.h"
+
+#include <algorithm>
+
+#include "batch/text_file.h"
+#include "engine/engine.h"
+#include "styles/ini_file.h"
+#include "styles/style_files.h"
+#include "styles/trim_list.h"
+
+namespace tessel {
+namespace {
+
+enum class Mode { None, Format, Compress, Trim, Help, Version };
+
+struct FilterArgs {
+  Mode mode = Mode::None;
+  std::string style;
+  bool hasStyle = false;
+  std::string file = "-";
+  bool hasFile = false;
+};
+
+std::string OneLine(std::string_view text) {
+  std::string s(text);
+  std::replace(s.begin(), s.end(), '\r', ' ');
+  std::replace(s.begin(), s.end(), '\n', ' ');
+  return s;
+}
+
+bool SetMode(FilterArgs& a, Mode m, std::string* err) {
+  if (a.mode != Mode::None && a.mode != m) {
+    *err = "choose one of --format, --compress and --trim";
+    return false;
+  }
+  a.mode = m;
+  return true;
+}
+
+bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::string* err) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      a.mode = Mode::Help;
+      return true;
+    }
+    if (arg == "--version") {
+      a.mode = Mode::Version;
+      return true;
+    }
+    bool ok = true;
+    if (arg == "--format") {
+      ok = SetMode(a, Mode::Format, err);
+    } else if (arg == "--compress") {
+      ok = SetMode(a, Mode::Compress, err);
+    } else if (arg == "--trim") {
+      ok = SetMode(a, Mode::Trim, err);
+    } else if (arg == "--style" || arg.starts_with("--style=")) {
+      if (arg == "--style" && i + 1 >= args.size()) {
+        *err = "--style needs a style name or directory";
+        return false;
+      }
+      a.style = arg == "--style" ? args[++i] : arg.substr(8);
+      a.hasStyle = true;
+    } else if (arg != "-" && arg.starts_with("-")) {
+      *err = "unknown option '" + arg + "'";
+      return false;
+    } else if (a.hasFile) {
+      *err = "only one file can be given (got '" + a.file + "' and '" + arg + "')";
+      return false;
+    } else {
+      a.file = arg;
+      a.hasFile = true;
+    }
+    if (!ok) return false;
+  }
+  if (a.mode == Mode::None) {
+    *err = "choose one of --format, --compress and --trim";
+    return false;
+  }
+  if (a.mode == Mode::Trim && a.hasStyle) {
+    *err = "--trim uses the trim list, not a style; drop --style";
+    return false;
+  }
+  return true;
+}
+
+// The style of --style, else the active style of the settings, with the usual fall-back
+// to the first style when the stored one is gone.
+bool LoadFilterStyle(const FilterArgs& a, const std::filesystem::path& programDir, Style& style,
+                     std::string* err, bool* noStyle) {
+  StyleLibrary library(programDir / "styles", style);
+  if (a.hasStyle && a.style.find('/') != std::string::npos) {
+    if (library.LoadStyleFromDirectory(a.style)) return true;
+    *err = "'" + a.style + "' is not a style directory (it needs options.ini and tag.ini)";
+    if (!library.LastError().empty()) *err += ": " + library.LastError();
+    return false;
+  }
+  if (library.FindStyles() == 0) {
+    *noStyle = true;
+    return false;
+  }
+  std::string name;
+  if (a.hasStyle) {
+    const auto& list = library.StyleList();
+    auto same = [&](const std::string& s) {
+      return std::equal(s.begin(), s.end(), a.style.begin(), a.style.end(),
+                        [](char x, char y) { return std::tolower((unsigned char)x) == std::tolower((unsigned char)y); });
+    };
+    if (std::find_if(list.begin(), list.end(), same) == list.end()) {
+      *err = "no style named '" + a.style + "'; styles are:";
+      for (const std::string& s : list) *err += " " + s;
+      return false;
+    }
+    name = a.style;
+  } else {
+    IniFile settings;
+    std::string iniErr;
+    if (settings.Load(programDir / "prg.ini", &iniErr)) {
+      name = settings.GetString("OPTIONS", "StyleName", "_default");
+    } else {
+      name = "_default";
+    }
+  }
+  if (library.LoadStyle(name)) return true;
+  *err = library.LastError().empty() ? "the style '" + name + "' cannot be loaded"
+                                     : library.LastError();
+  return false;
+}
+
+bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string* err) {
+  bool hadNul = false;
+  std::string name = a.file == "-" ? "standard input" : a.file;
+  if (a.file == "-") {
+    std::string bytes;
+    if (!io.ReadStdin(bytes, err)) return false;
+    text = NormalizeLineEnds(bytes, &hadNul);
+  } else if (!ReadTextForProcessing(a.file, text, &hadNul, err)) {
+    return false;
+  }
+  if (hadNul) {
+    // Writing the text back would cut it at the NUL byte.
+    *err = name + " holds a NUL byte: it is not an HTML text file";
+    return false;
+  }
+  return true;
+}
+
+bool WriteLines(const LineList& lines, FilterIo& io) {
+  constexpr size_t kChunk = 1 << 20;
+  std::string buf;
+  buf.reserve(kChunk + 4096);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    buf += lines[i];
+    buf += "\r\n";
+    if (buf.size() >= kChunk) {
+      if (!io.WriteStdout(buf)) return false;
+      buf.clear();
+    }
+  }
+  return buf.empty() || io.WriteStdout(buf);
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "Usage:\n"
+         "  tessel-html --format   [--style NAME|DIR] [FILE|-]\n"
+         "  tessel-html --compress [--style NAME|DIR] [FILE|-]\n"
+         "  tessel-html --trim     [FILE|-]\n"
+         "  tessel-html --help | --version\n"
+         "Reads FILE (or standard input), writes the result to standard output with CR LF\n"
+         "line ends, and never changes FILE. NAME is a style of the styles directory (any\n"
+         "letter case); a value with a '/' is the path of a style directory.\n";
+}
+
+bool IsFilterCommand(const std::vector<std::string>& args) {
+  for (const std::string& a : args) {
+    if (a == "--format" || a == "--compress" || a == "--trim" || a == "--help" || a == "-h" ||
+        a == "--version") {
+      return true;
+    }
+  }
+  return false;
+}
+
+int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem::path& programDir,
+                     FilterIo& io) {
+  FilterArgs a;
+  std::string err;
+  auto fail = [&](int code) {
+    io.WriteStderr("tessel-html: " + OneLine(err) + "\n");
+    return code;
+  };
+  if (!ParseFilterArgs(args, a, &err)) {
+    err += " (see tessel-html --help)";
+    return fail(kExitUsage);
+  }
+  if (a.mode == Mode::Help) return io.WriteStdout(UsageText()) ? kExitOk : kExitFailed;
+  if (a.mode == Mode::Version) {
+    return io.WriteStdout(std::string(kProgramVersion) + "\n") ? kExitOk : kExitFailed;
+  }
+  Style style;
+  TrimTagList trimList;
+  if (a.mode == Mode::Trim) {
+    if (!ReadTrimList(programDir, trimList, &err)) return fail(kExitUsage);
+  } else {
+    bool noStyle = false;
+    if (!LoadFilterStyle(a, programDir, style, &err, &noStyle)) {
+      if (!noStyle) return fail(kExitUsage);
+      std::string text(kNoValidStyleMessage);
+      text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+      io.WriteStderr(text + "\n");
+      return kExitUsage;
+    }
+  }
+  Engine engine(style);
+  engine.FileName = a.file;
+  if (!ReadInput(a, io, engine.SourceText, &err)) return fail(kExitUsage);
+  if (a.mode == Mode::Trim) {
+    engine.TrimTags(trimList);
+  } else {
+    engine.Tokenize();
+    a.mode == Mode::Format ? engine.Format() : engine.CompressLines();
+  }
+  if (!WriteLines(engine.OutputLines, io)) {
+    err = "cannot write to standard output";
+    return fail(kExitFailed);
+  }
+  return kExitOk;
+}
+
+}  // namespace tessel

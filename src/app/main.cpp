@@ -1,1 +1,60 @@
-int main() { return 0; }
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/filter_command.h"
+#include "app/program_dir.h"
+
+namespace {
+
+bool ReadAll(int fd, std::string& bytes, std::string* err) {
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      *err = "cannot read standard input";
+      return false;
+    }
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  tessel::FilterIo io;
+  io.ReadStdin = [](std::string& bytes, std::string* err) { return ReadAll(0, bytes, err); };
+  io.WriteStdout = [](std::string_view bytes) { return WriteAll(1, bytes); };
+  io.WriteStderr = [](std::string_view text) { WriteAll(2, text); };
+  if (!tessel::IsFilterCommand(args)) {
+    io.WriteStderr("tessel-html: no command given\n" + tessel::UsageText());
+    return tessel::kExitUsage;
+  }
+  std::string err;
+  bool needsData = true;
+  for (const std::string& a : args) needsData = needsData && a != "--help" && a != "-h" && a != "--version";
+  auto programDir = needsData ? tessel::ProgramDir(&err) : std::filesystem::path();
+  if (!programDir) {
+    io.WriteStderr("tessel-html: " + err + "\n");
+    return tessel::kExitUsage;
+  }
+  return tessel::RunFilterCommand(args, *programDir, io);
+}

@@ -1,1 +1,94 @@
-// placeholder
+// The engine's own comments: framed auto comments at tags and the documentation line.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "engine/engine.h"
+
+namespace tessel {
+namespace {
+
+constexpr int kMaxCommentPad = 1000;  // for hand-edited styles with absurd lengths
+
+bool Qualifies(int direction, const TagEntry& entry) {
+  if (!entry.TreatAsText) return true;
+  return direction == 1 ? entry.CRLFLeading >= 1 : entry.CRLFFollowed >= 1;
+}
+
+std::string TwoDigits(int v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", v);
+  return buf;
+}
+
+}  // namespace
+
+void Engine::MakeAutoComment(int direction, const TagEntry& entry) {
+  if (style_.Options.DoDisableComments || !Qualifies(direction, entry)) return;
+  std::string text, number;
+  if (direction == 1) {
+    if (!entry.DoGenerateSComment) return;
+    text = entry.StartComment;
+    number = PushCounter(style_.Tags, entry);
+  } else {
+    if (!entry.DoGenerateEComment) return;
+    text = entry.EndComment;
+    number = PopCounter(style_.Tags, entry);
+  }
+  int pad = (entry.CommentLength - static_cast<int>(text.size() + number.size()) - 10) / 2;
+  pad = std::clamp(pad, 0, kMaxCommentPad);
+  std::string fill;
+  for (int i = 0; i < pad; ++i) fill += entry.CommentSymbol;
+  std::string line = "<!--~" + fill;
+  if (!text.empty()) line += " " + text + number + " ";
+  line += fill + "~-->";
+  if (entry.Cindent) {
+    EmitIndented(line);
+  } else {
+    EmitOutput(line);
+  }
+}
+
+std::string BuildDocLine(const StyleOptions& o, const DocDateTime& when) {
+  if (!o.DoIncludeUser && !o.DoIncludeDate && !o.DoIncludeTime && !o.DoIncludeStyle &&
+      !o.DoIncludeVersion) {
+    return {};
+  }
+  std::string s = "<!--~ ";
+  if (o.DoIncludeUser) s += o.UserInfo + ", ";
+  if (o.DoIncludeDate) {
+    s += "DATE: " + std::to_string(when.Year) + "-" + TwoDigits(when.Month) + "-" +
+         TwoDigits(when.Day) + ", ";
+  }
+  if (o.DoIncludeTime) {
+    int hour12 = when.Hour % 12 == 0 ? 12 : when.Hour % 12;
+    s += "TIME: " + TwoDigits(hour12) + ":" + TwoDigits(when.Minute) +
+         (when.Hour < 12 ? " am" : " pm") + ", ";
+  }
+  if (o.DoIncludeStyle) s += "STYLE: " + o.StyleName + ", ";
+  if (o.DoIncludeVersion) s += kProgramVersion;
+  s += " ~-->";
+  return s;
+}
+
+DocDateTime CurrentDocDateTime() {
+  std::time_t t = std::time(nullptr);
+  std::tm parts{};
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  char* end = nullptr;
+  errno = 0;
+  long long fixed = epoch ? std::strtoll(epoch, &end, 10) : 0;
+  if (epoch && *epoch && end && *end == '\0' && errno == 0) {
+    t = static_cast<std::time_t>(fixed);
+    gmtime_r(&t, &parts);  // reproducible output must not depend on the time zone
+  } else {
+    localtime_r(&t, &parts);
+  }
+  return DocDateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                     parts.tm_min};
+}
+
+}  // namespace tessel

@@ -96,7 +96,7 @@ class Engine {
   /// Emits `line` indented unless it is empty.
   void EmitIndented(std::string_view line);
 
-  int IndentLevel = 0;
+  int64_t IndentLevel = 0;
   bool TrimTrailingSpaces = false;  // set while Format runs
 
  private:

@@ -1,1 +1,391 @@
-// placeholder
+// First pass of formatting: splits the source into token lines (stand-alone tags, and
+// text runs with their inline tags) and preserved blocks kept verbatim.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "engine/engine.h"
+#include "engine/tag_index.h"
+
+namespace tessel {
+namespace {
+
+constexpr size_t kNone = std::string::npos;
+constexpr size_t kProgressStep = 1000;
+
+bool IsBlank(char c) { return c == '\n' || c == '\r' || c == ' ' || c == '\t'; }
+
+bool IsBlankText(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), IsBlank);
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+bool IsAngle(char c) { return c == '<' || c == '>'; }
+
+// Appends the tag tidied: spaces inside the brackets trimmed, runs of spaces collapsed,
+// extra "<" at the start and ">" at the end folded away; a trailing space survives.
+void AppendTidyTag(std::string_view tag, std::string& out) {
+  bool endsWithSpace = !tag.empty() && (tag.back() == ' ' || tag.back() == '\t');
+  auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+  size_t b = 0, e = tag.size();
+  auto trim = [&] {
+    while (b < e && isSpace(tag[b])) ++b;
+    while (e > b && isSpace(tag[e - 1])) --e;
+  };
+  trim();
+  while (b < e && tag[b] == '<') ++b;
+  while (e > b && tag[e - 1] == '>') --e;
+  trim();
+  out.push_back('<');
+  bool lastSpace = false;
+  for (size_t i = b; i < e; ++i) {
+    char c = tag[i] == '\t' ? ' ' : tag[i];
+    if (c == ' ' && lastSpace) continue;
+    lastSpace = c == ' ';
+    out.push_back(c);
+  }
+  out.push_back('>');
+  if (endsWithSpace) out.push_back(' ');
+}
+
+// Collapses runs of spaces (TABs count as spaces) in place.
+void CollapseSpaces(std::string& s) {
+  size_t w = 0;
+  bool lastSpace = false;
+  for (char c : s) {
+    if (c == '\t') c = ' ';
+    if (c == ' ' && lastSpace) continue;
+    lastSpace = c == ' ';
+    s[w++] = c;
+  }
+  s.resize(w);
+}
+
+// "First position >= from with a property" for searches that mostly move forward: a result
+// found for one start also answers every later start up to it, which keeps the repeated
+// searches of malformed input linear.
+class ForwardSearch {
+ public:
+  template <typename Find>
+  size_t At(size_t from, Find find) {
+    if (valid_ && from >= from_ && (found_ == kNone || from <= found_)) return found_;
+    from_ = from;
+    found_ = find(from);
+    valid_ = true;
+    return found_;
+  }
+
+ private:
+  bool valid_ = false;
+  size_t from_ = 0;
+  size_t found_ = kNone;
+};
+
+class Tokenizer {
+ public:
+  explicit Tokenizer(Engine& engine)
+      : e_(engine),
+        src_(engine.SourceText),
+        len_(src_.size()),
+        tagCase_(engine.style().Options.TagCase),
+        table_(engine.style().Tags),
+        index_(table_) {}
+
+  void Run();
+
+ private:
+  std::string_view From(size_t i) const { return std::string_view(src_).substr(i); }
+  size_t TagEnd(size_t i) const;  // index after the tag starting at i
+  size_t FindClose(size_t from, std::string_view close) const;
+  size_t FindClosingEnd(size_t from, std::string_view close);
+  size_t CellEnd(size_t i);  // end of a cell without text, or kNone
+  size_t NextGtBeforeText(size_t from);
+
+  void AppendText(size_t from, size_t to);
+  void FlushText();
+  void ReadTagMode1(size_t i, size_t end);
+  bool KeepSpace(const TagNameInfo& info, size_t next) const;
+  void EmitPendingRaw();
+  void EmitMarker(int row);
+
+  size_t AsTextTag(size_t i, int n, const TagNameInfo& info);
+  size_t StandAloneTag(size_t i, const TagNameInfo& info);
+  size_t PreservedBlock(size_t i, int row);
+  size_t CellBlock(size_t i, size_t end);
+  void Progress(size_t i);
+
+  Engine& e_;
+  const std::string& src_;
+  size_t len_;
+  int tagCase_;
+  const TagTable& table_;
+  TagIndex index_;
+  std::string pending_;  // PendingText
+  std::string tag_;      // the tag being read
+  uint32_t blockNumber_ = 0;
+  size_t nextProgress_ = kProgressStep;
+  ForwardSearch tdClose_, gt_, gtBeforeText_;
+  size_t cellGt_ = kNone, cellStart_ = 0;
+};
+
+void Tokenizer::Progress(size_t i) {
+  if (i < nextProgress_) return;
+  e_.Hooks().SetProgress(ProgressBar::ActFile, static_cast<int64_t>(i - i % kProgressStep));
+  nextProgress_ = i - i % kProgressStep + kProgressStep;
+}
+
+size_t Tokenizer::TagEnd(size_t i) const {
+  const void* gt = std::memchr(src_.data() + i, '>', len_ - i);
+  return gt ? static_cast<const char*>(gt) - src_.data() + 1 : len_;
+}
+
+// Case-insensitive search; every closing text starts with a character that is no letter.
+size_t Tokenizer::FindClose(size_t from, std::string_view close) const {
+  const char* base = src_.data();
+  size_t n = close.size();
+  while (from + n <= len_) {
+    const void* hit = std::memchr(base + from, close[0], len_ - from - n + 1);
+    if (!hit) return kNone;
+    size_t at = static_cast<const char*>(hit) - base;
+    size_t k = 1;
+    while (k < n && AsciiUpper(base[at + k]) == close[k]) ++k;
+    if (k == n) return at;
+    from = at + 1;
+  }
+  return kNone;
+}
+
+// Index of the ">" that ends the closing text, or the last index of the source.
+size_t Tokenizer::FindClosingEnd(size_t from, std::string_view close) {
+  size_t at = close == "</TD" ? tdClose_.At(from, [&](size_t f) { return FindClose(f, close); })
+                              : FindClose(from, close);
+  if (at == kNone) return len_ - 1;
+  size_t gt = gt_.At(at + close.size() - 1, [&](size_t f) { return TagEnd(f) - 1; });
+  return gt >= len_ ? len_ - 1 : gt;
+}
+
+// First ">" at or after `from` that is followed by a character other than "<" or ">".
+size_t Tokenizer::NextGtBeforeText(size_t from) {
+  return gtBeforeText_.At(from, [&](size_t f) {
+    for (size_t p = f; p + 1 < len_; ++p) {
+      const void* hit = std::memchr(src_.data() + p, '>', len_ - 1 - p);
+      if (!hit) return kNone;
+      p = static_cast<const char*>(hit) - src_.data();
+      if (!IsAngle(src_[p + 1])) return p;
+    }
+    return kNone;
+  });
+}
+
+// A cell is kept whole when nothing but tags and whitespace lies between its opening tag
+// and "</TD": text is any character outside "<...>", a space between two tags included.
+size_t Tokenizer::CellEnd(size_t i) {
+  size_t end = FindClosingEnd(i + 1, "</TD");
+  size_t gt = gt_.At(i, [&](size_t f) { return TagEnd(f) - 1; });
+  if (gt != cellGt_) {  // cells sharing one unterminated opening tag skip its blanks once
+    cellGt_ = gt;
+    cellStart_ = gt + 1;
+    while (cellStart_ < len_ && (src_[cellStart_] == ' ' || src_[cellStart_] == '\n' ||
+                                 src_[cellStart_] == '\t')) {
+      ++cellStart_;
+    }
+  }
+  size_t start = cellStart_;
+  if (start > end || start >= len_) return end;
+  if (!IsAngle(src_[start])) return kNone;
+  size_t p = NextGtBeforeText(start);
+  return (p != kNone && p + 1 <= end) ? kNone : end;
+}
+
+void Tokenizer::AppendText(size_t from, size_t to) {
+  size_t old = pending_.size();
+  pending_.append(src_, from, to - from);
+  std::replace(pending_.begin() + old, pending_.end(), '\t', ' ');
+}
+
+void Tokenizer::FlushText() {
+  if (IsBlankText(pending_)) return;
+  std::string& out = e_.TokenList.Open();
+  bool collected = false, lastSpace = false;
+  for (char c : pending_) {
+    if (c == '\n') {
+      if (!collected) continue;
+      c = ' ';
+    }
+    collected = true;
+    if (c == '\t') c = ' ';
+    if (c == ' ') {
+      if (lastSpace || e_.TokenList.OpenSize() == 0) continue;  // collapse, no leading space
+      lastSpace = true;
+    } else {
+      lastSpace = false;
+    }
+    out.push_back(c);
+  }
+  e_.TokenList.CloseLine();
+  pending_.clear();
+}
+
+void Tokenizer::ReadTagMode1(size_t i, size_t end) {
+  tag_.assign(src_, i, end - i);
+  for (char& c : tag_) {
+    if (c == '\n' || c == '\t') c = ' ';
+  }
+}
+
+bool Tokenizer::KeepSpace(const TagNameInfo& info, size_t next) const {
+  return !info.BlockLevel && next < len_ &&
+         (src_[next] == ' ' || src_[next] == '\t' || src_[next] == '\n');
+}
+
+size_t Tokenizer::AsTextTag(size_t i, int n, const TagNameInfo& info) {
+  size_t next = TagEnd(i);
+  ReadTagMode1(i, next);
+  if (tag_.size() < 2) {
+    pending_ += tag_;
+    return next;
+  }
+  ApplyTagCase(tag_, 0, tagCase_);
+  const TagEntry& entry = table_.Entry(n);
+  if (entry.CRLFLeading > 0 && tag_[1] != '/') FlushText();
+  if (KeepSpace(info, next)) {
+    tag_.push_back(' ');
+    ++next;
+  }
+  size_t at = pending_.size();
+  AppendTidyTag(tag_, pending_);
+  if (entry.CRLFFollowed > 0 && pending_[at + 1] == '/') FlushText();
+  return next;
+}
+
+size_t Tokenizer::StandAloneTag(size_t i, const TagNameInfo& info) {
+  pending_.clear();  // only blank text can be pending here
+  size_t next = TagEnd(i);
+  ReadTagMode1(i, next);
+  ApplyTagCase(tag_, 0, tagCase_);
+  if (KeepSpace(info, next)) {
+    tag_.push_back(' ');
+    ++next;
+  }
+  AppendTidyTag(tag_, e_.TokenList.Open());
+  e_.TokenList.CloseLine();
+  return next;
+}
+
+// Text still pending when a block starts (the block's tag is itself an As-Text entry)
+// goes out as it is, less its paragraph breaks.
+void Tokenizer::EmitPendingRaw() {
+  if (!IsBlankText(pending_)) {
+    std::string& out = e_.TokenList.Open();
+    for (size_t k = 0; k < pending_.size(); ++k) {
+      if (pending_[k] == '\n' && k + 1 < pending_.size() && pending_[k + 1] == '\n') {
+        ++k;
+        continue;
+      }
+      out.push_back(pending_[k]);
+    }
+    if (e_.TokenList.OpenSize() == 1 && out.back() == ' ') out.pop_back();
+    e_.TokenList.CloseLine();
+  }
+  pending_.clear();
+}
+
+void Tokenizer::EmitMarker(int row) {
+  ++blockNumber_;
+  std::string marker = "###";
+  marker += BlockTagTable[row].BlockOpen;
+  marker += ':';
+  marker += std::to_string(blockNumber_);
+  e_.TokenList.Append(marker, blockNumber_);
+  e_.BlockList.Append(marker, blockNumber_);
+  e_.Blocks.push_back(BlockRef{e_.BlockList.size() - 1, row});
+}
+
+size_t Tokenizer::PreservedBlock(size_t i, int row) {
+  EmitPendingRaw();
+  if (row == kOwnCommentRow) {
+    // Our own comment ends at the first "-->", which must be "~-->". Anything else is a
+    // user's comment that merely starts like ours, and is kept.
+    size_t close = FindClose(i + 4, "-->");
+    if (close != kNone && src_[close - 1] == '~') return close + 3;
+    row = kCommentRow;
+  }
+  size_t end = FindClosingEnd(i + 1, BlockTagTable[row].BlockClose);
+  EmitMarker(row);
+  LineList& blocks = e_.BlockList;
+  size_t start = i;
+  while (start <= end) {
+    const void* lf = std::memchr(src_.data() + start, '\n', end + 1 - start);
+    size_t stop = lf ? static_cast<const char*>(lf) - src_.data() : end + 1;
+    std::string_view line(src_.data() + start, stop - start);
+    blocks.Append(line == " " ? std::string_view() : line);
+    if (!lf) break;
+    start = stop + 1;
+    if (start > end) blocks.Append({});  // the block ends with a line feed
+  }
+  return end + 1;
+}
+
+size_t Tokenizer::CellBlock(size_t i, size_t end) {
+  EmitPendingRaw();
+  EmitMarker(kCellRow);
+  tag_.assign(src_, i, end + 1 - i);
+  // Line breaks go first, so that only tag names change case, never attributes.
+  for (char& c : tag_) {
+    if (c == '\t' || c == '\n') c = ' ';
+  }
+  for (size_t k = 0; k < tag_.size(); ++k) {
+    if (tag_[k] == '<') ApplyTagCase(tag_, k, tagCase_);
+  }
+  CollapseSpaces(tag_);
+  e_.BlockList.Append(tag_ == " " ? std::string_view() : std::string_view(tag_));
+  return end + 1;
+}
+
+void Tokenizer::Run() {
+  size_t i = 0;
+  while (i < len_) {
+    Progress(i);
+    const void* lt = std::memchr(src_.data() + i, '<', len_ - i);
+    size_t tagStart = lt ? static_cast<const char*>(lt) - src_.data() : len_;
+    if (tagStart > i) {
+      AppendText(i, tagStart);
+      i = tagStart;
+      continue;
+    }
+    const TagNameInfo info = index_.ForTag(From(i));
+    int n = info.AsTextEntry;
+    if (n == 0) FlushText();
+    if (info.BlockRow == kCellRow) {
+      size_t end = CellEnd(i);
+      if (end != kNone) {
+        i = CellBlock(i, end);
+        continue;
+      }
+    } else if (info.BlockRow >= 0) {
+      i = PreservedBlock(i, info.BlockRow);
+      continue;
+    }
+    i = n > 0 ? AsTextTag(i, n, info) : StandAloneTag(i, info);
+  }
+  FlushText();
+}
+
+}  // namespace
+
+void Engine::Tokenize() {
+  OutputLines.Clear();
+  TokenList.Clear();
+  BlockList.Clear();
+  Blocks.clear();
+  TokenList.Reserve(SourceText.size() + 16, SourceText.size() / 32 + 16);
+  StatusHooks& hooks = Hooks();
+  hooks.InitProgress(ProgressBar::ActFile, static_cast<int64_t>(SourceText.size()));
+  if (!PartialMode) hooks.ShowStatus("Parsing: " + FileName);
+  Tokenizer(*this).Run();
+  hooks.SetProgress(ProgressBar::ActFile, static_cast<int64_t>(SourceText.size()));
+  hooks.SetProgress(ProgressBar::ActFile, 0);
+}
+
+}  // namespace tessel
