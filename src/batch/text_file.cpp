@@ -1,1 +1,217 @@
-// placeholder
+#include "batch/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+bool Fail(std::string* err, std::string message) {
+  if (err) *err = std::move(message);
+  return false;
+}
+
+std::string ErrnoText(int code) { return std::generic_category().message(code); }
+
+/// "<what> "<path>": <reason of errno>", with errno taken before anything can change it.
+bool FailErrno(std::string* err, std::string_view what, const fs::path& path) {
+  const int code = errno;
+  return Fail(err, std::string(what) + " " + QuotedPath(path) + ": " + ErrnoText(code));
+}
+
+/// Closes a descriptor when it goes out of scope.
+class FdCloser {
+ public:
+  explicit FdCloser(int fd) : fd_(fd) {}
+  ~FdCloser() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FdCloser(const FdCloser&) = delete;
+  FdCloser& operator=(const FdCloser&) = delete;
+  /// Closes now and reports whether the close succeeded.
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+/// What an existing target needs carried over to its replacement.
+struct TargetInfo {
+  bool Exists = false;
+  mode_t Mode = 0;
+  uid_t Uid = 0;
+  gid_t Gid = 0;
+};
+
+/// The umask, read without changing it (umask() itself would, racily).
+mode_t CurrentUmask() {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.starts_with("Umask:")) return mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
+  }
+  return 022;
+}
+
+/// Writing through a symbolic link replaces the file it points to and keeps the link.
+fs::path WriteTarget(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_symlink(path, ec)) return path;
+  fs::path resolved = fs::weakly_canonical(path, ec);
+  return ec ? path : resolved;
+}
+
+// Permission bits are checked by hand as well as with access(): running as root, access()
+// grants everything, but a user who made a file or directory read-only means it.
+bool CheckDirectory(const fs::path& dir, std::string* err) {
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0) {
+    if (errno == ENOENT) return Fail(err, "Directory " + QuotedPath(dir) + " does not exist");
+    return FailErrno(err, "Cannot use directory", dir);
+  }
+  if (!S_ISDIR(st.st_mode)) return Fail(err, QuotedPath(dir) + " is not a directory");
+  if ((st.st_mode & kWriteBits) == 0 || access(dir.c_str(), W_OK) != 0) {
+    return Fail(err, "Directory " + QuotedPath(dir) + " is read-only");
+  }
+  return true;
+}
+
+bool CheckTarget(const fs::path& target, TargetInfo& info, std::string* err) {
+  struct stat st;
+  if (stat(target.c_str(), &st) != 0) {
+    if (errno == ENOENT) return true;
+    return FailErrno(err, "Cannot write", target);
+  }
+  if (!S_ISREG(st.st_mode)) return Fail(err, QuotedPath(target) + " is not a regular file");
+  if ((st.st_mode & kWriteBits) == 0 || access(target.c_str(), W_OK) != 0) {
+    return Fail(err, "File " + QuotedPath(target) + " is read-only");
+  }
+  info = {true, mode_t(st.st_mode & 07777), st.st_uid, st.st_gid};
+  return true;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(size_t(n));
+  }
+  return true;
+}
+
+/// Fills the temporary file and gives it the target's mode; errno tells a failure.
+bool FillTemp(int fd, std::string_view bytes, const TargetInfo& info) {
+  if (!WriteAll(fd, bytes)) return false;
+  mode_t mode = info.Exists ? info.Mode : mode_t(0666 & ~CurrentUmask());
+  if (fchmod(fd, mode) != 0) return false;
+  // Only root can hand a file to another owner; for anyone else the owner is already right.
+  if (info.Exists && (info.Uid != geteuid() || info.Gid != getegid())) {
+    [[maybe_unused]] int ignored = fchown(fd, info.Uid, info.Gid);
+  }
+  return fsync(fd) == 0;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const fs::path& path, std::string_view bytes, std::string* err) {
+  const fs::path target = WriteTarget(path);
+  fs::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  TargetInfo info;
+  if (!CheckDirectory(dir, err) || !CheckTarget(target, info, err)) return false;
+
+  std::string temp = (dir / ".tessel-tmp-XXXXXX").string();
+  int fd = mkstemp(temp.data());
+  if (fd < 0) return FailErrno(err, "Cannot create a temporary file in", dir);
+  FdCloser closer(fd);
+  bool ok = FillTemp(fd, bytes, info);
+  ok = ok && closer.Close();
+  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    int code = errno;
+    unlink(temp.c_str());
+    return Fail(err, "Cannot write " + QuotedPath(target) + ": " + ErrnoText(code));
+  }
+  return true;
+}
+
+std::string NormalizeLineEnds(std::string_view bytes, bool* hadNul) {
+  const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
+  if (hadNul) *hadNul = nul != nullptr;
+  if (nul) bytes = bytes.substr(0, size_t(static_cast<const char*>(nul) - bytes.data()));
+
+  std::string out;
+  out.reserve(bytes.size() + 1);
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p < end) {
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
+    if (!cr) {
+      out.append(p, end);
+      break;
+    }
+    out.append(p, cr);
+    out.push_back('\n');
+    p = cr + 1;
+    if (p < end && *p == '\n') ++p;
+  }
+  if (!out.empty() && out.back() != '\n') out.push_back('\n');
+  return out;
+}
+
+std::string QuotedPath(const fs::path& path) {
+  std::string out(1, '"');
+  out += path.string();
+  out += '"';
+  return out;
+}
+
+bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string* err) {
+  // O_NONBLOCK keeps a named pipe from hanging the open; it is rejected just below.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return FailErrno(err, "Cannot read", path);
+  FdCloser closer(fd);
+  struct stat st;
+  if (fstat(fd, &st) != 0) return FailErrno(err, "Cannot read", path);
+  if (S_ISDIR(st.st_mode)) return Fail(err, "Cannot read " + QuotedPath(path) + ": it is a directory");
+  if (!S_ISREG(st.st_mode)) return Fail(err, "Cannot read " + QuotedPath(path) + ": not a regular file");
+
+  std::string out(size_t(st.st_size), '\0');
+  size_t got = 0;
+  for (;;) {
+    if (got == out.size()) out.resize(out.size() + 65536);  // the file grew meanwhile
+    ssize_t n = read(fd, out.data() + got, out.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return FailErrno(err, "Cannot read", path);
+    if (n == 0) break;
+    got += size_t(n);
+  }
+  out.resize(got);
+  bytes = std::move(out);
+  return true;
+}
+
+bool ReadTextForProcessing(const fs::path& path, std::string& text, bool* hadNul, std::string* err) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes, err)) return false;
+  text = NormalizeLineEnds(bytes, hadNul);
+  return true;
+}
+
+}  // namespace tessel

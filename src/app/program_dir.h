@@ -1,0 +1,33 @@
+// The data directory: settings, the trim list, styles, preview samples and scratch files.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tessel {
+
+/// The environment the data directory is chosen from.
+struct ProgramDirInputs {
+  std::string TesselHome;                  // $TESSEL_HTML_HOME
+  std::string XdgDataHome;                 // $XDG_DATA_HOME
+  std::string Home;                        // $HOME
+  std::filesystem::path ExecutableDir;     // where the running program lives
+  std::filesystem::path InstalledDataDir;  // the shipped defaults
+};
+
+/// $TESSEL_HTML_HOME when set; else the executable's directory when it holds styles/ (a
+/// portable layout or the build tree); else tessel-html/ below the user's data directory,
+/// seeded from the installed defaults while it has no styles/ yet.
+std::optional<std::filesystem::path> ResolveProgramDir(const ProgramDirInputs& inputs,
+                                                       std::string* err);
+
+/// Copies the tree `from` into `to`, creating directories as needed and never replacing a
+/// file that is already there.
+bool SeedDataDir(const std::filesystem::path& from, const std::filesystem::path& to,
+                 std::string* err);
+
+/// ResolveProgramDir for this process's environment.
+std::optional<std::filesystem::path> ProgramDir(std::string* err);
+
+}  // namespace tessel
