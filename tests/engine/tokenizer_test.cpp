@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "engine_fixture.h"
+
+namespace tessel::testing {
+namespace {
+
+struct TokenCase {
+  const char* name;
+  std::string source;
+  Lines tokens;
+  Lines blocks;
+};
+
+// Styles: <B> As Text without line breaks, <P> As Text that breaks, nothing else.
+Style TokenizerStyle() {
+  Style style;
+  AddEntries(style, {MakeEntry({"<B>", "</B>", true, 0, 0, 0, 0}),
+                     MakeEntry({"<P>", "</P>", true, 0, 0, 1, 1})});
+  return style;
+}
+
+void PrintTo(const TokenCase& c, std::ostream* os) { *os << c.name; }
+
+class TokenizerTest : public ::testing::TestWithParam<TokenCase> {};
+
+TEST_P(TokenizerTest, SplitsIntoTokenAndBlockLines) {
+  const TokenCase& c = GetParam();
+  Style style = TokenizerStyle();
+  Engine engine(style);
+  EXPECT_EQ(Tokens(engine, c.source), c.tokens);
+  EXPECT_EQ(engine.BlockList.ToStrings(), c.blocks);
+  for (size_t i = 0; i < engine.TokenList.size(); ++i) {
+    bool looksLikeMarker = engine.TokenList[i].starts_with("###<");
+    if (!looksLikeMarker) EXPECT_EQ(engine.TokenList.Tag(i), 0u) << engine.TokenList[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TokenizerTest,
+    ::testing::Values(
+        TokenCase{"Empty", "", {}, {}},
+        TokenCase{"StandAloneBetweenText", "Hello<BR>World\n", {"Hello", "<BR>", "World "}, {}},
+        TokenCase{"AsTextStaysInLine", "a <b>bold</b> word", {"a <B>bold</B> word"}, {}},
+        TokenCase{"CaseStopsAtFirstSpace", "<  table   border=1 >", {"<table border=1>"}, {}},
+        TokenCase{"GtInsideQuotesEndsTag", "<a title=\"x>y\">z</a>",
+                  {"<A title=\"x>", "y\">z", "</A>"}, {}},
+        TokenCase{"TagSplitOverLines", "<TABLE\n  border=1>", {"<TABLE border=1>"}, {}},
+        TokenCase{"CommentKeptRaw", "x<!-- a\n\tb  c\n d -->y",
+                  {"x", "###<!--:1", "y"}, {"###<!--:1", "<!-- a", "\tb  c", " d -->"}},
+        TokenCase{"OwnCommentDropped", "a<!--~ old ~-->b", {"a", "b"}, {}},
+        TokenCase{"TextlessCellIsBlock", "<TD><IMG src=a.gif></TD>x",
+                  {"###<TD>:1", "x"}, {"###<TD>:1", "<TD><IMG src=a.gif></TD>"}},
+        TokenCase{"CellWithTextIsNot", "<TD> text </TD>", {"<TD>", "text ", "</TD>"}, {}},
+        TokenCase{"CellWithSpaceIsNot", "<TD><IMG src=a.gif> </TD>",
+                  {"<TD>", "<IMG src=a.gif> ", "</TD>"}, {}},
+        TokenCase{"CellNamesChangeCaseNotAttributes", "<td\tclass=Big><img\nsrc=A.gif></td>",
+                  {"###<TD>:1"}, {"###<TD>:1", "<TD class=Big><IMG src=A.gif></TD>"}},
+        TokenCase{"ClosingTextsAnyCase", "<pre>a</pre><SCRIPT>b</Script>z",
+                  {"###<PRE>:1", "###<SCRIPT>:2", "z"},
+                  {"###<PRE>:1", "<pre>a</pre>", "###<SCRIPT>:2", "<SCRIPT>b</Script>"}},
+        TokenCase{"TextAfterLastTagKept", "a<B>x</B>y", {"a<B>x</B>y"}, {}},
+        TokenCase{"LoneLtAtEnd", "text<", {"text", "<>"}, {}},
+        TokenCase{"LoneCrIsNoBreak", "a\rb\n\r", {"a\rb \r"}, {}},
+        TokenCase{"BreakingAsTextStartsAndEndsLine", "x<p>one <b>two</b></p>y",
+                  {"x", "<P>one <B>two</B></P>", "y"}, {}},
+        TokenCase{"FoldedAngleRuns", "<<<b>>>", {"<B>", ">>"}, {}},
+        TokenCase{"UnclosedBlockRunsToEnd", "<pre>a\nb\n", {"###<PRE>:1"},
+                  {"###<PRE>:1", "<pre>a", "b", ""}},
+        // Text and block lines that look like markers are ordinary lines.
+        TokenCase{"HashTextIsText", "### one\n<pre>\n###<PRE>:1\n</pre>",
+                  {"### one ", "###<PRE>:1"}, {"###<PRE>:1", "<pre>", "###<PRE>:1", "</pre>"}},
+        // A comment that merely starts like ours is a user's comment and stays.
+        TokenCase{"OwnLookalikeKept", "<!--~ a -->b<!--~c~-->",
+                  {"###<!--:1", "b"}, {"###<!--:1", "<!--~ a -->"}},
+        TokenCase{"UnclosedOwnCommentKept", "a<!--~ no end\nmore",
+                  {"a", "###<!--:1"}, {"###<!--:1", "<!--~ no end", "more"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TokenizerHooksTest, ReportsStatusAndProgressUnlessPreview) {
+  struct Recorder : StatusHooks {
+    std::vector<std::string> status;
+    std::vector<int64_t> progress;
+    void ShowStatus(std::string_view t) override { status.emplace_back(t); }
+    void SetProgress(ProgressBar, int64_t p) override { progress.push_back(p); }
+  } hooks;
+  Style style;
+  Engine engine(style, &hooks);
+  engine.FileName = "page.htm";
+  engine.SourceText.clear();
+  for (int i = 0; i < 500; ++i) engine.SourceText += "x<br>";
+  engine.Tokenize();
+  EXPECT_EQ(hooks.status, (Lines{"Parsing: page.htm"}));
+  EXPECT_EQ(hooks.progress, (std::vector<int64_t>{1000, 2000, 2500, 0}));
+
+  LineList preview;
+  engine.PreviewSink = &preview;
+  hooks.status.clear();
+  hooks.progress.clear();
+  engine.Tokenize();
+  engine.Format();
+  EXPECT_TRUE(hooks.status.empty());
+  EXPECT_TRUE(hooks.progress.empty());
+  EXPECT_TRUE(engine.OutputLines.empty());
+  EXPECT_EQ(preview.size(), 1000u);  // "x" and "<BR>" on lines of their own
+}
+
+}  // namespace
+}  // namespace tessel::testing
