@@ -118,13 +118,13 @@ bool WriteAll(int fd, std::string_view bytes) {
 /// Fills the temporary file and gives it the target's mode; errno tells a failure.
 bool FillTemp(int fd, std::string_view bytes, const TargetInfo& info) {
   if (!WriteAll(fd, bytes)) return false;
-  mode_t mode = info.Exists ? info.Mode : mode_t(0666 & ~CurrentUmask());
-  if (fchmod(fd, mode) != 0) return false;
-  // Only root can hand a file to another owner; for anyone else the owner is already right.
+  // Give the file back to its owner where we may (as root); elsewhere this fails harmlessly
+  // and the writer owns the new file. Before fchmod, since a change of owner clears set-id bits.
   if (info.Exists && (info.Uid != geteuid() || info.Gid != getegid())) {
     [[maybe_unused]] int ignored = fchown(fd, info.Uid, info.Gid);
   }
-  return fsync(fd) == 0;
+  mode_t mode = info.Exists ? info.Mode : mode_t(0666 & ~CurrentUmask());
+  return fchmod(fd, mode) == 0 && fsync(fd) == 0;
 }
 
 }  // namespace
@@ -137,7 +137,7 @@ bool WriteFileAtomic(const fs::path& path, std::string_view bytes, std::string* 
   if (!CheckDirectory(dir, err) || !CheckTarget(target, info, err)) return false;
 
   std::string temp = (dir / ".tessel-tmp-XXXXXX").string();
-  int fd = mkstemp(temp.data());
+  int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return FailErrno(err, "Cannot create a temporary file in", dir);
   FdCloser closer(fd);
   bool ok = FillTemp(fd, bytes, info);
