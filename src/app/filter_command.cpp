@@ -132,9 +132,8 @@ bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string
   bool hadNul = false;
   std::string name = a.file == "-" ? "standard input" : a.file;
   if (a.file == "-") {
-    std::string bytes;
-    if (!io.ReadStdin(bytes, err)) return false;
-    text = NormalizeLineEnds(bytes, &hadNul);
+    if (!io.ReadStdin(text, err)) return false;
+    NormalizeLineEndsInPlace(text, &hadNul);
   } else if (!ReadTextForProcessing(a.file, text, &hadNul, err)) {
     return false;
   }
@@ -221,6 +220,7 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
     engine.TrimTags(trimList);
   } else {
     engine.Tokenize();
+    std::string().swap(engine.SourceText);  // all later stages read the token lists only
     a.mode == Mode::Format ? engine.Format() : engine.CompressLines();
   }
   if (!WriteLines(engine.OutputLines, io)) {

@@ -151,28 +151,34 @@ bool WriteFileAtomic(const fs::path& path, std::string_view bytes, std::string* 
   return true;
 }
 
-std::string NormalizeLineEnds(std::string_view bytes, bool* hadNul) {
-  const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
+void NormalizeLineEndsInPlace(std::string& text, bool* hadNul) {
+  const void* nul = std::memchr(text.data(), '\0', text.size());
   if (hadNul) *hadNul = nul != nullptr;
-  if (nul) bytes = bytes.substr(0, size_t(static_cast<const char*>(nul) - bytes.data()));
-
-  std::string out;
-  out.reserve(bytes.size() + 1);
-  const char* p = bytes.data();
-  const char* const end = p + bytes.size();
-  while (p < end) {
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
-    if (!cr) {
-      out.append(p, end);
-      break;
-    }
-    out.append(p, cr);
-    out.push_back('\n');
-    p = cr + 1;
-    if (p < end && *p == '\n') ++p;
+  if (nul) text.resize(size_t(static_cast<const char*>(nul) - text.data()));
+  // Every CR ends a line; a line feed right after it belongs to it. The text only shrinks,
+  // so it is rewritten in place, and a file without CR is not touched at all.
+  char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* r = begin;
+  char* w = begin;
+  while (r < end) {
+    const char* cr = static_cast<const char*>(std::memchr(r, '\r', size_t(end - r)));
+    const char* stop = cr ? cr : end;
+    if (w != r) std::memmove(w, r, size_t(stop - r));
+    w += stop - r;
+    if (!cr) break;
+    *w++ = '\n';
+    r = cr + 1;
+    if (r < end && *r == '\n') ++r;
   }
-  if (!out.empty() && out.back() != '\n') out.push_back('\n');
-  return out;
+  text.resize(size_t(w - begin));
+  if (!text.empty() && text.back() != '\n') text.push_back('\n');
+}
+
+std::string NormalizeLineEnds(std::string_view bytes, bool* hadNul) {
+  std::string text(bytes);
+  NormalizeLineEndsInPlace(text, hadNul);
+  return text;
 }
 
 std::string QuotedPath(const fs::path& path) {
@@ -192,7 +198,9 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string* err) {
   if (S_ISDIR(st.st_mode)) return Fail(err, "Cannot read " + QuotedPath(path) + ": it is a directory");
   if (!S_ISREG(st.st_mode)) return Fail(err, "Cannot read " + QuotedPath(path) + ": not a regular file");
 
-  std::string out(size_t(st.st_size), '\0');
+  std::string out;
+  out.reserve(size_t(st.st_size) + 1);  // room for the line feed a last line may get
+  out.resize(size_t(st.st_size));
   size_t got = 0;
   for (;;) {
     if (got == out.size()) out.resize(out.size() + 65536);  // the file grew meanwhile
@@ -208,9 +216,8 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string* err) {
 }
 
 bool ReadTextForProcessing(const fs::path& path, std::string& text, bool* hadNul, std::string* err) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes, err)) return false;
-  text = NormalizeLineEnds(bytes, hadNul);
+  if (!ReadWholeFile(path, text, err)) return false;
+  NormalizeLineEndsInPlace(text, hadNul);
   return true;
 }
 

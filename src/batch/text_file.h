@@ -18,6 +18,9 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
 /// *hadNul (if given) is set to true.
 std::string NormalizeLineEnds(std::string_view bytes, bool* hadNul);
 
+/// NormalizeLineEnds without a second copy of the text.
+void NormalizeLineEndsInPlace(std::string& text, bool* hadNul);
+
 /// A path as messages show it: in double quotes.
 std::string QuotedPath(const std::filesystem::path& path);
 

@@ -53,6 +53,7 @@ void Engine::CompressLines() {
     hooks.ShowStatus("Compressing: " + FileName);
     if (style().Options.UseWhileCompress) EmitOutput(BuildDocLine());
   }
+  OutputLines.Reserve(TokenList.ByteSize() + BlockList.ByteSize(), n / 8 + 16);
   Compressor compressor(*this);
   for (size_t k = 0; k < n; ++k) {
     if (k % 100 == 0) hooks.SetProgress(ProgressBar::ActFile, static_cast<int64_t>(k));

@@ -175,7 +175,8 @@ void Engine::Format() {
   }
   TrimTrailingSpaces = true;
   if (style().Options.UseWhileFormat && !PartialMode) EmitOutput(BuildDocLine());
-  OutputLines.Reserve(SourceText.size() + SourceText.size() / 4, n + 16);
+  size_t bytes = TokenList.ByteSize() + BlockList.ByteSize();
+  OutputLines.Reserve(bytes + bytes / 4, n + 16);
   Formatter formatter(*this);
   for (size_t k = 0; k < n; ++k) {
     if (!PartialMode && k % 100 == 0) hooks.SetProgress(ProgressBar::ActFile, int64_t(k));

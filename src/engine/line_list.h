@@ -10,6 +10,8 @@
 
 namespace tessel {
 
+/// Lines are kept one after another, each closed by a line feed, so the whole list is one
+/// buffer and a text that is already split that way can be taken over without a copy.
 class LineList {
  public:
   void Clear() {
@@ -21,7 +23,7 @@ class LineList {
   bool empty() const { return ends_.empty(); }
 
   std::string_view operator[](size_t i) const {
-    size_t begin = i == 0 ? 0 : ends_[i - 1];
+    size_t begin = i == 0 ? 0 : ends_[i - 1] + 1;
     return std::string_view(data_).substr(begin, ends_[i] - begin);
   }
   /// A number kept beside each line (the engine marks block markers with it); 0 by default.
@@ -34,13 +36,25 @@ class LineList {
 
   /// Building a line in place: append to Open(), then CloseLine().
   std::string& Open() { return data_; }
-  size_t OpenSize() const { return data_.size() - (ends_.empty() ? 0 : ends_.back()); }
+  size_t OpenSize() const { return data_.size() - OpenStart(); }
   void CloseLine(uint32_t tag = 0) {
     ends_.push_back(data_.size());
     tags_.push_back(tag);
+    data_.push_back('\n');
   }
   /// Drops what was appended to the open line.
-  void DiscardOpen() { data_.resize(ends_.empty() ? 0 : ends_.back()); }
+  void DiscardOpen() { data_.resize(OpenStart()); }
+
+  /// Takes over `text` as lines split at its line feeds; a last line without one gets one.
+  void Adopt(std::string&& text) {
+    Clear();
+    if (!text.empty() && text.back() != '\n') text.push_back('\n');
+    data_ = std::move(text);
+    for (size_t at = data_.find('\n'); at != std::string::npos; at = data_.find('\n', at + 1)) {
+      ends_.push_back(at);
+    }
+    tags_.assign(ends_.size(), 0);
+  }
 
   std::vector<std::string> ToStrings() const {
     std::vector<std::string> out;
@@ -58,6 +72,8 @@ class LineList {
     }
     return out;
   }
+  /// Bytes held, separators included.
+  size_t ByteSize() const { return data_.size(); }
   void Reserve(size_t bytes, size_t lines) {
     data_.reserve(bytes);
     ends_.reserve(lines);
@@ -65,6 +81,8 @@ class LineList {
   }
 
  private:
+  size_t OpenStart() const { return ends_.empty() ? 0 : ends_.back() + 1; }
+
   std::string data_;
   std::vector<size_t> ends_;
   std::vector<uint32_t> tags_;

@@ -23,30 +23,61 @@ char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : 
 
 bool IsAngle(char c) { return c == '<' || c == '>'; }
 
-// Appends the tag tidied: spaces inside the brackets trimmed, runs of spaces collapsed,
-// extra "<" at the start and ">" at the end folded away; a trailing space survives.
-void AppendTidyTag(std::string_view tag, std::string& out) {
-  bool endsWithSpace = !tag.empty() && (tag.back() == ' ' || tag.back() == '\t');
-  auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
-  size_t b = 0, e = tag.size();
+char MapBlank(char c) { return (c == '\n' || c == '\t') ? ' ' : c; }
+
+char ConvertCase(char c, int mode, bool beforeContinuation) {
+  unsigned char u = static_cast<unsigned char>(c);
+  if (mode == 1) return (u >= 'a' && u <= 'z') ? char(u - 32) : c;
+  if (u >= 'A' && u <= 'Z') return char(u + 32);
+  // The Windows-1252 umlauts; before a continuation byte the same byte is UTF-8.
+  if ((u == 196 || u == 214 || u == 220) && !beforeContinuation) return char(u + 32);
+  return c;
+}
+
+bool IsContinuation(std::string_view s, size_t i) {
+  return i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80;
+}
+
+// Appends a tag read from the source, tidied: line breaks and TABs become spaces, the name
+// takes the tag case, spaces inside the brackets are trimmed and runs collapsed, extra "<"
+// at the start and ">" at the end fold away, and a trailing space (the whitespace the tag
+// took along) survives.
+void AppendTidiedTag(std::string_view raw, bool keepSpace, int tagCase, std::string& out) {
+  const size_t n = raw.size();
+  auto isSpace = [&](size_t i) { return MapBlank(raw[i]) == ' '; };
+  bool endsWithSpace = keepSpace || (n > 0 && isSpace(n - 1));
+  size_t b = 0, e = n;
   auto trim = [&] {
-    while (b < e && isSpace(tag[b])) ++b;
-    while (e > b && isSpace(tag[e - 1])) --e;
+    while (b < e && isSpace(b)) ++b;
+    while (e > b && isSpace(e - 1)) --e;
   };
   trim();
-  while (b < e && tag[b] == '<') ++b;
-  while (e > b && tag[e - 1] == '>') --e;
+  while (b < e && raw[b] == '<') ++b;
+  while (e > b && raw[e - 1] == '>') --e;
   trim();
-  out.push_back('<');
+  size_t caseEnd = 0;
+  if (tagCase == 1 || tagCase == 2) {
+    while (caseEnd < n && MapBlank(raw[caseEnd]) != ' ' && raw[caseEnd] != '"' &&
+           raw[caseEnd] != '>') {
+      ++caseEnd;
+    }
+  }
+  size_t old = out.size();
+  out.resize(old + (e - b) + 3);
+  char* w = out.data() + old;
+  *w++ = '<';
+  size_t i = b;
+  for (; i < e && i < caseEnd; ++i) *w++ = ConvertCase(raw[i], tagCase, IsContinuation(raw, i + 1));
   bool lastSpace = false;
-  for (size_t i = b; i < e; ++i) {
-    char c = tag[i] == '\t' ? ' ' : tag[i];
+  for (; i < e; ++i) {
+    char c = MapBlank(raw[i]);
     if (c == ' ' && lastSpace) continue;
     lastSpace = c == ' ';
-    out.push_back(c);
+    *w++ = c;
   }
-  out.push_back('>');
-  if (endsWithSpace) out.push_back(' ');
+  *w++ = '>';
+  if (endsWithSpace) *w++ = ' ';
+  out.resize(static_cast<size_t>(w - out.data()));
 }
 
 // Collapses runs of spaces (TABs count as spaces) in place.
@@ -104,7 +135,6 @@ class Tokenizer {
 
   void AppendText(size_t from, size_t to);
   void FlushText();
-  void ReadTagMode1(size_t i, size_t end);
   bool KeepSpace(const TagNameInfo& info, size_t next) const;
   void EmitPendingRaw();
   void EmitMarker(int row);
@@ -122,7 +152,7 @@ class Tokenizer {
   const TagTable& table_;
   TagIndex index_;
   std::string pending_;  // PendingText
-  std::string tag_;      // the tag being read
+  std::string tag_;      // a cell being read
   uint32_t blockNumber_ = 0;
   size_t nextProgress_ = kProgressStep;
   ForwardSearch tdClose_, gt_, gtBeforeText_;
@@ -198,40 +228,36 @@ size_t Tokenizer::CellEnd(size_t i) {
   return (p != kNone && p + 1 <= end) ? kNone : end;
 }
 
-void Tokenizer::AppendText(size_t from, size_t to) {
-  size_t old = pending_.size();
-  pending_.append(src_, from, to - from);
-  std::replace(pending_.begin() + old, pending_.end(), '\t', ' ');
-}
+void Tokenizer::AppendText(size_t from, size_t to) { pending_.append(src_, from, to - from); }
 
+// Line feeds and TABs become spaces, runs of spaces collapse, leading spaces go. Blank
+// text stays pending (a lone CR counts as blank here, but is kept inside text).
 void Tokenizer::FlushText() {
-  if (IsBlankText(pending_)) return;
+  const char* p = pending_.data();
+  const size_t n = pending_.size();
+  size_t s = 0;
+  while (s < n && (p[s] == '\n' || p[s] == ' ' || p[s] == '\t')) ++s;
+  size_t firstNonBlank = s;
+  while (firstNonBlank < n && p[firstNonBlank] == '\r') ++firstNonBlank;
+  if (firstNonBlank >= n && IsBlankText(pending_)) return;
   std::string& out = e_.TokenList.Open();
-  bool collected = false, lastSpace = false;
-  for (char c : pending_) {
-    if (c == '\n') {
-      if (!collected) continue;
-      c = ' ';
-    }
-    collected = true;
-    if (c == '\t') c = ' ';
-    if (c == ' ') {
-      if (lastSpace || e_.TokenList.OpenSize() == 0) continue;  // collapse, no leading space
+  size_t old = out.size();
+  out.resize(old + (n - s));
+  char* w = out.data() + old;
+  bool lastSpace = false;
+  for (size_t i = s; i < n; ++i) {
+    char c = p[i];
+    if (c == '\n' || c == '\t' || c == ' ') {
+      if (!lastSpace) *w++ = ' ';
       lastSpace = true;
     } else {
+      *w++ = c;
       lastSpace = false;
     }
-    out.push_back(c);
   }
+  out.resize(static_cast<size_t>(w - out.data()));
   e_.TokenList.CloseLine();
   pending_.clear();
-}
-
-void Tokenizer::ReadTagMode1(size_t i, size_t end) {
-  tag_.assign(src_, i, end - i);
-  for (char& c : tag_) {
-    if (c == '\n' || c == '\t') c = ' ';
-  }
 }
 
 bool Tokenizer::KeepSpace(const TagNameInfo& info, size_t next) const {
@@ -241,36 +267,27 @@ bool Tokenizer::KeepSpace(const TagNameInfo& info, size_t next) const {
 
 size_t Tokenizer::AsTextTag(size_t i, int n, const TagNameInfo& info) {
   size_t next = TagEnd(i);
-  ReadTagMode1(i, next);
-  if (tag_.size() < 2) {
-    pending_ += tag_;
+  std::string_view raw(src_.data() + i, next - i);
+  if (raw.size() < 2) {
+    pending_ += raw;
     return next;
   }
-  ApplyTagCase(tag_, 0, tagCase_);
   const TagEntry& entry = table_.Entry(n);
-  if (entry.CRLFLeading > 0 && tag_[1] != '/') FlushText();
-  if (KeepSpace(info, next)) {
-    tag_.push_back(' ');
-    ++next;
-  }
+  if (entry.CRLFLeading > 0 && raw[1] != '/') FlushText();
+  bool keep = KeepSpace(info, next);
   size_t at = pending_.size();
-  AppendTidyTag(tag_, pending_);
+  AppendTidiedTag(raw, keep, tagCase_, pending_);
   if (entry.CRLFFollowed > 0 && pending_[at + 1] == '/') FlushText();
-  return next;
+  return next + (keep ? 1 : 0);
 }
 
 size_t Tokenizer::StandAloneTag(size_t i, const TagNameInfo& info) {
   pending_.clear();  // only blank text can be pending here
   size_t next = TagEnd(i);
-  ReadTagMode1(i, next);
-  ApplyTagCase(tag_, 0, tagCase_);
-  if (KeepSpace(info, next)) {
-    tag_.push_back(' ');
-    ++next;
-  }
-  AppendTidyTag(tag_, e_.TokenList.Open());
+  bool keep = KeepSpace(info, next);
+  AppendTidiedTag(std::string_view(src_.data() + i, next - i), keep, tagCase_, e_.TokenList.Open());
   e_.TokenList.CloseLine();
-  return next;
+  return next + (keep ? 1 : 0);
 }
 
 // Text still pending when a block starts (the block's tag is itself an As-Text entry)
@@ -283,7 +300,7 @@ void Tokenizer::EmitPendingRaw() {
         ++k;
         continue;
       }
-      out.push_back(pending_[k]);
+      out.push_back(pending_[k] == '\t' ? ' ' : pending_[k]);  // the text's TABs were spaces
     }
     if (e_.TokenList.OpenSize() == 1 && out.back() == ' ') out.pop_back();
     e_.TokenList.CloseLine();

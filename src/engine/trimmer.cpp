@@ -21,16 +21,6 @@ int FindTrimTag(const std::vector<std::string>& trimSet, const std::string& name
   return 0;
 }
 
-void SplitLines(std::string_view text, LineList& out) {
-  size_t start = 0;
-  while (start < text.size()) {
-    const void* lf = std::memchr(text.data() + start, '\n', text.size() - start);
-    size_t stop = lf ? static_cast<const char*>(lf) - text.data() : text.size();
-    out.Append(text.substr(start, stop - start));
-    start = stop + 1;
-  }
-}
-
 }  // namespace
 
 void Engine::TrimTags(const TrimTagList& list) {
@@ -50,7 +40,7 @@ void Engine::TrimTags(const TrimTagList& list) {
   }
   hooks.InitProgress(ProgressBar::ActFile, static_cast<int64_t>(len));
   std::string result;
-  result.reserve(len);
+  result.reserve(len + 1);
   std::string name;
   size_t i = 0, nextProgress = kProgressStep;
   while (i < len) {
@@ -83,7 +73,13 @@ void Engine::TrimTags(const TrimTagList& list) {
   }
   hooks.SetProgress(ProgressBar::ActFile, static_cast<int64_t>(i));
   hooks.SetProgress(ProgressBar::ActFile, 0);
-  SplitLines(result, out);
+  if (&out == &OutputLines) {
+    OutputLines.Adopt(std::move(result));
+  } else {
+    LineList lines;
+    lines.Adopt(std::move(result));
+    for (size_t k = 0; k < lines.size(); ++k) out.Append(lines[k]);
+  }
   if (!PartialMode) hooks.ShowStatus("Trimmed and saved: " + FileName);
 }
 

@@ -33,7 +33,9 @@ TEST_P(TokenizerTest, SplitsIntoTokenAndBlockLines) {
   EXPECT_EQ(engine.BlockList.ToStrings(), c.blocks);
   for (size_t i = 0; i < engine.TokenList.size(); ++i) {
     bool looksLikeMarker = engine.TokenList[i].starts_with("###<");
-    if (!looksLikeMarker) EXPECT_EQ(engine.TokenList.Tag(i), 0u) << engine.TokenList[i];
+    if (!looksLikeMarker) {
+      EXPECT_EQ(engine.TokenList.Tag(i), 0u) << engine.TokenList[i];
+    }
   }
 }
 
