@@ -1,13 +1,28 @@
 #include "engine/tag_index.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace tessel {
 namespace {
 
-// Distinct names kept per run; beyond this (only in generated input) names are computed
-// afresh each time.
-constexpr size_t kMemoLimit = 1 << 14;
+// Distinct names remembered per run; beyond this (only in generated input) names are
+// looked up afresh each time.
+constexpr size_t kMaxSlots = 1 << 15;
+
+// The upper-cased name character for each byte, or 0 for a byte that ends a name.
+constexpr std::array<char, 256> MakeNameChars() {
+  std::array<char, 256> t{};
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = char(c);
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = char(c - 32);
+  for (int c = '0'; c <= '9'; ++c) t[c] = char(c);
+  t['<'] = '<';
+  t['/'] = '/';
+  t['%'] = '%';
+  return t;
+}
+constexpr std::array<char, 256> kNameChars = MakeNameChars();
 
 bool IsHeadingClose(std::string_view name) {
   return name.size() == 5 && name.starts_with("</H") && name[3] >= '1' && name[3] <= '6' &&
@@ -16,14 +31,14 @@ bool IsHeadingClose(std::string_view name) {
 
 }  // namespace
 
-TagIndex::TagIndex(const TagTable& table) : table_(table), cap_(16) {
+TagIndex::TagIndex(const TagTable& table) : table_(table), cap_(16), slots_(1024) {
   // A name longer than every string it could be compared with can match nothing.
   for (int i = 1; i <= table.TagCount; ++i) {
     cap_ = std::max({cap_, table.Entry(i).TagOpen.size() + 1, table.Entry(i).TagClose.size() + 1});
   }
 }
 
-TagNameInfo TagIndex::Compute(const std::string& name) const {
+TagNameInfo TagIndex::Compute(std::string_view name) const {
   TagNameInfo info;
   for (int i = 1; i <= table_.TagCount && !name.empty(); ++i) {
     const TagEntry& e = table_.Entry(i);
@@ -56,18 +71,70 @@ TagNameInfo TagIndex::Compute(const std::string& name) const {
   return info;
 }
 
+void TagIndex::Grow() {
+  std::vector<Slot> old(slots_.size() * 2);
+  old.swap(slots_);
+  size_t mask = slots_.size() - 1;
+  for (const Slot& s : old) {
+    if (s.Length == 0) continue;
+    size_t i = s.Hash & mask;
+    while (slots_[i].Length != 0) i = (i + 1) & mask;
+    slots_[i] = s;
+  }
+}
+
+const TagNameInfo& TagIndex::Remember(std::string_view name, uint32_t hash) {
+  size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    Slot& s = slots_[i];
+    if (s.Length == 0) break;
+    if (s.Hash == hash && s.Length == name.size() && std::memcmp(s.Name, name.data(), name.size()) == 0) {
+      return s.Info;
+    }
+  }
+  if (name.size() > kInlineName || (used_ + 1) * 2 > kMaxSlots) {
+    scratch_ = Compute(name);
+    return scratch_;
+  }
+  if ((used_ + 1) * 2 > slots_.size()) {
+    Grow();
+    mask = slots_.size() - 1;
+  }
+  size_t i = hash & mask;
+  while (slots_[i].Length != 0) i = (i + 1) & mask;
+  Slot& s = slots_[i];
+  s.Hash = hash;
+  s.Length = static_cast<uint8_t>(name.size());
+  std::memcpy(s.Name, name.data(), name.size());
+  s.Info = Compute(name);
+  ++used_;
+  return s.Info;
+}
+
 const TagNameInfo& TagIndex::ForTag(std::string_view tag) {
-  if (!NormalizeTagNameBounded(tag, cap_, name_)) {
-    scratch_ = TagNameInfo{};
-    return scratch_;
+  if (tag.starts_with("<!--") || tag.starts_with("<%")) {
+    if (!NormalizeTagNameBounded(tag, cap_, name_)) return scratch_ = TagNameInfo{};
+    return Remember(name_, static_cast<uint32_t>(name_.size()));
   }
-  auto it = memo_.find(name_);
-  if (it != memo_.end()) return it->second;
-  if (memo_.size() >= kMemoLimit) {
-    scratch_ = Compute(name_);
-    return scratch_;
+  // The common case, in one pass: the upper-cased name and its hash.
+  char name[64];
+  size_t limit = std::min(cap_, sizeof name);
+  size_t len = 0;
+  uint32_t hash = 2166136261u;
+  for (char c : tag) {
+    char n = kNameChars[static_cast<unsigned char>(c)];
+    if (len >= limit) break;
+    if (n == 0) n = '>';
+    name[len++] = n;
+    hash = (hash ^ static_cast<unsigned char>(n)) * 16777619u;
+    if (n == '>') return Remember(std::string_view(name, len), hash);
   }
-  return memo_.emplace(name_, Compute(name_)).first->second;
+  if (len >= limit) {
+    // Longer than anything in the tables, or longer than the fast buffer.
+    if (!NormalizeTagNameBounded(tag, cap_, name_)) return scratch_ = TagNameInfo{};
+    return Remember(name_, static_cast<uint32_t>(name_.size()) * 16777619u);
+  }
+  return Remember(std::string_view(name, len), hash);  // the source ended inside the name
 }
 
 int TagIndex::Lookup(std::string_view tag, const TagEntry*& entry) {

@@ -2,9 +2,10 @@
 // looked up in the tag table once instead of once per tag.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "engine/style_model.h"
 
@@ -29,12 +30,23 @@ class TagIndex {
   int Lookup(std::string_view tag, const TagEntry*& entry);
 
  private:
-  TagNameInfo Compute(const std::string& name) const;
+  static constexpr size_t kInlineName = 30;
+  struct Slot {
+    uint32_t Hash = 0;
+    uint8_t Length = 0;  // 0: free
+    char Name[kInlineName];
+    TagNameInfo Info;
+  };
+
+  TagNameInfo Compute(std::string_view name) const;
+  const TagNameInfo& Remember(std::string_view name, uint32_t hash);
+  void Grow();
 
   const TagTable& table_;
   size_t cap_;
+  std::vector<Slot> slots_;
+  size_t used_ = 0;
   std::string name_;
-  std::unordered_map<std::string, TagNameInfo> memo_;
   TagNameInfo scratch_;
 };
 
