@@ -1,6 +1,7 @@
 // Second pass of formatting: indentation, empty lines, auto comments and wrapping of the
 // token lines, with preserved blocks copied back where their markers stand.
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "engine/engine.h"
@@ -12,6 +13,14 @@ namespace {
 constexpr int kMaxIndentSteps = 100;  // per tag, for hand-edited styles
 
 int Steps(int value) { return std::min(value, kMaxIndentSteps); }
+
+// The characters the wrapping scan reacts to.
+constexpr std::array<bool, 256> MakeWrapRelevant() {
+  std::array<bool, 256> t{};
+  t[' '] = t['"'] = t['<'] = t['>'] = true;
+  return t;
+}
+constexpr std::array<bool, 256> kWrapRelevant = MakeWrapRelevant();
 
 class Formatter {
  public:
@@ -50,6 +59,7 @@ void Formatter::WrapAndEmit(std::string_view line) {
     bool cut = false;
     for (k = 1; k <= line.size(); ++k) {
       char c = line[k - 1];
+      if (!kWrapRelevant[static_cast<unsigned char>(c)]) continue;
       if (quotes) {
         if (c == '"') inside = !inside;
       } else if (c == '<') {

@@ -1,6 +1,7 @@
 // First pass of formatting: splits the source into token lines (stand-alone tags, and
 // text runs with their inline tags) and preserved blocks kept verbatim.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -22,6 +23,14 @@ bool IsBlankText(std::string_view s) {
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 bool IsAngle(char c) { return c == '<' || c == '>'; }
+
+// LF, TAB and space: the whitespace that text and tags collapse into single spaces.
+constexpr std::array<bool, 256> MakeCollapsible() {
+  std::array<bool, 256> t{};
+  t['\n'] = t['\t'] = t[' '] = true;
+  return t;
+}
+constexpr std::array<bool, 256> kCollapsible = MakeCollapsible();
 
 char MapBlank(char c) { return (c == '\n' || c == '\t') ? ' ' : c; }
 
@@ -70,10 +79,11 @@ void AppendTidiedTag(std::string_view raw, bool keepSpace, int tagCase, std::str
   for (; i < e && i < caseEnd; ++i) *w++ = ConvertCase(raw[i], tagCase, IsContinuation(raw, i + 1));
   bool lastSpace = false;
   for (; i < e; ++i) {
-    char c = MapBlank(raw[i]);
-    if (c == ' ' && lastSpace) continue;
-    lastSpace = c == ' ';
-    *w++ = c;
+    char c = raw[i];
+    bool space = kCollapsible[static_cast<unsigned char>(c)];
+    *w = space ? ' ' : c;
+    w += !(space && lastSpace);
+    lastSpace = space;
   }
   *w++ = '>';
   if (endsWithSpace) *w++ = ' ';
@@ -245,15 +255,12 @@ void Tokenizer::FlushText() {
   out.resize(old + (n - s));
   char* w = out.data() + old;
   bool lastSpace = false;
-  for (size_t i = s; i < n; ++i) {
+  for (size_t i = s; i < n; ++i) {  // branch-free: most text is short words
     char c = p[i];
-    if (c == '\n' || c == '\t' || c == ' ') {
-      if (!lastSpace) *w++ = ' ';
-      lastSpace = true;
-    } else {
-      *w++ = c;
-      lastSpace = false;
-    }
+    bool space = kCollapsible[static_cast<unsigned char>(c)];
+    *w = space ? ' ' : c;
+    w += !(space && lastSpace);
+    lastSpace = space;
   }
   out.resize(static_cast<size_t>(w - out.data()));
   e_.TokenList.CloseLine();
