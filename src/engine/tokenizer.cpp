@@ -165,7 +165,7 @@ class Tokenizer {
   std::string tag_;      // a cell being read
   uint32_t blockNumber_ = 0;
   size_t nextProgress_ = kProgressStep;
-  ForwardSearch tdClose_, gt_, gtBeforeText_;
+  ForwardSearch tdClose_, closeGt_, cellGtSearch_, gtBeforeText_;
   size_t cellGt_ = kNone, cellStart_ = 0;
 };
 
@@ -201,7 +201,7 @@ size_t Tokenizer::FindClosingEnd(size_t from, std::string_view close) {
   size_t at = close == "</TD" ? tdClose_.At(from, [&](size_t f) { return FindClose(f, close); })
                               : FindClose(from, close);
   if (at == kNone) return len_ - 1;
-  size_t gt = gt_.At(at + close.size() - 1, [&](size_t f) { return TagEnd(f) - 1; });
+  size_t gt = closeGt_.At(at + close.size() - 1, [&](size_t f) { return TagEnd(f) - 1; });
   return gt >= len_ ? len_ - 1 : gt;
 }
 
@@ -222,7 +222,7 @@ size_t Tokenizer::NextGtBeforeText(size_t from) {
 // and "</TD": text is any character outside "<...>", a space between two tags included.
 size_t Tokenizer::CellEnd(size_t i) {
   size_t end = FindClosingEnd(i + 1, "</TD");
-  size_t gt = gt_.At(i, [&](size_t f) { return TagEnd(f) - 1; });
+  size_t gt = cellGtSearch_.At(i, [&](size_t f) { return TagEnd(f) - 1; });
   if (gt != cellGt_) {  // cells sharing one unterminated opening tag skip its blanks once
     cellGt_ = gt;
     cellStart_ = gt + 1;
