@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "engine/scan.h"
 #include "engine/tag_index.h"
 
 namespace tessel {
@@ -13,14 +14,6 @@ namespace {
 constexpr int kMaxIndentSteps = 100;  // per tag, for hand-edited styles
 
 int Steps(int value) { return std::min(value, kMaxIndentSteps); }
-
-// The characters the wrapping scan reacts to.
-constexpr std::array<bool, 256> MakeWrapRelevant() {
-  std::array<bool, 256> t{};
-  t[' '] = t['"'] = t['<'] = t['>'] = true;
-  return t;
-}
-constexpr std::array<bool, 256> kWrapRelevant = MakeWrapRelevant();
 
 class Formatter {
  public:
@@ -57,9 +50,11 @@ void Formatter::WrapAndEmit(std::string_view line) {
   while (static_cast<int64_t>(line.size()) > lineSize) {
     size_t lastSpace = 0, k = 0;
     bool cut = false;
-    for (k = 1; k <= line.size(); ++k) {
-      char c = line[k - 1];
-      if (!kWrapRelevant[static_cast<unsigned char>(c)]) continue;
+    const size_t n = line.size();
+    for (size_t pos = FindWrapRelevant(line.data(), n); pos < n;
+         pos += 1 + FindWrapRelevant(line.data() + pos + 1, n - pos - 1)) {
+      char c = line[pos];
+      k = pos + 1;  // 1-based position of the character
       if (quotes) {
         if (c == '"') inside = !inside;
       } else if (c == '<') {

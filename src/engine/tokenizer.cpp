@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "engine/scan.h"
 #include "engine/tag_index.h"
 
 namespace tessel {
@@ -23,14 +24,6 @@ bool IsBlankText(std::string_view s) {
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 bool IsAngle(char c) { return c == '<' || c == '>'; }
-
-// LF, TAB and space: the whitespace that text and tags collapse into single spaces.
-constexpr std::array<bool, 256> MakeCollapsible() {
-  std::array<bool, 256> t{};
-  t['\n'] = t['\t'] = t[' '] = true;
-  return t;
-}
-constexpr std::array<bool, 256> kCollapsible = MakeCollapsible();
 
 char MapBlank(char c) { return (c == '\n' || c == '\t') ? ' ' : c; }
 
@@ -78,13 +71,7 @@ void AppendTidiedTag(std::string_view raw, bool keepSpace, int tagCase, std::str
   size_t i = b;
   for (; i < e && i < caseEnd; ++i) *w++ = ConvertCase(raw[i], tagCase, IsContinuation(raw, i + 1));
   bool lastSpace = false;
-  for (; i < e; ++i) {
-    char c = raw[i];
-    bool space = kCollapsible[static_cast<unsigned char>(c)];
-    *w = space ? ' ' : c;
-    w += !(space && lastSpace);
-    lastSpace = space;
-  }
+  if (i < e) w = CopyCollapsed(raw.data() + i, e - i, w, lastSpace);
   *w++ = '>';
   if (endsWithSpace) *w++ = ' ';
   out.resize(static_cast<size_t>(w - out.data()));
@@ -161,7 +148,23 @@ class Tokenizer {
   int tagCase_;
   const TagTable& table_;
   TagIndex index_;
-  std::string pending_;  // PendingText
+  // PendingText: while it is one stretch of the source it is only marked there
+  // (spanFrom_..spanTo_), and copied into pending_ once a tag joins it.
+  std::string pending_;
+  size_t spanFrom_ = 0, spanTo_ = 0;
+  std::string_view Pending() const {
+    return spanTo_ > spanFrom_ ? std::string_view(src_).substr(spanFrom_, spanTo_ - spanFrom_)
+                               : std::string_view(pending_);
+  }
+  std::string& PendingBuffer() {
+    if (spanTo_ > spanFrom_) pending_.assign(src_, spanFrom_, spanTo_ - spanFrom_);
+    spanFrom_ = spanTo_ = 0;
+    return pending_;
+  }
+  void ClearPending() {
+    pending_.clear();
+    spanFrom_ = spanTo_ = 0;
+  }
   std::string tag_;      // a cell being read
   uint32_t blockNumber_ = 0;
   size_t nextProgress_ = kProgressStep;
@@ -238,33 +241,34 @@ size_t Tokenizer::CellEnd(size_t i) {
   return (p != kNone && p + 1 <= end) ? kNone : end;
 }
 
-void Tokenizer::AppendText(size_t from, size_t to) { pending_.append(src_, from, to - from); }
+void Tokenizer::AppendText(size_t from, size_t to) {
+  if (pending_.empty() && spanTo_ == spanFrom_) {
+    spanFrom_ = from;
+    spanTo_ = to;
+  } else {
+    PendingBuffer().append(src_, from, to - from);
+  }
+}
 
 // Line feeds and TABs become spaces, runs of spaces collapse, leading spaces go. Blank
 // text stays pending (a lone CR counts as blank here, but is kept inside text).
 void Tokenizer::FlushText() {
-  const char* p = pending_.data();
-  const size_t n = pending_.size();
+  const std::string_view pending = Pending();
+  const char* p = pending.data();
+  const size_t n = pending.size();
   size_t s = 0;
   while (s < n && (p[s] == '\n' || p[s] == ' ' || p[s] == '\t')) ++s;
   size_t firstNonBlank = s;
   while (firstNonBlank < n && p[firstNonBlank] == '\r') ++firstNonBlank;
-  if (firstNonBlank >= n && IsBlankText(pending_)) return;
+  if (firstNonBlank >= n && IsBlankText(pending)) return;
   std::string& out = e_.TokenList.Open();
   size_t old = out.size();
   out.resize(old + (n - s));
-  char* w = out.data() + old;
   bool lastSpace = false;
-  for (size_t i = s; i < n; ++i) {  // branch-free: most text is short words
-    char c = p[i];
-    bool space = kCollapsible[static_cast<unsigned char>(c)];
-    *w = space ? ' ' : c;
-    w += !(space && lastSpace);
-    lastSpace = space;
-  }
+  char* w = CopyCollapsed(p + s, n - s, out.data() + old, lastSpace);
   out.resize(static_cast<size_t>(w - out.data()));
   e_.TokenList.CloseLine();
-  pending_.clear();
+  ClearPending();
 }
 
 bool Tokenizer::KeepSpace(const TagNameInfo& info, size_t next) const {
@@ -276,20 +280,21 @@ size_t Tokenizer::AsTextTag(size_t i, int n, const TagNameInfo& info) {
   size_t next = TagEnd(i);
   std::string_view raw(src_.data() + i, next - i);
   if (raw.size() < 2) {
-    pending_ += raw;
+    PendingBuffer() += raw;
     return next;
   }
   const TagEntry& entry = table_.Entry(n);
   if (entry.CRLFLeading > 0 && raw[1] != '/') FlushText();
   bool keep = KeepSpace(info, next);
-  size_t at = pending_.size();
-  AppendTidiedTag(raw, keep, tagCase_, pending_);
-  if (entry.CRLFFollowed > 0 && pending_[at + 1] == '/') FlushText();
+  std::string& pending = PendingBuffer();
+  size_t at = pending.size();
+  AppendTidiedTag(raw, keep, tagCase_, pending);
+  if (entry.CRLFFollowed > 0 && pending[at + 1] == '/') FlushText();
   return next + (keep ? 1 : 0);
 }
 
 size_t Tokenizer::StandAloneTag(size_t i, const TagNameInfo& info) {
-  pending_.clear();  // only blank text can be pending here
+  ClearPending();  // only blank text can be pending here
   size_t next = TagEnd(i);
   bool keep = KeepSpace(info, next);
   AppendTidiedTag(std::string_view(src_.data() + i, next - i), keep, tagCase_, e_.TokenList.Open());
@@ -300,19 +305,20 @@ size_t Tokenizer::StandAloneTag(size_t i, const TagNameInfo& info) {
 // Text still pending when a block starts (the block's tag is itself an As-Text entry)
 // goes out as it is, less its paragraph breaks.
 void Tokenizer::EmitPendingRaw() {
-  if (!IsBlankText(pending_)) {
+  const std::string_view pending = Pending();
+  if (!IsBlankText(pending)) {
     std::string& out = e_.TokenList.Open();
-    for (size_t k = 0; k < pending_.size(); ++k) {
-      if (pending_[k] == '\n' && k + 1 < pending_.size() && pending_[k + 1] == '\n') {
+    for (size_t k = 0; k < pending.size(); ++k) {
+      if (pending[k] == '\n' && k + 1 < pending.size() && pending[k + 1] == '\n') {
         ++k;
         continue;
       }
-      out.push_back(pending_[k] == '\t' ? ' ' : pending_[k]);  // the text's TABs were spaces
+      out.push_back(pending[k] == '\t' ? ' ' : pending[k]);  // the text's TABs were spaces
     }
     if (e_.TokenList.OpenSize() == 1 && out.back() == ' ') out.pop_back();
     e_.TokenList.CloseLine();
   }
-  pending_.clear();
+  ClearPending();
 }
 
 void Tokenizer::EmitMarker(int row) {
