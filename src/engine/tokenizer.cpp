@@ -46,6 +46,20 @@ bool IsContinuation(std::string_view s, size_t i) {
 // took along) survives.
 void AppendTidiedTag(std::string_view raw, bool keepSpace, int tagCase, std::string& out) {
   const size_t n = raw.size();
+  // Most tags are tidy already: one "<", one ">", no whitespace to trim or collapse.
+  if (n >= 3 && raw[0] == '<' && raw[n - 1] == '>' && !IsCollapsible(raw[1]) && raw[1] != '<' &&
+      !IsCollapsible(raw[n - 2]) && raw[n - 2] != '>' && FindCollapse(raw.data(), n) == n) {
+    size_t old = out.size();
+    out.append(raw);
+    if (keepSpace) out.push_back(' ');
+    if (tagCase == 1 || tagCase == 2) {
+      char* t = out.data() + old;
+      for (size_t i = 1; i < n && t[i] != ' ' && t[i] != '"' && t[i] != '>'; ++i) {
+        t[i] = ConvertCase(t[i], tagCase, IsContinuation(raw, i + 1));
+      }
+    }
+    return;
+  }
   auto isSpace = [&](size_t i) { return MapBlank(raw[i]) == ' '; };
   bool endsWithSpace = keepSpace || (n > 0 && isSpace(n - 1));
   size_t b = 0, e = n;
