@@ -4,8 +4,8 @@
 # time grew more than 12-fold, and the whole filter process on the 20 MB real corpus (wall
 # time and peak memory). Ends with one table of figures and targets.
 #
-#   bench/run.sh                      everything (about 10 minutes on 2 cores)
-#   TESSEL_BENCH_IR_CHECK=0 bench/run.sh   skip the instruction counts (saves ~3 minutes)
+#   bench/run.sh                      everything (3-7 minutes on 2 cores)
+#   TESSEL_BENCH_IR_CHECK=0 bench/run.sh   skip the instruction counts (saves 1-3 minutes)
 #   TESSEL_BENCH_REPS=N bench/run.sh       best of N for the corpus files (default 5)
 #
 # Results also land in bench/out/ (git-ignored): harness.tsv, process.tsv, ir.txt,
