@@ -56,6 +56,14 @@ class LineList {
     tags_.assign(ends_.size(), 0);
   }
 
+  /// Empties the list and hands over its buffer, capacity included, for reuse.
+  std::string TakeBuffer() {
+    std::string buffer = std::move(data_);
+    Clear();
+    buffer.clear();
+    return buffer;
+  }
+
   std::vector<std::string> ToStrings() const {
     std::vector<std::string> out;
     out.reserve(size());

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -38,9 +39,9 @@ inline size_t FindCollapse(const char* p, size_t n) {
   return n;
 }
 
-/// Appends p[0..n) to w with LF and TAB turned into spaces and runs of them collapsed to
-/// one; `lastSpace` says whether what w ends with is such a space. Returns the new end.
-inline char* CopyCollapsed(const char* p, size_t n, char* w, bool& lastSpace) {
+/// Appends p[0..n) to `out` with LF and TAB turned into spaces and runs of them collapsed
+/// to one; `lastSpace` says whether `out` ends with such a space, and is updated.
+inline void AppendCollapsed(const char* p, size_t n, std::string& out, bool& lastSpace) {
   size_t i = 0;
   while (i < n) {
     if (lastSpace) {  // still inside a run
@@ -49,17 +50,15 @@ inline char* CopyCollapsed(const char* p, size_t n, char* w, bool& lastSpace) {
       continue;
     }
     size_t stop = FindCollapse(p + i, n - i);
-    std::memcpy(w, p + i, stop);
-    w += stop;
+    out.append(p + i, stop);
     i += stop;
     if (i < n) {  // a whitespace run starts here
-      *w++ = ' ';
+      out.push_back(' ');
       ++i;
       lastSpace = true;
     }
   }
   if (n > 0) lastSpace = IsCollapsible(p[n - 1]);
-  return w;
 }
 
 /// First index in p[0..n) holding one of the characters the line wrapper reacts to

@@ -78,30 +78,13 @@ void AppendTidiedTag(std::string_view raw, bool keepSpace, int tagCase, std::str
       ++caseEnd;
     }
   }
-  size_t old = out.size();
-  out.resize(old + (e - b) + 3);
-  char* w = out.data() + old;
-  *w++ = '<';
+  out.push_back('<');
   size_t i = b;
-  for (; i < e && i < caseEnd; ++i) *w++ = ConvertCase(raw[i], tagCase, IsContinuation(raw, i + 1));
+  for (; i < e && i < caseEnd; ++i) out.push_back(ConvertCase(raw[i], tagCase, IsContinuation(raw, i + 1)));
   bool lastSpace = false;
-  if (i < e) w = CopyCollapsed(raw.data() + i, e - i, w, lastSpace);
-  *w++ = '>';
-  if (endsWithSpace) *w++ = ' ';
-  out.resize(static_cast<size_t>(w - out.data()));
-}
-
-// Collapses runs of spaces (TABs count as spaces) in place.
-void CollapseSpaces(std::string& s) {
-  size_t w = 0;
-  bool lastSpace = false;
-  for (char c : s) {
-    if (c == '\t') c = ' ';
-    if (c == ' ' && lastSpace) continue;
-    lastSpace = c == ' ';
-    s[w++] = c;
-  }
-  s.resize(w);
+  if (i < e) AppendCollapsed(raw.data() + i, e - i, out, lastSpace);
+  out.push_back('>');
+  if (endsWithSpace) out.push_back(' ');
 }
 
 // "First position >= from with a property" for searches that mostly move forward: a result
@@ -171,7 +154,11 @@ class Tokenizer {
                                : std::string_view(pending_);
   }
   std::string& PendingBuffer() {
-    if (spanTo_ > spanFrom_) pending_.assign(src_, spanFrom_, spanTo_ - spanFrom_);
+    if (spanTo_ > spanFrom_) {
+      size_t n = spanTo_ - spanFrom_;
+      pending_.reserve(n + n / 2 + 64);  // room for the tags that join it
+      pending_.assign(src_, spanFrom_, n);
+    }
     spanFrom_ = spanTo_ = 0;
     return pending_;
   }
@@ -179,7 +166,6 @@ class Tokenizer {
     pending_.clear();
     spanFrom_ = spanTo_ = 0;
   }
-  std::string tag_;      // a cell being read
   uint32_t blockNumber_ = 0;
   size_t nextProgress_ = kProgressStep;
   ForwardSearch tdClose_, closeGt_, cellGtSearch_, gtBeforeText_;
@@ -275,12 +261,8 @@ void Tokenizer::FlushText() {
   size_t firstNonBlank = s;
   while (firstNonBlank < n && p[firstNonBlank] == '\r') ++firstNonBlank;
   if (firstNonBlank >= n && IsBlankText(pending)) return;
-  std::string& out = e_.TokenList.Open();
-  size_t old = out.size();
-  out.resize(old + (n - s));
   bool lastSpace = false;
-  char* w = CopyCollapsed(p + s, n - s, out.data() + old, lastSpace);
-  out.resize(static_cast<size_t>(w - out.data()));
+  AppendCollapsed(p + s, n - s, e_.TokenList.Open(), lastSpace);
   e_.TokenList.CloseLine();
   ClearPending();
 }
@@ -374,16 +356,16 @@ size_t Tokenizer::PreservedBlock(size_t i, int row) {
 size_t Tokenizer::CellBlock(size_t i, size_t end) {
   EmitPendingRaw();
   EmitMarker(kCellRow);
-  tag_.assign(src_, i, end + 1 - i);
+  std::string& out = e_.BlockList.Open();
+  size_t start = out.size();
+  bool lastSpace = false;
   // Line breaks go first, so that only tag names change case, never attributes.
-  for (char& c : tag_) {
-    if (c == '\t' || c == '\n') c = ' ';
+  AppendCollapsed(src_.data() + i, end + 1 - i, out, lastSpace);
+  for (size_t k = start; k < out.size(); ++k) {
+    if (out[k] == '<') ApplyTagCase(out, k, tagCase_);
   }
-  for (size_t k = 0; k < tag_.size(); ++k) {
-    if (tag_[k] == '<') ApplyTagCase(tag_, k, tagCase_);
-  }
-  CollapseSpaces(tag_);
-  e_.BlockList.Append(tag_ == " " ? std::string_view() : std::string_view(tag_));
+  if (out.size() == start + 1 && out.back() == ' ') out.pop_back();
+  e_.BlockList.CloseLine();
   return end + 1;
 }
 

@@ -25,7 +25,8 @@ int FindTrimTag(const std::vector<std::string>& trimSet, const std::string& name
 
 void Engine::TrimTags(const TrimTagList& list) {
   LineList& out = PreviewSink ? *PreviewSink : OutputLines;
-  OutputLines.Clear();
+  // The last result's buffer is reused: a fresh one of this size costs page faults.
+  std::string result = OutputLines.TakeBuffer();
   const std::string& src = SourceText;
   const size_t len = src.size();
   if (len == 0) return;
@@ -39,7 +40,6 @@ void Engine::TrimTags(const TrimTagList& list) {
     cap = std::max(cap, entry.Tag.size());
   }
   hooks.InitProgress(ProgressBar::ActFile, static_cast<int64_t>(len));
-  std::string result;
   result.reserve(len + 1);
   std::string name;
   size_t i = 0, nextProgress = kProgressStep;
