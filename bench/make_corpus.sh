@@ -309,8 +309,9 @@ SHAPES = {
     "hash-lines": lambda m: repeat(lambda i: f"### heading {i} ###<hr>\n", 100_000 * m),
     # One line without a space: 10 MB.
     "long-word": lambda m: ["<P>", *run_of("abcdefghijklmnopqrstuvwxyz0123456789", 10 * MB * m), "</P>\n"],
-    # One long line of words that wraps: 4 MB.
-    "long-words": lambda m: ["<P>", *run_of("lorem ipsum dolor sit amet, consectetur adipiscing elit ", 4 * MB * m), "</P>\n"],
+    # One long line of words that wraps: 10 MB, as large as the line without a space, so that
+    # both sizes are past the caches and the ratio shows the work, not the cache size.
+    "long-words": lambda m: ["<P>", *run_of("lorem ipsum dolor sit amet, consectetur adipiscing elit ", 10 * MB * m), "</P>\n"],
     # An unclosed "<" near the start, then lots of text and tags.
     "unclosed-lt": lambda m: repeat(lambda i: f"<P>paragraph {i} with <B>bold</B> and <A HREF=\"x{i}.htm\">a link</A> text\n",
                                     50_000 * m, "<HTML><BODY>\n<P>if a < b and c <d then\n<a href=\"unterminated\n"),
@@ -338,9 +339,9 @@ SHAPES = {
     # Many "<" with no ">", followed by a single ">" at the very end.
     "lt-late-gt": lambda m: repeat(lambda i: f"<x{i} a=1\n", 500_000 * m, "", ">\n"),
     # One line full of quotes for the wrapper (run with BreakExcluder '"').
-    "quotes-line": lambda m: ["<P>", *run_of('"a b" c "d e f" g" h "" i """ ', 4 * MB * m), "</P>\n"],
+    "quotes-line": lambda m: ["<P>", *run_of('"a b" c "d e f" g" h "" i """ ', 10 * MB * m), "</P>\n"],
     # One line that opens a quote at the start and never closes it (BreakExcluder '"').
-    "quote-unbalanced": lambda m: ["<P>\"", *run_of("open quote keeps every space protected ", 4 * MB * m), "</P>\n"],
+    "quote-unbalanced": lambda m: ["<P>\"", *run_of("open quote keeps every space protected ", 10 * MB * m), "</P>\n"],
     # A running text line made of inline tags (one huge token line with many tags).
     "inline-tags": lambda m: ["<P>", *repeat(lambda i: "<B>x</B> <I>y</I> ", 100_000 * m), "</P>\n"],
     # 100,000 distinct unknown tag names (past any per-run cache of names).

@@ -115,7 +115,10 @@ class Tokenizer {
         len_(src_.size()),
         tagCase_(engine.style().Options.TagCase),
         table_(engine.style().Tags),
-        index_(table_) {}
+        index_(table_),
+        pending_(engine.PendingText) {
+    pending_.clear();
+  }
 
   void Run();
 
@@ -146,8 +149,9 @@ class Tokenizer {
   const TagTable& table_;
   TagIndex index_;
   // PendingText: while it is one stretch of the source it is only marked there
-  // (spanFrom_..spanTo_), and copied into pending_ once a tag joins it.
-  std::string pending_;
+  // (spanFrom_..spanTo_), and copied into pending_ (the engine's PendingText, whose
+  // buffer outlives the run) once a tag joins it.
+  std::string& pending_;
   size_t spanFrom_ = 0, spanTo_ = 0;
   std::string_view Pending() const {
     return spanTo_ > spanFrom_ ? std::string_view(src_).substr(spanFrom_, spanTo_ - spanFrom_)
