@@ -15,6 +15,8 @@
 //                     [--no-corpus] [--no-shapes]
 //        tessel_bench --profile FILE [--op format|compress|trim] [--style NAME] [--quotes]
 //                     [--reps N]        (repeats one stage on one file, for perf/callgrind)
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,8 +27,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 #include "batch/text_file.h"
 #include "engine/engine.h"
@@ -48,9 +48,12 @@ constexpr Op kOps[] = {Op::Format, Op::Compress, Op::Trim};
 
 const char* OpName(Op op) {
   switch (op) {
-    case Op::Format: return "format";
-    case Op::Compress: return "compress";
-    case Op::Trim: return "trim";
+    case Op::Format:
+      return "format";
+    case Op::Compress:
+      return "compress";
+    case Op::Trim:
+      return "trim";
   }
   return "?";
 }
@@ -89,16 +92,26 @@ Args ParseArgs(int argc, char** argv) {
       if (i + 1 >= argc) Die(s + " needs a value");
       return argv[++i];
     };
-    if (s == "--data") a.data = value();
-    else if (s == "--corpus") a.corpus = value();
-    else if (s == "--tsv") a.tsv = value();
-    else if (s == "--reps") a.reps = std::max(1, std::atoi(value().c_str()));
-    else if (s == "--only") a.only = value();
-    else if (s == "--no-corpus") a.corpusFiles = false;
-    else if (s == "--no-shapes") a.shapes = false;
-    else if (s == "--profile") a.profile = value();
-    else if (s == "--style") a.style = value();
-    else if (s == "--quotes") a.quotes = true;
+    if (s == "--data")
+      a.data = value();
+    else if (s == "--corpus")
+      a.corpus = value();
+    else if (s == "--tsv")
+      a.tsv = value();
+    else if (s == "--reps")
+      a.reps = std::max(1, std::atoi(value().c_str()));
+    else if (s == "--only")
+      a.only = value();
+    else if (s == "--no-corpus")
+      a.corpusFiles = false;
+    else if (s == "--no-shapes")
+      a.shapes = false;
+    else if (s == "--profile")
+      a.profile = value();
+    else if (s == "--style")
+      a.style = value();
+    else if (s == "--quotes")
+      a.quotes = true;
     else if (s == "--op") {
       auto op = ParseOp(value());
       if (!op) Die("--op takes format, compress or trim");
@@ -145,9 +158,8 @@ TrimTagList LoadTrimList(const fs::path& data, std::string* note) {
           "; using the built-in list <A> <B> <SPAN> <P> <LI> <TD> <TH> <OPTION> "
           "(opening and closing)";
   list.clear();
-  for (const char* t : {"<A>", "</A>", "<B>", "</B>", "<SPAN>", "</SPAN>", "<P>", "</P>",
-                        "<LI>", "</LI>", "<TD>", "</TD>", "<TH>", "</TH>", "<OPTION>",
-                        "</OPTION>"}) {
+  for (const char* t : {"<A>", "</A>", "<B>", "</B>", "<SPAN>", "</SPAN>", "<P>", "</P>", "<LI>",
+                        "</LI>", "<TD>", "</TD>", "<TH>", "</TH>", "<OPTION>", "</OPTION>"}) {
     list.push_back({true, t});
   }
   return list;
@@ -239,8 +251,8 @@ class Bench {
 };
 
 // Runs until at least minReps runs and `budget` seconds are spent, or maxReps runs.
-Timing Measure(Style& style, const std::string& text, Op op, const TrimTagList& trim,
-               int minReps, int maxReps, double budget) {
+Timing Measure(Style& style, const std::string& text, Op op, const TrimTagList& trim, int minReps,
+               int maxReps, double budget) {
   Bench b(style, text, op, trim);
   for (int r = 0; r < maxReps; ++r) {
     b.RunOnce();
@@ -253,9 +265,8 @@ Timing Measure(Style& style, const std::string& text, Op op, const TrimTagList& 
 // alike, and equally often, so that neither best-of figure is luckier: at least five rounds
 // of one 1x run and one 10x run, then more until `budget` seconds are spent or twelve
 // rounds are done.
-std::pair<Timing, Timing> MeasurePair(Style& style, const std::string& t1,
-                                      const std::string& t10, Op op, const TrimTagList& trim,
-                                      double budget) {
+std::pair<Timing, Timing> MeasurePair(Style& style, const std::string& t1, const std::string& t10,
+                                      Op op, const TrimTagList& trim, double budget) {
   Bench b1(style, t1, op, trim), b10(style, t10, op, trim);
   for (int round = 0; round < 12; ++round) {
     b1.RunOnce();
@@ -311,9 +322,8 @@ int Profile(const Args& a) {
   std::string note;
   TrimTagList trim = LoadTrimList(a.data, &note);
   std::string text = ReadInputOrDie(a.profile);
-  std::printf("profile: %s, %s, style %s%s, %.2f MB, %d runs\n", a.profile.c_str(),
-              OpName(a.op), ss.style.c_str(), ss.quotes ? " (BreakExcluder \")" : "",
-              text.size() / kMB, a.reps);
+  std::printf("profile: %s, %s, style %s%s, %.2f MB, %d runs\n", a.profile.c_str(), OpName(a.op),
+              ss.style.c_str(), ss.quotes ? " (BreakExcluder \")" : "", text.size() / kMB, a.reps);
   Timing t = Measure(style, text, a.op, trim, a.reps, a.reps, 0);
   std::printf("best %.2f ms, first %.2f ms, %.1f MB/s, %zu output lines, %ld page faults\n",
               t.best * 1e3, t.first * 1e3, text.size() / kMB / t.best, t.outLines, t.faults);
@@ -346,15 +356,16 @@ int main(int argc, char** argv) {
   TrimTagList trim = LoadTrimList(a.data, &trimNote);
   std::printf("data: %s\ncorpus: %s\n%s\n", a.data.c_str(), a.corpus.c_str(), trimNote.c_str());
   tsv.Line({"note", trimNote});
-  if (!fs::is_directory(a.corpus)) Die("no corpus in " + a.corpus.string() + "; run bench/make_corpus.sh");
+  if (!fs::is_directory(a.corpus))
+    Die("no corpus in " + a.corpus.string() + "; run bench/make_corpus.sh");
   auto wanted = [&](const std::string& name) {
     return a.only.empty() || name.find(a.only) != std::string::npos;
   };
 
   if (a.corpusFiles) {
     std::printf("\nIn-process throughput, single thread, best of %d (MB = 10^6 bytes)\n", a.reps);
-    std::printf("%-18s %-9s %9s %10s %10s %10s %12s\n", "file", "stage", "MB", "best ms",
-                "MB/s", "first MB/s", "output MB");
+    std::printf("%-18s %-9s %9s %10s %10s %10s %12s\n", "file", "stage", "MB", "best ms", "MB/s",
+                "first MB/s", "output MB");
     for (const char* file : {"real20.htm", "synthetic20.htm"}) {
       fs::path path = a.corpus / file;
       if (!wanted(file)) continue;
@@ -383,9 +394,10 @@ int main(int argc, char** argv) {
       }
     }
     std::sort(names.begin(), names.end());
-    std::printf("\nShapes: time at 1x and 10x (1x and 10x runs alternate; best of 5 to 12 each).\n"
-                "ratio = 10x time / 1x time (linear work gives ~10); norm = ratio scaled to\n"
-                "exactly ten times the bytes; faults = minor page faults in the best run.\n");
+    std::printf(
+        "\nShapes: time at 1x and 10x (1x and 10x runs alternate; best of 5 to 12 each).\n"
+        "ratio = 10x time / 1x time (linear work gives ~10); norm = ratio scaled to\n"
+        "exactly ten times the bytes; faults = minor page faults in the best run.\n");
     std::printf("%-20s %-8s %-11s %7s %8s %8s %9s %6s %6s %8s %8s\n", "shape", "stage", "style",
                 "1x MB", "1x ms", "10x MB", "10x ms", "ratio", "norm", "faults1", "faults10");
     for (const std::string& name : names) {
@@ -404,13 +416,13 @@ int main(int argc, char** argv) {
         double ratio = m10.best / m1.best;
         double norm = ratio * 10.0 / sizeRatio;
         std::printf("%-20s %-8s %-11s %7.2f %8.2f %8.2f %9.2f %6.2f %6.2f %8ld %8ld%s\n",
-                    name.c_str(), OpName(op), styleLabel.c_str(), t1.size() / kMB,
-                    m1.best * 1e3, t10.size() / kMB, m10.best * 1e3, ratio, norm, m1.faults,
-                    m10.faults, ratio > 12 ? "  <-- over 12" : "");
+                    name.c_str(), OpName(op), styleLabel.c_str(), t1.size() / kMB, m1.best * 1e3,
+                    t10.size() / kMB, m10.best * 1e3, ratio, norm, m1.faults, m10.faults,
+                    ratio > 12 ? "  <-- over 12" : "");
         std::fflush(stdout);
-        tsv.Line({"shape", name, OpName(op), styleLabel, std::to_string(t1.size()),
-                  Num(m1.best), std::to_string(t10.size()), Num(m10.best), Num(ratio, 2),
-                  Num(norm, 2), std::to_string(m1.faults), std::to_string(m10.faults)});
+        tsv.Line({"shape", name, OpName(op), styleLabel, std::to_string(t1.size()), Num(m1.best),
+                  std::to_string(t10.size()), Num(m10.best), Num(ratio, 2), Num(norm, 2),
+                  std::to_string(m1.faults), std::to_string(m10.faults)});
       }
     }
   }

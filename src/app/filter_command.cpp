@@ -104,8 +104,9 @@ bool LoadFilterStyle(const FilterArgs& a, const std::filesystem::path& programDi
   if (a.hasStyle) {
     const auto& list = library.StyleList();
     auto same = [&](const std::string& s) {
-      return std::equal(s.begin(), s.end(), a.style.begin(), a.style.end(),
-                        [](char x, char y) { return std::tolower((unsigned char)x) == std::tolower((unsigned char)y); });
+      return std::equal(s.begin(), s.end(), a.style.begin(), a.style.end(), [](char x, char y) {
+        return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+      });
     };
     if (std::find_if(list.begin(), list.end(), same) == list.end()) {
       *err = "no style named '" + a.style + "'; styles are:";

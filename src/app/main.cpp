@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
   }
   std::string err;
   bool needsData = true;
-  for (const std::string& a : args) needsData = needsData && a != "--help" && a != "-h" && a != "--version";
+  for (const std::string& a : args)
+    needsData = needsData && a != "--help" && a != "-h" && a != "--version";
   auto programDir = needsData ? tessel::ProgramDir(&err) : std::filesystem::path();
   if (!programDir) {
     io.WriteStderr("tessel-html: " + err + "\n");

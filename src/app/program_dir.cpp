@@ -48,7 +48,8 @@ bool EnsureSeeded(const fs::path& dir, const fs::path& installed, std::string* e
                          ": the installed defaults " + QuotedPath(installed) + " are missing");
   }
   fs::create_directories(dir, ec);
-  if (ec) return Fail(err, "Cannot create the data directory " + QuotedPath(dir) + ": " + ec.message());
+  if (ec)
+    return Fail(err, "Cannot create the data directory " + QuotedPath(dir) + ": " + ec.message());
   return SeedDataDir(installed, dir, err);
 }
 
@@ -61,10 +62,13 @@ bool SeedEntry(const fs::directory_entry& entry, const fs::path& target, std::st
     if (fs::symlink_status(target, probe).type() != fs::file_type::not_found) return true;
     fs::copy_file(entry.path(), target, ec);
     // Installed files may be read-only; the user's copies are theirs to change.
-    if (!ec) fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
-                             fs::perm_options::add, ec);
+    if (!ec)
+      fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                      ec);
   }
-  if (ec) return Fail(err, "Cannot copy " + QuotedPath(entry.path()) + " to " + QuotedPath(target) + ": " + ec.message());
+  if (ec)
+    return Fail(err, "Cannot copy " + QuotedPath(entry.path()) + " to " + QuotedPath(target) +
+                         ": " + ec.message());
   return true;
 }
 
@@ -86,7 +90,9 @@ bool SeedDataDir(const fs::path& from, const fs::path& to, std::string* err) {
   for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
     if (!SeedEntry(*it, to / it->path().lexically_relative(from), err)) return false;
   }
-  if (ec) return Fail(err, "Cannot read the installed defaults " + QuotedPath(from) + ": " + ec.message());
+  if (ec)
+    return Fail(err,
+                "Cannot read the installed defaults " + QuotedPath(from) + ": " + ec.message());
   return true;
 }
 
@@ -98,7 +104,8 @@ std::optional<fs::path> ResolveProgramDir(const ProgramDirInputs& inputs, std::s
     Fail(err, "TESSEL_HTML_HOME names " + QuotedPath(home) + ", which is not a directory");
     return std::nullopt;
   }
-  if (!inputs.ExecutableDir.empty() && fs::is_directory(inputs.ExecutableDir / kStylesDirName, ec)) {
+  if (!inputs.ExecutableDir.empty() &&
+      fs::is_directory(inputs.ExecutableDir / kStylesDirName, ec)) {
     return Absolute(inputs.ExecutableDir);
   }
   std::optional<fs::path> dir = UserDataDir(inputs, err);

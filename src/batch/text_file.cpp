@@ -195,8 +195,10 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string* err) {
   FdCloser closer(fd);
   struct stat st;
   if (fstat(fd, &st) != 0) return FailErrno(err, "Cannot read", path);
-  if (S_ISDIR(st.st_mode)) return Fail(err, "Cannot read " + QuotedPath(path) + ": it is a directory");
-  if (!S_ISREG(st.st_mode)) return Fail(err, "Cannot read " + QuotedPath(path) + ": not a regular file");
+  if (S_ISDIR(st.st_mode))
+    return Fail(err, "Cannot read " + QuotedPath(path) + ": it is a directory");
+  if (!S_ISREG(st.st_mode))
+    return Fail(err, "Cannot read " + QuotedPath(path) + ": not a regular file");
 
   std::string out;
   out.reserve(size_t(st.st_size) + 1);  // room for the line feed a last line may get
@@ -215,7 +217,8 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string* err) {
   return true;
 }
 
-bool ReadTextForProcessing(const fs::path& path, std::string& text, bool* hadNul, std::string* err) {
+bool ReadTextForProcessing(const fs::path& path, std::string& text, bool* hadNul,
+                           std::string* err) {
   if (!ReadWholeFile(path, text, err)) return false;
   NormalizeLineEndsInPlace(text, hadNul);
   return true;

@@ -71,21 +71,23 @@ std::string NormalizeTagName(std::string_view tag) {
   return name;
 }
 
+char TagCaseChar(char c, int mode, bool beforeContinuation) {
+  unsigned char u = static_cast<unsigned char>(c);
+  if (mode == 1) return (u >= 'a' && u <= 'z') ? char(u - 32) : c;
+  if (mode != 2) return c;
+  if (u >= 'A' && u <= 'Z') return char(u + 32);
+  if ((u == 196 || u == 214 || u == 220) && !beforeContinuation) return char(u + 32);  // Ä Ö Ü
+  return c;
+}
+
 void ApplyTagCase(std::string& text, size_t start, int mode) {
   if (mode != 1 && mode != 2) return;
   for (size_t i = start; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
+    char c = text[i];
     if (c == ' ' || c == '"' || c == '>') break;
-    if (mode == 1) {
-      if (c >= 'a' && c <= 'z') text[i] = char(c - 'a' + 'A');
-    } else if (c >= 'A' && c <= 'Z') {
-      text[i] = char(c - 'A' + 'a');
-    } else if (c == 196 || c == 214 || c == 220) {
-      // Ä Ö Ü in Windows-1252; the same byte before a continuation byte is a UTF-8 letter
-      // and must not be touched.
-      bool utf8 = i + 1 < text.size() && IsUtf8Continuation(static_cast<unsigned char>(text[i + 1]));
-      if (!utf8) text[i] = char(c + 32);
-    }
+    bool beforeContinuation =
+        i + 1 < text.size() && IsUtf8Continuation(static_cast<unsigned char>(text[i + 1]));
+    text[i] = TagCaseChar(c, mode, beforeContinuation);
   }
 }
 

@@ -19,12 +19,12 @@ inline constexpr size_t kCommentFieldWidth = 30;  // StartComment, EndComment
 struct StyleOptions {
   std::string StyleName = "default";
   std::string StyleDescription = "(Please enter your style decription here)";
-  int LineSize = 80;                // wrap text lines longer than this
-  int Spacing = 4;                  // columns per indent step
-  bool DoDisableComments = false;   // no auto comments at all
-  bool DoPurgeComments = true;      // the compressor drops comments
+  int LineSize = 80;                 // wrap text lines longer than this
+  int Spacing = 4;                   // columns per indent step
+  bool DoDisableComments = false;    // no auto comments at all
+  bool DoPurgeComments = true;       // the compressor drops comments
   std::string BreakExcluder = "\"";  // "\"" protects quoted runs, "<>" whole tags
-  int TagCase = 1;                  // 1 upper, 2 lower, 3 as written
+  int TagCase = 1;                   // 1 upper, 2 lower, 3 as written
   std::string UserInfo = "Unknown User";
   bool DoIncludeUser = true;
   bool DoIncludeVersion = true;
@@ -103,16 +103,15 @@ inline constexpr int kCellRow = 4;
 
 /// Tags that never take a following whitespace character along as their own trailing space.
 inline constexpr std::array<std::string_view, 49> BlockLevelTags = {
-    "<TR>",      "</TR>",       "</TD>",    "</DD>",    "</LI>",     "<UL>",
-    "</UL>",     "<OL>",        "</OL>",    "<BLOCKQUOTE>",          "</BLOCKQUOTE>",
-    "<BODY>",    "</BODY>",     "<HEAD>",   "</HEAD>",  "<DIR>",     "</DIR>",
-    "<DL>",      "</DL>",       "</CAPTION>",           "</DT>",     "<FRAMESET>",
-    "</FRAMESET>",              "</H1>",    "</H2>",    "</H3>",     "</H4>",
-    "</H5>",     "</H6>",       "<MAP>",    "</MAP>",   "<MENU>",    "</MENU>",
-    "<NOFRAMES>",               "</NOFRAMES>",          "<SELECT>",  "<TABLE>",
-    "</TABLE>",  "</P>",        "<TEXTAREA>",           "</TEXTAREA>",
-    "</TH>",     "<TITLE>",     "</TITLE>", "<HTML>",   "<META>",    "<OPTION>",
-    "<HR>",      "<TD>"};
+    "<TR>",    "</TR>",      "</TD>",   "</DD>",        "</LI>",         "<UL>",
+    "</UL>",   "<OL>",       "</OL>",   "<BLOCKQUOTE>", "</BLOCKQUOTE>", "<BODY>",
+    "</BODY>", "<HEAD>",     "</HEAD>", "<DIR>",        "</DIR>",        "<DL>",
+    "</DL>",   "</CAPTION>", "</DT>",   "<FRAMESET>",   "</FRAMESET>",   "</H1>",
+    "</H2>",   "</H3>",      "</H4>",   "</H5>",        "</H6>",         "<MAP>",
+    "</MAP>",  "<MENU>",     "</MENU>", "<NOFRAMES>",   "</NOFRAMES>",   "<SELECT>",
+    "<TABLE>", "</TABLE>",   "</P>",    "<TEXTAREA>",   "</TEXTAREA>",   "</TH>",
+    "<TITLE>", "</TITLE>",   "<HTML>",  "<META>",       "<OPTION>",      "<HR>",
+    "<TD>"};
 
 bool IsBlockLevelTag(std::string_view name);
 
@@ -122,6 +121,10 @@ std::string NormalizeTagName(std::string_view tag);
 /// As NormalizeTagName, into `out`; stops and returns false once the name would exceed `cap`
 /// characters (such a name can equal no table entry, so callers treat it as unknown).
 bool NormalizeTagNameBounded(std::string_view tag, size_t cap, std::string& out);
+
+/// One character of a tag name in the given case mode. The lower-case mode also lowers the
+/// Windows-1252 umlauts, except where the byte starts a UTF-8 letter (`beforeContinuation`).
+char TagCaseChar(char c, int mode, bool beforeContinuation);
 
 /// Converts the tag name at `start` (0-based) up to the first space, '"' or '>':
 /// mode 1 upper case, mode 2 lower case, anything else leaves the text alone.

@@ -88,7 +88,8 @@ const TagNameInfo& TagIndex::Remember(std::string_view name, uint32_t hash) {
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     Slot& s = slots_[i];
     if (s.Length == 0) break;
-    if (s.Hash == hash && s.Length == name.size() && std::memcmp(s.Name, name.data(), name.size()) == 0) {
+    if (s.Hash == hash && s.Length == name.size() &&
+        std::memcmp(s.Name, name.data(), name.size()) == 0) {
       return s.Info;
     }
   }

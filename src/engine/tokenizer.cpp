@@ -17,24 +17,13 @@ constexpr size_t kProgressStep = 1000;
 
 bool IsBlank(char c) { return c == '\n' || c == '\r' || c == ' ' || c == '\t'; }
 
-bool IsBlankText(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), IsBlank);
-}
+bool IsBlankText(std::string_view s) { return std::all_of(s.begin(), s.end(), IsBlank); }
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 bool IsAngle(char c) { return c == '<' || c == '>'; }
 
 char MapBlank(char c) { return (c == '\n' || c == '\t') ? ' ' : c; }
-
-char ConvertCase(char c, int mode, bool beforeContinuation) {
-  unsigned char u = static_cast<unsigned char>(c);
-  if (mode == 1) return (u >= 'a' && u <= 'z') ? char(u - 32) : c;
-  if (u >= 'A' && u <= 'Z') return char(u + 32);
-  // The Windows-1252 umlauts; before a continuation byte the same byte is UTF-8.
-  if ((u == 196 || u == 214 || u == 220) && !beforeContinuation) return char(u + 32);
-  return c;
-}
 
 bool IsContinuation(std::string_view s, size_t i) {
   return i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80;
@@ -55,7 +44,7 @@ void AppendTidiedTag(std::string_view raw, bool keepSpace, int tagCase, std::str
     if (tagCase == 1 || tagCase == 2) {
       char* t = out.data() + old;
       for (size_t i = 1; i < n && t[i] != ' ' && t[i] != '"' && t[i] != '>'; ++i) {
-        t[i] = ConvertCase(t[i], tagCase, IsContinuation(raw, i + 1));
+        t[i] = TagCaseChar(t[i], tagCase, IsContinuation(raw, i + 1));
       }
     }
     return;
@@ -80,7 +69,9 @@ void AppendTidiedTag(std::string_view raw, bool keepSpace, int tagCase, std::str
   }
   out.push_back('<');
   size_t i = b;
-  for (; i < e && i < caseEnd; ++i) out.push_back(ConvertCase(raw[i], tagCase, IsContinuation(raw, i + 1)));
+  for (; i < e && i < caseEnd; ++i) {
+    out.push_back(TagCaseChar(raw[i], tagCase, IsContinuation(raw, i + 1)));
+  }
   bool lastSpace = false;
   if (i < e) AppendCollapsed(raw.data() + i, e - i, out, lastSpace);
   out.push_back('>');
@@ -233,8 +224,8 @@ size_t Tokenizer::CellEnd(size_t i) {
   if (gt != cellGt_) {  // cells sharing one unterminated opening tag skip its blanks once
     cellGt_ = gt;
     cellStart_ = gt + 1;
-    while (cellStart_ < len_ && (src_[cellStart_] == ' ' || src_[cellStart_] == '\n' ||
-                                 src_[cellStart_] == '\t')) {
+    while (cellStart_ < len_ &&
+           (src_[cellStart_] == ' ' || src_[cellStart_] == '\n' || src_[cellStart_] == '\t')) {
       ++cellStart_;
     }
   }

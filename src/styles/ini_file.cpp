@@ -36,9 +36,7 @@ std::string KeyOf(std::string_view line) {
   return eq == std::string_view::npos ? std::string() : std::string(Trim(t.substr(0, eq)));
 }
 
-std::string_view ValueOf(std::string_view line) {
-  return Trim(line.substr(line.find('=') + 1));
-}
+std::string_view ValueOf(std::string_view line) { return Trim(line.substr(line.find('=') + 1)); }
 
 std::optional<int> ParseInt(std::string_view text) {
   text = Trim(text);
@@ -70,9 +68,9 @@ void AddOnce(std::vector<std::string>& out, std::string_view name) {
 }  // namespace
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiLower(x) == AsciiLower(y);
+         });
 }
 
 bool IniFile::Load(const fs::path& path, std::string* err) {
@@ -193,7 +191,8 @@ void IniFile::SetBool(std::string_view section, std::string_view key, bool value
 }
 
 bool IniFile::EraseSection(std::string_view section) {
-  return std::erase_if(sections_, [&](const Section& s) { return EqualsNoCase(s.Name, section); }) > 0;
+  return std::erase_if(sections_, [&](const Section& s) { return EqualsNoCase(s.Name, section); }) >
+         0;
 }
 
 IniFile::Section* IniFile::FindSection(std::string_view name) {

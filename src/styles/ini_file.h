@@ -63,8 +63,8 @@ class IniFile {
   Section* FindSection(std::string_view name);
   const Section* FindSection(std::string_view name) const;
 
-  bool bom_ = false;                // the file began with a UTF-8 byte order mark
-  std::vector<std::string> lead_;   // lines before the first section
+  bool bom_ = false;               // the file began with a UTF-8 byte order mark
+  std::vector<std::string> lead_;  // lines before the first section
   std::vector<Section> sections_;
 };
 

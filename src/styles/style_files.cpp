@@ -74,7 +74,8 @@ void ReadValue(const IniFile& ini, std::string_view section, std::string_view ke
   v = ini.GetBool(section, key, v);
 }
 
-void WriteValue(IniFile& ini, std::string_view section, std::string_view key, const std::string& v) {
+void WriteValue(IniFile& ini, std::string_view section, std::string_view key,
+                const std::string& v) {
   ini.Set(section, key, v);
 }
 void WriteValue(IniFile& ini, std::string_view section, std::string_view key, int v) {

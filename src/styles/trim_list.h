@@ -1,8 +1,8 @@
 // The trim list on disk: trim.ini in the program directory, one key per tag.
 #pragma once
 
-#include <filesystem>
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 

@@ -31,8 +31,8 @@ class FilterCommandTest : public ::testing::Test {
 
   ProcessRun Exec(const std::string& args, const std::string& env = "") {
     std::string cmd = "cd '" + home_.path().string() + "' && env TESSEL_HTML_HOME='" +
-                      home_.path().string() + "' " + env + " '" + TESSEL_BINARY_PATH + "' " +
-                      args + " > out.bin 2> err.txt";
+                      home_.path().string() + "' " + env + " '" + TESSEL_BINARY_PATH + "' " + args +
+                      " > out.bin 2> err.txt";
     ProcessRun r;
     int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -54,8 +54,7 @@ TEST_F(FilterCommandTest, FormatsFileAndStdinAlikeWithCrLf) {
   EXPECT_EQ(file.out, pipe.out);
   EXPECT_EQ(file.out, implicit.out);
   EXPECT_TRUE(file.err.empty());
-  EXPECT_EQ(file.out,
-            "<HTML>\r\n<BODY>\r\n  <P>Hello <B>world</B></P>\r\n</BODY>\r\n</HTML>\r\n");
+  EXPECT_EQ(file.out, "<HTML>\r\n<BODY>\r\n  <P>Hello <B>world</B></P>\r\n</BODY>\r\n</HTML>\r\n");
   EXPECT_EQ(ReadFile(home_ / "page.htm"), before);  // the filter never writes its input
 }
 
@@ -129,7 +128,9 @@ TEST_F(FilterCommandTest, NoValidStyleEndsWithTheMessage) {
   ProcessRun r = Exec("--format p.htm");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.out.empty());
-  EXPECT_EQ(r.err, "No valid Formatting-Style found!\nPlease reinstall TESSEL HTML.\nProgram terminated...\n");
+  EXPECT_EQ(
+      r.err,
+      "No valid Formatting-Style found!\nPlease reinstall TESSEL HTML.\nProgram terminated...\n");
 }
 
 TEST_F(FilterCommandTest, HelpAndVersion) {

@@ -19,10 +19,16 @@ TEST(NormalizeLineEnds, EveryLineEndsWithOneLf) {
     std::string In, Out;
     bool Nul;
   } cases[] = {
-      {"", "", false},   {"a", "a\n", false},      {"a\n", "a\n", false},
-      {"\r", "\n", false}, {"\r\r\n", "\n\n", false}, {"a\r\nb", "a\nb\n", false},
-      {"a\rb\n\nc\r", "a\nb\n\nc\n", false},     {"ab\0cd"s, "ab\n", true},
-      {"\0x"s, "", true}, {"a\r\n\0\r\n"s, "a\n", true},
+      {"", "", false},
+      {"a", "a\n", false},
+      {"a\n", "a\n", false},
+      {"\r", "\n", false},
+      {"\r\r\n", "\n\n", false},
+      {"a\r\nb", "a\nb\n", false},
+      {"a\rb\n\nc\r", "a\nb\n\nc\n", false},
+      {"ab\0cd"s, "ab\n", true},
+      {"\0x"s, "", true},
+      {"a\r\n\0\r\n"s, "a\n", true},
   };
   for (const auto& c : cases) {
     bool nul = !c.Nul;

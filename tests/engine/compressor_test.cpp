@@ -29,15 +29,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CompressCase{"TextAndTag", true, "Hello<BR>", {"Hello<BR>"}},
         CompressCase{"PurgedCommentJoins", true, "a<!-- c -->b", {"ab"}},
-        CompressCase{"KeptCommentKeepsItsBreaks", false, "a<!-- 1\n2\n3 -->b",
-                     {"a<!-- 1\r\n2\r\n3 -->b"}},
+        CompressCase{
+            "KeptCommentKeepsItsBreaks", false, "a<!-- 1\n2\n3 -->b", {"a<!-- 1\r\n2\r\n3 -->b"}},
         CompressCase{"IncludeLikeCommentPurged", true, "a<!--#include file=x-->b", {"ab"}},
-        CompressCase{"ScriptOnOwnLines", true,
+        CompressCase{"ScriptOnOwnLines",
+                     true,
                      "one <i>x</i>\n<script>\n<!--\nf();\n// -->\n</script>\ntwo",
                      {"one <I>x</I> ", "<script>", "<!--", "f();", "// -->", "</script>", "two"}},
-        CompressCase{"OwnCommentsAlwaysGo", false, "a<!--~ doc ~-->b<!--~*** T1 ***~-->c",
-                     {"abc"}},
-        CompressCase{"HashLinesSurvive", true, "### x\n<pre>\n###<PRE>:1\n</pre>\n### y",
+        CompressCase{"OwnCommentsAlwaysGo", false, "a<!--~ doc ~-->b<!--~*** T1 ***~-->c", {"abc"}},
+        CompressCase{"HashLinesSurvive",
+                     true,
+                     "### x\n<pre>\n###<PRE>:1\n</pre>\n### y",
                      {"### x ", "<pre>", "###<PRE>:1", "</pre>", "### y"}},
         CompressCase{"EmptySource", true, "", {}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -22,14 +22,17 @@ TEST(FormatterTest, CompleteRun) {
   table.CommentLength = 30;
   table.CommentSymbol = "-";
   table.Cindent = true;
-  AddEntries(style, {MakeEntry({"<HTML>", "</HTML>"}), MakeEntry({"<BODY>", "</BODY>", false, 0, 1}),
-                     table, MakeEntry({"<TR>", "</TR>", false, 0, 1}),
-                     MakeEntry({"<B>", "</B>", true, 0, 0, 0, 0})});
+  AddEntries(
+      style,
+      {MakeEntry({"<HTML>", "</HTML>"}), MakeEntry({"<BODY>", "</BODY>", false, 0, 1}), table,
+       MakeEntry({"<TR>", "</TR>", false, 0, 1}), MakeEntry({"<B>", "</B>", true, 0, 0, 0, 0})});
   Engine engine(style);
-  std::string source = "<html><body>\n<table><tr><td>Hello <b>big</b>\nworld</td></tr></table>\n</body></html>\n";
-  EXPECT_EQ(Tokens(engine, source),
-            (Lines{"<HTML>", "<BODY>", "<TABLE>", "<TR>", "<TD>", "Hello <B>big</B> world", "</TD>",
-                   "</TR>", "</TABLE>", "</BODY>", "</HTML> "}));  // a tag keeps the line break after it
+  std::string source =
+      "<html><body>\n<table><tr><td>Hello <b>big</b>\nworld</td></tr></table>\n</body></html>\n";
+  EXPECT_EQ(
+      Tokens(engine, source),
+      (Lines{"<HTML>", "<BODY>", "<TABLE>", "<TR>", "<TD>", "Hello <B>big</B> world", "</TD>",
+             "</TR>", "</TABLE>", "</BODY>", "</HTML> "}));  // a tag keeps the line break after it
   engine.Format();
   EXPECT_EQ(engine.OutputLines.ToStrings(),
             (Lines{"<HTML>", "<BODY>", "", "  <!--~------- Table1 -------~-->", "  <TABLE>",
@@ -64,9 +67,7 @@ TEST_P(FormatCases, LaysOutTokens) {
 void TableStyle(Style& s) {
   AddEntries(s, {MakeEntry({"<TABLE>", "</TABLE>", false, 0, 1, 2, 1})});
 }
-void NestedStyle(Style& s) {
-  AddEntries(s, {MakeEntry({"<DIV>", "</DIV>", false, 0, 1})});
-}
+void NestedStyle(Style& s) { AddEntries(s, {MakeEntry({"<DIV>", "</DIV>", false, 0, 1})}); }
 void Wrap20(Style& s) { s.Options.LineSize = 20; }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -79,17 +80,30 @@ INSTANTIATE_TEST_SUITE_P(
                      s.Options.DoIncludeUser = s.Options.DoIncludeDate = s.Options.DoIncludeTime =
                          s.Options.DoIncludeStyle = s.Options.DoIncludeVersion = false;
                    },
-                   "", {""}},
-        FormatCase{"TableIndentAndLeadingLine", TableStyle, "<TABLE><TR></TR></TABLE>",
+                   "",
+                   {""}},
+        FormatCase{"TableIndentAndLeadingLine",
+                   TableStyle,
+                   "<TABLE><TR></TR></TABLE>",
                    {"", "<TABLE>", "    <TR>", "    </TR>", "</TABLE>"}},
-        FormatCase{"TabsPerEightColumns", NestedStyle, "<div><div><div>x",
+        FormatCase{"TabsPerEightColumns",
+                   NestedStyle,
+                   "<div><div><div>x",
                    {"<DIV>", "    <DIV>", "\t<DIV>", "\t    x"}},
         FormatCase{"SpacingZeroNoIndent",
-                   [](Style& s) { NestedStyle(s); s.Options.Spacing = 0; },
-                   "<div><div>x", {"<DIV>", "<DIV>", "x"}},
-        FormatCase{"ClosingAtLevelZeroStaysZero", NestedStyle, "</div></div><div>x",
+                   [](Style& s) {
+                     NestedStyle(s);
+                     s.Options.Spacing = 0;
+                   },
+                   "<div><div>x",
+                   {"<DIV>", "<DIV>", "x"}},
+        FormatCase{"ClosingAtLevelZeroStaysZero",
+                   NestedStyle,
+                   "</div></div><div>x",
                    {"</DIV>", "</DIV>", "<DIV>", "    x"}},
-        FormatCase{"WrapAtLastSpace", Wrap20, "aaaa bbbb cccc dddd eeee ffff",
+        FormatCase{"WrapAtLastSpace",
+                   Wrap20,
+                   "aaaa bbbb cccc dddd eeee ffff",
                    {"aaaa bbbb cccc dddd", "eeee ffff"}},
         FormatCase{"NoBreakInsideTag",
                    [](Style& s) {
@@ -97,12 +111,17 @@ INSTANTIATE_TEST_SUITE_P(
                      s.Options.BreakExcluder = "<>";
                      AddEntries(s, {MakeEntry({"<A>", "</A>", true, 0, 0, 0, 0})});
                    },
-                   "see <a href=x title=y>this</a> now", {"see", "<A href=x title=y>this</A> now"}},
-        FormatCase{"NoBreakInsideQuotes", Wrap20, "x \"aaaa bbbb cccc dddd eeee\" y",
+                   "see <a href=x title=y>this</a> now",
+                   {"see", "<A href=x title=y>this</A> now"}},
+        FormatCase{"NoBreakInsideQuotes",
+                   Wrap20,
+                   "x \"aaaa bbbb cccc dddd eeee\" y",
                    // the cut was decided past the end of what remains: wrapping stops
                    {"x", "\"aaaa bbbb cccc dddd eeee\" y"}},
         FormatCase{"LongWordNeverBroken", Wrap20, std::string(50, 'w'), {std::string(50, 'w')}},
-        FormatCase{"PreKeepsItsLayout", NestedStyle, "<div><pre>\n\tx  \n\n  y</pre></div>",
+        FormatCase{"PreKeepsItsLayout",
+                   NestedStyle,
+                   "<div><pre>\n\tx  \n\n  y</pre></div>",
                    {"<DIV>", "<pre>", "\tx", "", "  y</pre>", "</DIV>"}},
         FormatCase{"CellBlockIndentedAndFramed",
                    [](Style& s) {
@@ -115,12 +134,17 @@ INSTANTIATE_TEST_SUITE_P(
                    "<div><td><img src=a></td></div>",
                    {"<DIV>", "", "\t<!--~**********~-->", "\t<TD><IMG src=a></TD>",
                     "\t<!--~**********~-->", "", "", "</DIV>"}},
-        FormatCase{"HashTextSurvives", nullptr, "### not a marker\n<pre>\n###<PRE>:1\n</pre>",
+        FormatCase{"HashTextSurvives",
+                   nullptr,
+                   "### not a marker\n<pre>\n###<PRE>:1\n</pre>",
                    {"### not a marker", "<pre>", "###<PRE>:1", "</pre>"}},
         FormatCase{"DeepNestingStopsMovingRight",
-                   [](Style& s) { NestedStyle(s); s.Options.Spacing = 200; },
-                   "<div><div>x", {"<DIV>", std::string(25, '\t') + "<DIV>",
-                                   std::string(32, '\t') + "x"}}),
+                   [](Style& s) {
+                     NestedStyle(s);
+                     s.Options.Spacing = 200;
+                   },
+                   "<div><div>x",
+                   {"<DIV>", std::string(25, '\t') + "<DIV>", std::string(32, '\t') + "x"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FormatterTest, PartialModePrefixesSelectionIndent) {

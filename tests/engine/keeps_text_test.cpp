@@ -24,7 +24,9 @@ char Fold(unsigned char c) {
   return char(c);
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 // End of the comment starting at `at`, or npos when it is not one to leave out. Every
 // "<!--" counts, also inside tags and blocks where the engine keeps it: that only leaves
@@ -45,7 +47,8 @@ size_t SkippedCommentEnd(std::string_view s, size_t at, bool purge) {
 std::string Essence(std::string_view s, bool skipComments, bool purge) {
   std::string out;
   for (size_t i = 0; i < s.size();) {
-    size_t skip = s[i] == '<' && skipComments ? SkippedCommentEnd(s, i, purge) : std::string_view::npos;
+    size_t skip =
+        s[i] == '<' && skipComments ? SkippedCommentEnd(s, i, purge) : std::string_view::npos;
     if (skip != std::string_view::npos) {
       i = skip;
       continue;
@@ -110,28 +113,82 @@ void ExpectKeepsText(Style& style, const std::string& source, const std::string&
     std::string in = Essence(source, true, purge);
     std::string out = Essence(engine.OutputLines.Joined("\n"), false, false);
     size_t missing = MissingFrom(in, out);
-    ASSERT_EQ(missing, std::string::npos)
-        << (mode == 0 ? "format" : "compress") << " lost text of " << label << " near: "
-        << Around(in, missing);
+    ASSERT_EQ(missing, std::string::npos) << (mode == 0 ? "format" : "compress") << " lost text of "
+                                          << label << " near: " << Around(in, missing);
   }
-  TrimTagList trim = {{true, "<A>"}, {true, "</A>"}, {true, "<TD>"}, {true, "</TD>"},
+  TrimTagList trim = {{true, "<A>"}, {true, "</A>"}, {true, "<TD>"},  {true, "</TD>"},
                       {true, "<B>"}, {true, "</B>"}, {true, "<PRE>"}, {true, "</PRE>"}};
   engine.SourceText = source;
   engine.TrimTags(trim);
   std::string trimmed = engine.OutputLines.Joined("\n");
-  ASSERT_EQ(Essence(trimmed, false, false), Essence(source, false, false)) << "trim changed " << label;
+  ASSERT_EQ(Essence(trimmed, false, false), Essence(source, false, false))
+      << "trim changed " << label;
   ASSERT_EQ(MissingFrom(trimmed, source), std::string::npos) << "trim added to " << label;
 }
 
 std::string RandomDocument(std::mt19937& rng) {
-  static const std::vector<std::string> pieces = {
-      "<", ">", "<<", ">>", "<table>", "<td>", "</td>", "<TD><img src=a></TD>", "<td>\t<br>\n</td>",
-      "<!--", "-->", "<!-- c -->", "<!--~", "~-->", "<!--~ own ~-->", "<pre>", "</PRE>",
-      "<script>", "</script", "</script>", "<style>", "</style>", "<textarea>", "</textarea>",
-      "\"", "'", "###", "### x\n", "###<PRE>:1\n", "###<!--:2", "<%", "%>", "<% a %>",
-      "word", "Wort\xC4\xD6", "\xC4\x8D", "x", " ", "  ", "\n", "\n\n", "\t", "\r", "<b>",
-      "</b>", "<B >", "<br/>", "<p>", "</p>", "<div>", "</div>", "<a href=\"x>y\">", "</a>",
-      "<h1>", "</h2>", "<!DOCTYPE html>", "<td", "<!", "=", "/", "<%=", "<TEXTAREA>"};
+  static const std::vector<std::string> pieces = {"<",
+                                                  ">",
+                                                  "<<",
+                                                  ">>",
+                                                  "<table>",
+                                                  "<td>",
+                                                  "</td>",
+                                                  "<TD><img src=a></TD>",
+                                                  "<td>\t<br>\n</td>",
+                                                  "<!--",
+                                                  "-->",
+                                                  "<!-- c -->",
+                                                  "<!--~",
+                                                  "~-->",
+                                                  "<!--~ own ~-->",
+                                                  "<pre>",
+                                                  "</PRE>",
+                                                  "<script>",
+                                                  "</script",
+                                                  "</script>",
+                                                  "<style>",
+                                                  "</style>",
+                                                  "<textarea>",
+                                                  "</textarea>",
+                                                  "\"",
+                                                  "'",
+                                                  "###",
+                                                  "### x\n",
+                                                  "###<PRE>:1\n",
+                                                  "###<!--:2",
+                                                  "<%",
+                                                  "%>",
+                                                  "<% a %>",
+                                                  "word",
+                                                  "Wort\xC4\xD6",
+                                                  "\xC4\x8D",
+                                                  "x",
+                                                  " ",
+                                                  "  ",
+                                                  "\n",
+                                                  "\n\n",
+                                                  "\t",
+                                                  "\r",
+                                                  "<b>",
+                                                  "</b>",
+                                                  "<B >",
+                                                  "<br/>",
+                                                  "<p>",
+                                                  "</p>",
+                                                  "<div>",
+                                                  "</div>",
+                                                  "<a href=\"x>y\">",
+                                                  "</a>",
+                                                  "<h1>",
+                                                  "</h2>",
+                                                  "<!DOCTYPE html>",
+                                                  "<td",
+                                                  "<!",
+                                                  "=",
+                                                  "/",
+                                                  "<%=",
+                                                  "<TEXTAREA>"};
   std::string doc;
   int n = rng() % 300;
   for (int i = 0; i < n; ++i) doc += pieces[rng() % pieces.size()];
@@ -144,13 +201,15 @@ TEST(KeepsTextTest, GeneratedMalformedInput) {
   std::mt19937 rng(20261206);
   for (int i = 0; i < 400; ++i) {
     std::string doc = RandomDocument(rng);
-    for (Style& style : styles) ExpectKeepsText(style, doc, "generated document " + std::to_string(i));
+    for (Style& style : styles)
+      ExpectKeepsText(style, doc, "generated document " + std::to_string(i));
   }
 }
 
 std::vector<fs::path> SamplePages() {
   std::vector<fs::path> pages;
-  for (const auto& entry : fs::directory_iterator(SourceDataDir() / "preview")) pages.push_back(entry);
+  for (const auto& entry : fs::directory_iterator(SourceDataDir() / "preview"))
+    pages.push_back(entry);
   FILE* p = popen("rustc --print sysroot 2>/dev/null", "r");
   char buf[512] = {0};
   if (p && fgets(buf, sizeof buf, p)) {

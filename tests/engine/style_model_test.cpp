@@ -1,8 +1,9 @@
+#include "engine/style_model.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "engine/style_model.h"
 #include "engine/tag_index.h"
 #include "engine_fixture.h"
 
@@ -13,9 +14,9 @@ TEST(StyleModelTest, NormalizeTagName) {
   struct Case {
     const char* tag;
     const char* name;
-  } cases[] = {{"<table border=1>", "<TABLE>"}, {"</td >", "</TD>"},  {"<br/>", "<BR/>"},
-               {"<!DOCTYPE html>", "<>"},       {"<b", "<B"},         {"<!--~ x ~-->", "<!--~"},
-               {"<!-- x -->", "<!--"},          {"<%= x %>", "<%"},   {"<h1\nclass=x>", "<H1>"}};
+  } cases[] = {{"<table border=1>", "<TABLE>"}, {"</td >", "</TD>"}, {"<br/>", "<BR/>"},
+               {"<!DOCTYPE html>", "<>"},       {"<b", "<B"},        {"<!--~ x ~-->", "<!--~"},
+               {"<!-- x -->", "<!--"},          {"<%= x %>", "<%"},  {"<h1\nclass=x>", "<H1>"}};
   for (const Case& c : cases) EXPECT_EQ(NormalizeTagName(c.tag), c.name) << c.tag;
 }
 
@@ -28,8 +29,8 @@ TEST(StyleModelTest, ApplyTagCase) {
       {"<TABLE WIDTH=100>", 2, "<table WIDTH=100>"},
       {"<td class=x>", 1, "<TD class=x>"},
       {"<td class=x>", 3, "<td class=x>"},
-      {"<\xC4\xD6\xDC>", 2, "<\xE4\xF6\xFC>"},         // Windows-1252 umlauts
-      {"<x\xC4\x8D y>", 2, "<x\xC4\x8D y>"},            // a UTF-8 letter stays intact
+      {"<\xC4\xD6\xDC>", 2, "<\xE4\xF6\xFC>"},  // Windows-1252 umlauts
+      {"<x\xC4\x8D y>", 2, "<x\xC4\x8D y>"},    // a UTF-8 letter stays intact
       {"<A\"B\">", 2, "<a\"B\">"},
   };
   for (const Case& c : cases) {

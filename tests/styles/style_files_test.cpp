@@ -30,8 +30,8 @@ auto Fields(const TagEntry& e) {
                   e.CommentSymbol, e.Cindent, e.EnableCounter, e.TagNumber);
 }
 
-const StyleOptions kChanged = {"mine", "A description", 120, 2, true, false, "<>", 3, "Jane Doe",
-                               false, false, false, false, false, true, true};
+const StyleOptions kChanged = {"mine",     "A description", 120,   2,     true,  false, "<>", 3,
+                               "Jane Doe", false,           false, false, false, false, true, true};
 
 TEST(StyleFiles, OptionsRoundTripEveryKey) {
   // Each direction reads into a record holding the other values, so no key passes by
@@ -51,8 +51,9 @@ TEST(StyleFiles, TagTableRoundTripsEveryKey) {
   TempDir tmp;
   TagTable table;
   table.TagCount = 1;
-  table.Entry(1) = {"<TABLE>", true, "<TABLE>", "</TABLE>", 1, 2, 3, 4, true, true,
-                    "table start", "table end", 60, "#", false, true, 0, "", 1, true};
+  table.Entry(1) = {"<TABLE>", true,          "<TABLE>",   "</TABLE>", 1,   2,     3,    4, true,
+                    true,      "table start", "table end", 60,         "#", false, true, 0, "",
+                    1,         true};
   std::string err;
   ASSERT_TRUE(WriteTagTable(tmp.path(), table, &err)) << err;
   EXPECT_NE(ReadFile(tmp / "tag.ini").find("\r\nCIndent=0\r\n"), std::string::npos);
@@ -101,7 +102,8 @@ TEST(StyleFiles, AtMostAHundredTagsAndNamesCutToTwenty) {
   ASSERT_TRUE(WriteTagTable(tmp.path(), table, &err)) << err;
   const std::string written = ReadFile(tmp / "tag.ini");
   EXPECT_TRUE(written.starts_with(longSection)) << written;
-  EXPECT_NE(written.find("[<T105>]\r\n[<A-VERY-LONG-TAG-NAM]\r\nTagOpen=<A>\r\n"), std::string::npos);
+  EXPECT_NE(written.find("[<T105>]\r\n[<A-VERY-LONG-TAG-NAM]\r\nTagOpen=<A>\r\n"),
+            std::string::npos);
 }
 
 TEST(StyleFiles, FailedReadsAndWritesChangeNothing) {
