@@ -47,6 +47,9 @@ void Formatter::WrapAndEmit(std::string_view line) {
   const int64_t lineSize = opts_.LineSize;
   const bool quotes = opts_.BreakExcluder == "\"";
   bool inside = false;  // carried over from piece to piece
+  // Trailing spaces (a line break in the source) are dropped from the output anyway; counted,
+  // they would break a line that fits.
+  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
   while (static_cast<int64_t>(line.size()) > lineSize) {
     size_t lastSpace = 0, k = 0;
     bool cut = false;

@@ -118,6 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "x \"aaaa bbbb cccc dddd eeee\" y",
                    // the cut was decided past the end of what remains: wrapping stops
                    {"x", "\"aaaa bbbb cccc dddd eeee\" y"}},
+        FormatCase{"TrailingSpaceDoesNotCount", Wrap20, "aaaa bbbb cccc ddddd\n<br>",
+                   {"aaaa bbbb cccc ddddd", "<BR>"}},
         FormatCase{"LongWordNeverBroken", Wrap20, std::string(50, 'w'), {std::string(50, 'w')}},
         FormatCase{"PreKeepsItsLayout",
                    NestedStyle,
