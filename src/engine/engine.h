@@ -77,7 +77,7 @@ class Engine {
   LineList BlockList;
   LineList OutputLines;
   std::vector<BlockRef> Blocks;  // by block number - 1
-  std::string PendingText;       // the tokenizer's text gathered since the last token line
+  std::string PendingText;       // the tokenizer's pending text, once tags join it; kept for reuse
   std::string FileName;
   bool PartialMode = false;
   std::string SelectionIndent;
