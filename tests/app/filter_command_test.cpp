@@ -133,12 +133,5 @@ TEST_F(FilterCommandTest, NoValidStyleEndsWithTheMessage) {
       "No valid Formatting-Style found!\nPlease reinstall TESSEL HTML.\nProgram terminated...\n");
 }
 
-TEST_F(FilterCommandTest, HelpAndVersion) {
-  EXPECT_EQ(Exec("--version").out, "Tessel HTML v3.5e \n");
-  ProcessRun help = Exec("--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--compress"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace tessel::testing
