@@ -1,0 +1,72 @@
+// The state a batch run shares between the per-file pipeline, discovery, the run driver,
+// restore and the window: what the design keeps in program-wide variables.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/engine.h"
+
+namespace tessel {
+
+enum class ProcessKind { None, Format, Compress, Trim, Restore };
+enum class SelectionKind { None, SingleFile, PickedFiles, Tree };
+enum class CmdLineKind { None, Open, Automatic };
+
+/// The protocol page: plain text lines; a text handed over with CR LF pairs becomes
+/// several lines. "report.txt" is its text with every line ended by CR LF.
+class Protocol {
+ public:
+  /// Clears the page and starts it with the heading of a new selection.
+  void Prepare();
+  void Add(std::string_view text);
+  const std::vector<std::string>& Lines() const { return lines_; }
+  std::string Text() const;
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+/// Paths are full paths with "/" separators; directories end with exactly one "/".
+struct RunState {
+  std::string ProgramDir;  // the data directory
+  std::string TempOutFile;  // ProgramDir + "$tmp.htm"
+  std::string FileName;
+  std::string SourceDir;
+  std::string BackupDir;  // of the current tree run; empty when none was made
+  std::string BackupFileName;
+  std::string BackupExt = ".pbak";
+  bool DoCreateBackUps = true;
+  bool DoValidate = false;
+  ProcessKind ProcessMode = ProcessKind::None;
+  SelectionKind SelectionMode = SelectionKind::None;
+  CmdLineKind CmdLineMode = CmdLineKind::None;
+  std::vector<std::string> FileList;
+  int FilterIndex = 0;
+  int64_t TotalBytesBefore = 0;
+  int64_t TotalBytesAfter = 0;
+  std::atomic<bool> UserBreak{false};  // set by the window (Esc), read between files
+  Protocol Protokoll;
+};
+
+enum class MessageKind { Error, Information, Plain };
+
+/// Everything a run shows goes through this: a console host implements it for the
+/// command line, the main window later. Status and progress come from StatusHooks.
+class RunHost : public StatusHooks {
+ public:
+  /// A line (or lines) just added to the protocol page.
+  virtual void ProtocolAdded(std::string_view /*text*/) {}
+  /// The confirmation before a run; may change state.DoCreateBackUps. True: go on.
+  virtual bool ConfirmRun(RunState& /*state*/) { return true; }
+  /// A Yes/No question; true for Yes.
+  virtual bool AskYesNo(std::string_view /*text*/) { return false; }
+  virtual void ShowMessage(MessageKind /*kind*/, std::string_view /*text*/) {}
+  /// The single file was processed: the editor shows the new text (nothing headless).
+  virtual void LoadEditor(const std::string& /*path*/) {}
+};
+
+}  // namespace tessel
