@@ -11,7 +11,8 @@ void Protocol::Add(std::string_view text) {
   size_t start = 0;
   for (;;) {
     size_t crlf = text.find("\r\n", start);
-    lines_.emplace_back(text.substr(start, crlf == std::string_view::npos ? text.npos : crlf - start));
+    lines_.emplace_back(
+        text.substr(start, crlf == std::string_view::npos ? text.npos : crlf - start));
     if (crlf == std::string_view::npos) break;
     start = crlf + 2;
   }

@@ -32,7 +32,7 @@ class Protocol {
 
 /// Paths are full paths with "/" separators; directories end with exactly one "/".
 struct RunState {
-  std::string ProgramDir;  // the data directory
+  std::string ProgramDir;   // the data directory
   std::string TempOutFile;  // ProgramDir + "$tmp.htm"
   std::string FileName;
   std::string SourceDir;

@@ -1,0 +1,21 @@
+// The confirmation shown before a run: caption and message for the mode and selection.
+#pragma once
+
+#include <string>
+
+#include "batch/run_state.h"
+
+namespace tessel {
+
+struct RunMessage {
+  std::string Caption;
+  std::string Text;  // lines separated by CR LF
+};
+
+/// The confirmation for `state`'s ProcessMode, SelectionMode and DoCreateBackUps.
+/// `siblingBackup` is the single file's backup path and `backupExists` whether it exists;
+/// `nextBackupDir` is where a tree run would copy its files.
+RunMessage MakeMsg(const RunState& state, const std::string& siblingBackup, bool backupExists,
+                   const std::string& nextBackupDir);
+
+}  // namespace tessel
