@@ -126,6 +126,8 @@ TEST_F(ScanTest, ListsFullPathsDepthFirst) {
 TEST_F(ScanTest, NeverFollowsLinksAndEndsOnALinkLoop) {
   fs::create_directory_symlink(root, root / "sub" / "loop");  // back to the root
   fs::create_directory_symlink("..", root / "sub" / "deep" / "up");
+  WriteFile(tmp / "outside" / "o.htm", "<html>");
+  fs::create_directory_symlink(tmp / "outside", root / "out");
   fs::create_symlink(root / "a.htm", root / "link.htm");
   fs::create_symlink(tmp / "nowhere.htm", root / "dangling.htm");
   EXPECT_EQ(Scan(0, false).size(), 5u);
