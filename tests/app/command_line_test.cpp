@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 using testing::WriteFile;
 
-TEST(CommandLineTest, DesignExamples) {
+TEST(CommandLineTest, OptionsModesAndRejectedCommandLines) {
   TempDir tmp;
   WriteFile(tmp / "page.htm", "<!DOCTYPE html>\n<html><body>x</body></html>\n");
   WriteFile(tmp / "notag.htm", "<!DOCTYPE html>\n<body>x</body>\n");
