@@ -1,0 +1,78 @@
+// Backups of processed files, file sizes, and the protocol line written for each file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "batch/run_state.h"
+
+namespace tessel {
+
+inline constexpr std::string_view kDefaultBackupExt = ".pbak";
+/// How many characters of a backup extension are stored.
+inline constexpr size_t kMaxBackupExtLength = 5;
+inline constexpr std::string_view kTooManyBackupDirs = "Too many existing BACKUP-Directories";
+
+/// `path` without its trailing "/" characters, followed by exactly one "/".
+std::string WithTrailingSeparator(std::string_view path);
+
+/// Size in bytes of a regular file (symbolic links followed); 0 when there is none.
+int64_t GetFileSize(const std::string& path);
+
+/// Byte copy of `source` over `target` in 16384-byte blocks; the target gets the source's
+/// modification time. The copy goes to a temporary file beside the target that is renamed
+/// over it, so a failed copy leaves an existing target as it was. An existing target keeps
+/// its permission bits (a read-only one is refused); a new one gets the source's. False on
+/// any failure, with *err saying why.
+bool CopyFileKeepDate(const std::string& source, const std::string& target,
+                      std::string* err = nullptr);
+
+/// `file` followed by state.BackupExt.
+std::string SiblingBackupPath(const RunState& state, const std::string& file);
+
+/// The place of `file` inside state.BackupDir: its path relative to state.SourceDir.
+std::string MirrorBackupPath(const RunState& state, const std::string& file);
+
+/// The first of SourceDir_BAK00/ .. SourceDir_BAK99/ that does not exist; "" when all do.
+std::string NextBackupDir(const RunState& state);
+
+/// Makes the numbered backup directory of a tree run (missing parents included) and stores
+/// it in state.BackupDir. False when all 100 numbers are taken (*err is kTooManyBackupDirs)
+/// or the directory cannot be made; BackupDir is then empty. Shows nothing itself.
+bool CreateBackupDir(RunState& state, std::string* err);
+
+/// Whether a sibling backup exists for the current selection: the single file (which also
+/// sets BackupFileName), any of the picked files; never for a tree or no selection.
+bool BackupExists(RunState& state);
+
+/// A typed backup extension made usable: trimmed, inner spaces and later points become
+/// "_", a leading "." added, ".pbak" when nothing is left. The caller stores at most
+/// kMaxBackupExtLength characters of it.
+std::string NormalizeBackupExt(std::string_view typed);
+
+/// Backs up `file` before it is processed: to its mirror path in a tree run (creating
+/// the folders it needs), else to its sibling path. Sets BackupFileName. False with *err
+/// when the copy failed; the file must then be left unchanged.
+bool MakeBackup(RunState& state, const std::string& file, std::string* err);
+
+/// " before->after (saved bytes, percent%)  saved ".
+std::string SizeStats(int64_t before, int64_t after);
+
+/// Adds the protocol line of state.FileName for the current mode, with its backup when one
+/// was made, and adds the sizes to the run's totals. In Format, Compress and Trim a file
+/// that was not `done` gets the line of FileNotProcessedLine without a reason and adds
+/// nothing to the totals.
+void LogFileResult(RunState& state, RunHost& host, int64_t before, int64_t after, bool done);
+
+/// "==> <path>   -  not processed: <reason>" (the reason part only when there is one).
+std::string FileNotProcessedLine(const std::string& path, std::string_view reason);
+/// "==> <path>   -  backup failed, file left unchanged: <reason>".
+std::string BackupFailedLine(const std::string& path, std::string_view reason);
+/// "==> <path>   -  restore failed, file left unchanged: <reason>".
+std::string RestoreFailedLine(const std::string& path, std::string_view reason);
+
+/// Adds `line` to the protocol page and tells the host.
+void AddProtocolLine(RunState& state, RunHost& host, std::string_view line);
+
+}  // namespace tessel

@@ -1,0 +1,91 @@
+// One file on disk through the current mode: free-space guard, loading, the engine stage
+// or the restore copy, and writing the result back.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "batch/run_state.h"
+#include "engine/engine.h"
+
+namespace tessel {
+
+/// Why a file was not processed.
+enum class FileFault {
+  None,
+  Gone,           // the file no longer exists
+  Unreadable,     // it could not be read (or is not a regular file)
+  NulByte,        // it holds a NUL byte: not an HTML text file, left unchanged
+  DiskFull,       // too little free space: the run must end (Message is the text to show)
+  NoBackup,       // Restore: no sibling backup, the file is skipped
+  RestoreFailed,  // Restore: the copy failed, the file is as it was
+};
+
+struct ProcessOutcome {
+  FileFault Fault = FileFault::None;
+  /// Why, for the protocol; for DiskFull the whole message box text.
+  std::string Message;
+};
+
+/// Free space of the file system holding a path, and where that file system is mounted.
+struct FreeSpace {
+  uint64_t FreeBytes = 0;
+  std::string MountPoint;
+};
+using FreeSpaceQuery = std::function<std::optional<FreeSpace>(const std::string& path)>;
+
+/// statvfs of `path` (bytes available to unprivileged users) and its mount point;
+/// nothing when the file system cannot tell.
+std::optional<FreeSpace> QueryFreeSpace(const std::string& path);
+
+/// "Disk full: <mount point>" CR LF "Program terminated."
+std::string DiskFullMessage(std::string_view mountPoint);
+
+/// The protocol line for a file whose ProcessFile failed: "   -  skip" for NoBackup, the
+/// restore-failed line for RestoreFailed, else the not-processed line with the reason.
+std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcome);
+
+inline constexpr std::string_view kTokenDumpName = "0tmp_htm.htm";
+inline constexpr std::string_view kBlockDumpName = "0tmp_nftags.htm";
+
+class FilePipeline {
+ public:
+  FilePipeline(RunState& state, Style& style, const TrimTagList& trimList, RunHost& host);
+
+  /// Runs state.ProcessMode on `path`. True when the engine ran (its result is in
+  /// engine().OutputLines, for WriteResult) or the file was restored; else *outcome says
+  /// why not. A DiskFull outcome means the run must end.
+  bool ProcessFile(const std::string& path, ProcessOutcome* outcome);
+
+  /// The file into engine().SourceText, every line ended by one LF. False when it is gone,
+  /// unreadable or holds a NUL byte (then SourceText is empty).
+  bool LoadSourceText(const std::string& path, ProcessOutcome* outcome);
+
+  /// False, with the message to show, when the file system holding `path` has less than
+  /// four times the file's size free. True when the free space cannot be determined.
+  bool CheckDiskSpace(const std::string& path, std::string* message);
+
+  /// OutputLines, each line followed by CR LF, written over `path` (through a temporary
+  /// file renamed over it, keeping its permissions) and then to state.TempOutFile. False
+  /// with *err when `path` could not be written; it is then as it was. *bytesWritten (if
+  /// given) is the size of the new file.
+  bool WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten = nullptr);
+
+  Engine& engine() { return engine_; }
+
+  /// The free-space query; tests replace it to simulate a full disk.
+  FreeSpaceQuery FreeSpaceOf = QueryFreeSpace;
+
+ private:
+  void WriteDumps();
+
+  RunState& state_;
+  const TrimTagList& trimList_;
+  RunHost& host_;
+  Engine engine_;
+};
+
+}  // namespace tessel
