@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "app/command_style.h"
 #include "batch/text_file.h"
 #include "engine/engine.h"
-#include "styles/ini_file.h"
 #include "styles/style_files.h"
 #include "styles/trim_list.h"
 
@@ -85,50 +85,6 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
   return true;
 }
 
-// The style of --style, else the active style of the settings, with the usual fall-back
-// to the first style when the stored one is gone.
-bool LoadFilterStyle(const FilterArgs& a, const std::filesystem::path& programDir, Style& style,
-                     std::string* err, bool* noStyle) {
-  StyleLibrary library(programDir / "styles", style);
-  if (a.hasStyle && a.style.find('/') != std::string::npos) {
-    if (library.LoadStyleFromDirectory(a.style)) return true;
-    *err = "'" + a.style + "' is not a style directory (it needs options.ini and tag.ini)";
-    if (!library.LastError().empty()) *err += ": " + library.LastError();
-    return false;
-  }
-  if (library.FindStyles() == 0) {
-    *noStyle = true;
-    return false;
-  }
-  std::string name;
-  if (a.hasStyle) {
-    const auto& list = library.StyleList();
-    auto same = [&](const std::string& s) {
-      return std::equal(s.begin(), s.end(), a.style.begin(), a.style.end(), [](char x, char y) {
-        return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
-      });
-    };
-    if (std::find_if(list.begin(), list.end(), same) == list.end()) {
-      *err = "no style named '" + a.style + "'; styles are:";
-      for (const std::string& s : list) *err += " " + s;
-      return false;
-    }
-    name = a.style;
-  } else {
-    IniFile settings;
-    std::string iniErr;
-    if (settings.Load(programDir / "prg.ini", &iniErr)) {
-      name = settings.GetString("OPTIONS", "StyleName", "_default");
-    } else {
-      name = "_default";
-    }
-  }
-  if (library.LoadStyle(name)) return true;
-  *err = library.LastError().empty() ? "the style '" + name + "' cannot be loaded"
-                                     : library.LastError();
-  return false;
-}
-
 bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string* err) {
   bool hadNul = false;
   std::string name = a.file == "-" ? "standard input" : a.file;
@@ -206,11 +162,10 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
     if (!ReadTrimList(programDir, trimList, &err)) return fail(kExitUsage);
   } else {
     bool noStyle = false;
-    if (!LoadFilterStyle(a, programDir, style, &err, &noStyle)) {
+    StyleLibrary library(programDir / "styles", style);
+    if (!LoadCommandStyle(library, a.hasStyle ? &a.style : nullptr, programDir, &err, &noStyle)) {
       if (!noStyle) return fail(kExitUsage);
-      std::string text(kNoValidStyleMessage);
-      text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-      io.WriteStderr(text + "\n");
+      io.WriteStderr(NoValidStyleText());
       return kExitUsage;
     }
   }

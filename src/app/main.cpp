@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/batch_command.h"
 #include "app/filter_command.h"
 #include "app/program_dir.h"
 
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
   io.ReadStdin = [](std::string& bytes, std::string* err) { return ReadAll(0, bytes, err); };
   io.WriteStdout = [](std::string_view bytes) { return WriteAll(1, bytes); };
   io.WriteStderr = [](std::string_view text) { WriteAll(2, text); };
-  if (!tessel::IsFilterCommand(args)) {
+  if (args.empty()) {
     io.WriteStderr("tessel-html: no command given\n" + tessel::UsageText());
     return tessel::kExitUsage;
   }
@@ -57,5 +58,9 @@ int main(int argc, char** argv) {
     io.WriteStderr("tessel-html: " + err + "\n");
     return tessel::kExitUsage;
   }
-  return tessel::RunFilterCommand(args, *programDir, io);
+  if (tessel::IsInPlaceCommand(args)) {
+    return tessel::RunInPlaceCommand(args, *programDir, io, isatty(2) == 1);
+  }
+  if (tessel::IsFilterCommand(args)) return tessel::RunFilterCommand(args, *programDir, io);
+  return tessel::RunCommandLine(args, *programDir, io);
 }

@@ -1,0 +1,287 @@
+#include "batch/run_driver.h"
+
+#include <ctime>
+#include <filesystem>
+
+#include "batch/backups.h"
+#include "batch/discovery.h"
+#include "batch/text_file.h"
+
+namespace tessel {
+namespace {
+
+constexpr std::string_view kStars = "********************************";
+constexpr std::string_view kUserBreakQuestion =
+    "Tessel HTML - USER BREAK:\r\n Stop processing files?";
+constexpr std::string_view kReportName = "report.txt";
+
+std::string DirectoryOf(const std::string& path) {
+  return WithTrailingSeparator(std::filesystem::path(path).parent_path().string());
+}
+
+std::string SizeInK(const std::string& path) {
+  return std::to_string(GetFileSize(path) / 1000) + "K";
+}
+
+}  // namespace
+
+std::string ProtocolDateTime() {
+  std::time_t t = std::time(nullptr);
+  std::tm parts{};
+  localtime_r(&t, &parts);
+  char buf[64];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &parts);
+  return buf;
+}
+
+RunDriver::RunDriver(RunState& state, Style& style, const TrimTagList& trimList, RunHost& host,
+                     std::function<bool(std::string*)> reloadStyle)
+    : Now(ProtocolDateTime),
+      state_(state),
+      host_(host),
+      pipeline_(state, style, trimList, host),
+      reloadStyle_(std::move(reloadStyle)) {}
+
+void RunDriver::Add(std::string_view text) { AddProtocolLine(state_, host_, text); }
+
+void RunDriver::PrepareProtocol() {
+  state_.Protokoll.Prepare();
+  state_.FileList.clear();
+  host_.ProtocolAdded(state_.Protokoll.Text());
+}
+
+SelectionKind RunDriver::SelectSingleFile(const std::string& path) {
+  state_.Protokoll.Prepare();  // nothing to show: a single-file run writes no protocol
+  state_.FileList.clear();
+  state_.FileName = path;
+  state_.SourceDir = DirectoryOf(path);
+  host_.LoadEditor(path);
+  return state_.SelectionMode = SelectionKind::SingleFile;
+}
+
+SelectionKind RunDriver::SelectPickedFiles(const std::vector<std::string>& paths) {
+  PrepareProtocol();
+  host_.ShowStatus("Checking HTML-Files: please wait ...");
+  if (!paths.empty()) state_.SourceDir = DirectoryOf(paths.front());
+  std::string lines;
+  for (const std::string& path : paths) {
+    if (!IsValidHtmlFile(path, state_.DoValidate, state_.CmdLineMode != CmdLineKind::None)) {
+      continue;
+    }
+    state_.FileList.push_back(path);
+    lines += "--> " + path + "\t" + SizeInK(path);
+    std::string backup = SiblingBackupPath(state_, path);
+    std::error_code ec;
+    if (std::filesystem::exists(backup, ec)) {
+      lines += "  (Backup found: " + backup + ")";
+    }
+    lines += "\r\n";
+  }
+  if (!lines.empty()) Add(lines.substr(0, lines.size() - 2));
+  return FinishSelection(SelectionKind::PickedFiles);
+}
+
+SelectionKind RunDriver::SelectTree(const std::string& dir) {
+  PrepareProtocol();
+  host_.ShowStatus("Searching for HTML-Files: please wait ...");
+  ScanDirectory(
+      dir, state_.FilterIndex, state_.DoValidate, state_.FileList, [this](const ScanEvent& event) {
+        if (event.What == ScanEvent::Kind::Unreadable) {
+          Add("--> not searched: " + std::string(event.Path) + ": " + std::string(event.Error));
+        }
+        return !state_.UserBreak;
+      });
+  std::string lines;
+  for (const std::string& path : state_.FileList) {
+    lines += "-->  " + path + "\t" + SizeInK(path) + "\r\n";
+  }
+  if (!lines.empty()) Add(lines.substr(0, lines.size() - 2));
+  if (!state_.FileList.empty()) {
+    state_.SourceDir =
+        WithTrailingSeparator(std::filesystem::absolute(dir).lexically_normal().string());
+  }
+  return FinishSelection(SelectionKind::Tree);
+}
+
+SelectionKind RunDriver::FinishSelection(SelectionKind kind) {
+  if (state_.FileList.empty()) {
+    host_.ShowStatus("No valid HTML-Files found ...");
+    return SelectionKind::None;
+  }
+  host_.ShowStatus(std::to_string(state_.FileList.size()) + " files selected");
+  Add("\r\nNow check your options.\r\nThen press <Format>, <Compress>, <Trim> or <Restore> to "
+      "process.");
+  return state_.SelectionMode = kind;
+}
+
+RunSummary RunDriver::LetsGo() {
+  RunSummary summary;
+  bool nothing = state_.SelectionMode == SelectionKind::None ||
+                 (state_.SelectionMode == SelectionKind::SingleFile && state_.FileName.empty()) ||
+                 (state_.SelectionMode != SelectionKind::SingleFile && state_.FileList.empty());
+  if (nothing) {
+    host_.ShowMessage(MessageKind::Plain, "Tessel HTML:\r\nNo Files selected, nothing to do ...!");
+    summary.Cancelled = true;
+    return summary;
+  }
+  state_.TotalBytesBefore = state_.TotalBytesAfter = 0;
+  state_.UserBreak = false;
+  std::string err;
+  if (reloadStyle_ && !reloadStyle_(&err)) {
+    summary.Aborted = true;
+    summary.Error = "The style cannot be loaded: " + err;
+    host_.ShowMessage(MessageKind::Error, summary.Error);
+    return summary;
+  }
+  return state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile() : RunBatch();
+}
+
+RunSummary RunDriver::RunSingleFile() {
+  RunSummary summary;
+  if (state_.CmdLineMode != CmdLineKind::Automatic && !host_.ConfirmRun(state_)) {
+    summary.Cancelled = true;
+    return summary;
+  }
+  const std::string path = state_.FileName;
+  std::string err;
+  if (state_.DoCreateBackUps && state_.ProcessMode != ProcessKind::Restore &&
+      !MakeBackup(state_, path, &err)) {
+    ++summary.Ignored;
+    summary.Error = BackupFailedLine(path, err);
+    host_.ShowMessage(MessageKind::Error, summary.Error);
+    return summary;
+  }
+  ProcessOutcome outcome;
+  bool done = pipeline_.ProcessFile(path, &outcome);
+  int64_t before = GetFileSize(path);
+  int64_t after = before;
+  if (done && state_.ProcessMode != ProcessKind::Restore &&
+      !pipeline_.WriteResult(path, &err, &after)) {
+    done = false;
+    outcome.Message = "cannot write: " + err;
+  }
+  if (!done) {
+    summary.Aborted = outcome.Fault == FileFault::DiskFull;
+    (outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
+    summary.Error = summary.Aborted ? outcome.Message : FailedFileLine(path, outcome);
+    host_.ShowMessage(MessageKind::Error, summary.Error);
+    return summary;
+  }
+  ++summary.Processed;
+  host_.LoadEditor(state_.TempOutFile);
+  if (state_.ProcessMode == ProcessKind::Compress) {
+    host_.AppendStatus("  Size: " + SizeStats(before, after));
+  }
+  return summary;
+}
+
+// One file of a batch run. False when the run has to end here.
+bool RunDriver::ProcessOne(const std::string& path, RunSummary& summary) {
+  state_.FileName = path;
+  host_.ShowStatus("Processing: " + path);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {  // gone before its turn: nothing to back up
+    ++summary.Ignored;
+    Add(FileNotProcessedLine(path, "file not found"));
+    return true;
+  }
+  std::string err;
+  if (state_.DoCreateBackUps && state_.ProcessMode != ProcessKind::Restore &&
+      !MakeBackup(state_, path, &err)) {
+    ++summary.Ignored;  // never process a file whose backup failed
+    Add(BackupFailedLine(path, err));
+    return true;
+  }
+  ProcessOutcome outcome;
+  bool done = pipeline_.ProcessFile(path, &outcome);
+  if (outcome.Fault == FileFault::DiskFull) {
+    summary.Aborted = true;
+    summary.Error = outcome.Message;
+    Add("\r\n==> aborted: " + outcome.Message);
+    host_.ShowMessage(MessageKind::Error, outcome.Message);
+    return false;
+  }
+  if (state_.UserBreak) {
+    if (host_.AskYesNo(kUserBreakQuestion)) {
+      Add("\r\n==> aborted: USER BREAK ...");
+      summary.Stopped = true;
+      return false;
+    }
+    state_.UserBreak = false;
+  }
+  int64_t before = GetFileSize(path);
+  int64_t after = before;
+  if (done && state_.ProcessMode != ProcessKind::Restore &&
+      !pipeline_.WriteResult(path, &err, &after)) {
+    done = false;
+    outcome.Fault = FileFault::Unreadable;
+    outcome.Message = "cannot write: " + err;
+  }
+  if (!done) {
+    (outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
+    Add(FailedFileLine(path, outcome));
+    return true;
+  }
+  ++summary.Processed;
+  LogFileResult(state_, host_, before, after, true);
+  return true;
+}
+
+RunSummary RunDriver::RunBatch() {
+  RunSummary summary;
+  const bool tree = state_.SelectionMode == SelectionKind::Tree;
+  if (!host_.ConfirmRun(state_)) {
+    Add("--> canceled ...");
+    summary.Cancelled = true;
+    return summary;
+  }
+  const bool backups = state_.DoCreateBackUps && state_.ProcessMode != ProcessKind::Restore;
+  if (tree) {
+    std::string err;
+    state_.BackupDir.clear();  // a run without backups has none of its own
+    if (backups && !CreateBackupDir(state_, &err)) {
+      if (err == kTooManyBackupDirs) host_.ShowMessage(MessageKind::Error, err);
+      Add("--> ERROR: Creating backup directory failed ...");
+      Add("--> aborted ...");
+      summary.Aborted = summary.BackupDirFailed = true;
+      summary.Error = err;
+      return summary;
+    }
+  }
+  const size_t count = state_.FileList.size();
+  host_.InitProgress(ProgressBar::All, static_cast<int64_t>(count) - 1);
+  Add("\r\n" + std::string(kStars) + "\r\n");
+  if (tree) {
+    Add("Source-Directory: " + state_.SourceDir);
+    Add("Backup-Directory: " +
+        (state_.BackupDir.empty() ? std::string("none made (backups are off)") : state_.BackupDir) +
+        "\r\n");
+  }
+  Add("--> Started: " + Now());
+  for (size_t i = 0; i < count; ++i) {
+    if (!ProcessOne(state_.FileList[i], summary)) return summary;
+    host_.SetProgress(ProgressBar::All, static_cast<int64_t>(i));
+  }
+  host_.SetProgress(ProgressBar::All, 0);
+  if (summary.Ignored > 0) Add("\r\n==> " + std::to_string(summary.Ignored) + " files ignored.");
+  Add("--> Finished: " + Now());
+  if (state_.ProcessMode == ProcessKind::Compress) {
+    Add("\r\nOverall compressing performance: " +
+        SizeStats(state_.TotalBytesBefore, state_.TotalBytesAfter));
+  }
+  Add("\r\nJob done...");
+  SaveReport(tree && !state_.BackupDir.empty() ? state_.BackupDir : state_.ProgramDir);
+  return summary;
+}
+
+void RunDriver::SaveReport(const std::string& dir) {
+  const std::string path = WithTrailingSeparator(dir) + std::string(kReportName);
+  std::string err;
+  if (WriteFileAtomic(path, state_.Protokoll.Text(), &err)) {
+    Add("Report saved ==> " + path);
+  } else {
+    Add("--> ERROR: the report was not saved: " + err);
+  }
+}
+
+}  // namespace tessel

@@ -1,0 +1,187 @@
+#include "batch/run_driver.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "batch/backups.h"
+#include "test_support.h"
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+// Answers the user-break question and can press Esc while a given file is processed.
+struct ScriptedHost : RunHost {
+  RunState* state = nullptr;
+  std::string breakAt;  // press Esc while this file is processed
+  bool stop = false;    // the answer to "Stop processing files?"
+  bool confirm = true;
+  std::vector<std::string> messages;
+  void ShowStatus(std::string_view text) override {
+    if (!breakAt.empty() && text == "Processing: " + breakAt) state->UserBreak = true;
+  }
+  bool AskYesNo(std::string_view) override { return stop; }
+  bool ConfirmRun(RunState&) override { return confirm; }
+  void ShowMessage(MessageKind, std::string_view text) override { messages.emplace_back(text); }
+};
+
+class RunDriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state.ProgramDir = WithTrailingSeparator((tmp / "prog").string());
+    state.TempOutFile = state.ProgramDir + "$tmp.htm";
+    fs::create_directories(tmp / "prog");
+    host.state = &state;
+    WriteFile(site / "a.htm", "<p>one</p>\n");
+    WriteFile(site / "sub" / "b.htm", "<p>two</p>\n");
+    style.Tags.TagCount = 1;
+    style.Tags.Entry(1).TagOpen = "<P>";
+    style.Tags.Entry(1).TagClose = "</P>";
+    style.Tags.Entry(1).TreatAsText = true;
+    style.Tags.Entry(1).TagNumber = 1;
+  }
+
+  std::vector<std::string> Protocol() const { return state.Protokoll.Lines(); }
+
+  RunSummary Run(ProcessKind mode) {
+    state.ProcessMode = mode;
+    return driver.LetsGo();
+  }
+
+  TempDir tmp;
+  fs::path site = tmp / "site";
+  RunState state;
+  Style style;
+  TrimTagList trim;
+  ScriptedHost host;
+  RunDriver driver{state, style, trim, host, nullptr};
+};
+
+TEST_F(RunDriverTest, PickedFilesProtocolLineByLineAndReport) {
+  driver.Now = [] { return std::string("NOW"); };
+  const std::string a = (site / "a.htm").string(), b = (site / "sub" / "b.htm").string();
+  WriteFile(a + ".pbak", "old");
+  ASSERT_EQ(driver.SelectPickedFiles({a, b, (site / "x.txt").string()}),
+            SelectionKind::PickedFiles);
+  RunSummary s = Run(ProcessKind::Compress);
+  EXPECT_EQ(s.Processed, 2);
+  const std::vector<std::string> expected = {
+      "",
+      "",
+      "Files to process:",
+      "",
+      "--> " + a + "\t0K  (Backup found: " + a + ".pbak)",
+      "--> " + b + "\t0K",
+      "",
+      "Now check your options.",
+      "Then press <Format>, <Compress>, <Trim> or <Restore> to process.",
+      "",
+      "********************************",
+      "",
+      "--> Started: NOW",
+      "==> Compressed: " + a + " Size: 11->13 byte   ==> Backup: " + a + ".pbak",
+      "==> Compressed: " + b + " Size: 11->13 byte   ==> Backup: " + b + ".pbak",
+      "--> Finished: NOW",
+      "",
+      "Overall compressing performance:  22->26 (-4 bytes, -18%)  saved ",
+      "",
+      "Job done...",
+      "Report saved ==> " + state.ProgramDir + "report.txt"};
+  EXPECT_EQ(Protocol(), expected);
+  std::string report;
+  for (size_t i = 0; i + 1 < expected.size(); ++i) report += expected[i] + "\r\n";
+  EXPECT_EQ(ReadFile(state.ProgramDir + "report.txt"), report);
+  EXPECT_EQ(ReadFile(a), "<P>one</P> \r\n");
+  EXPECT_EQ(ReadFile(a + ".pbak"), "<p>one</p>\n");
+}
+
+TEST_F(RunDriverTest, TreeRunsMirrorBackupsOrMakeNone) {
+  ASSERT_EQ(driver.SelectTree(site.string()), SelectionKind::Tree);
+  EXPECT_EQ(Run(ProcessKind::Format).Processed, 2);
+  const fs::path bak = tmp / "site_BAK00";
+  EXPECT_EQ(ReadFile(bak / "sub" / "b.htm"), "<p>two</p>\n");
+  EXPECT_TRUE(fs::exists(bak / "report.txt"));
+
+  state.DoCreateBackUps = false;
+  EXPECT_EQ(Run(ProcessKind::Compress).Processed, 2);
+  EXPECT_FALSE(fs::exists(tmp / "site_BAK01"));
+  const auto lines = Protocol();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Backup-Directory: none made (backups are off)"),
+            lines.end());
+  EXPECT_EQ(lines.back(), "Report saved ==> " + state.ProgramDir + "report.txt");
+}
+
+TEST_F(RunDriverTest, UserBreakStopsOrGoesOn) {
+  const std::string a = (site / "a.htm").string();
+  for (bool stop : {true, false}) {
+    WriteFile(a, "<p>one</p>\n");
+    fs::remove(state.ProgramDir + "report.txt");
+    driver.SelectPickedFiles({a, (site / "sub" / "b.htm").string()});
+    host.breakAt = a;
+    host.stop = stop;
+    RunSummary s = Run(ProcessKind::Format);
+    EXPECT_EQ(s.Stopped, stop);
+    EXPECT_EQ(ReadFile(a), stop ? "<p>one</p>\n" : "<P>one</P>\r\n");  // left as it was
+    EXPECT_EQ(ReadFile(a + ".pbak"), "<p>one</p>\n");                  // but backed up
+    EXPECT_EQ(fs::exists(state.ProgramDir + "report.txt"), !stop);
+    EXPECT_EQ(Protocol().back() == "==> aborted: USER BREAK ...", stop);
+  }
+}
+
+TEST_F(RunDriverTest, FaultsLeaveFilesAloneAndAreCounted) {
+  const std::string a = (site / "a.htm").string(), b = (site / "sub" / "b.htm").string();
+  driver.SelectPickedFiles({a, b});
+  fs::remove(b);                        // gone before its turn
+  fs::create_directories(a + ".pbak");  // the backup cannot be written
+  RunSummary s = Run(ProcessKind::Format);
+  EXPECT_EQ(std::tie(s.Processed, s.Ignored), std::make_tuple(0, 2));
+  EXPECT_EQ(ReadFile(a), "<p>one</p>\n");
+  const auto lines = Protocol();
+  EXPECT_TRUE(lines[13].starts_with("==> " + a + "   -  backup failed, file left unchanged"))
+      << lines[13];
+  EXPECT_TRUE(lines[14].starts_with("==> " + b + "   -  not processed")) << lines[14];
+  EXPECT_EQ(lines[16], "==> 2 files ignored.");
+
+  // Restore: a file without a backup is skipped, not a fault.
+  WriteFile(b, "<p>two</p>\n");
+  fs::remove_all(a + ".pbak");
+  WriteFile(a + ".pbak", "saved");
+  driver.SelectPickedFiles({a, b});
+  s = Run(ProcessKind::Restore);
+  EXPECT_EQ(std::tie(s.Processed, s.Skipped, s.Ignored), std::make_tuple(1, 1, 0));
+  EXPECT_EQ(ReadFile(a), "saved");
+}
+
+TEST_F(RunDriverTest, NoBackupDirectoryNoRun) {
+  for (int i = 0; i < 100; ++i) {
+    fs::create_directories(tmp / ("site_BAK" + std::string(i < 10 ? "0" : "") + std::to_string(i)));
+  }
+  driver.SelectTree(site.string());
+  RunSummary s = Run(ProcessKind::Format);
+  EXPECT_TRUE(s.BackupDirFailed);
+  EXPECT_EQ(ReadFile(site / "a.htm"), "<p>one</p>\n");
+  const auto lines = Protocol();
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+            (std::vector<std::string>{"--> ERROR: Creating backup directory failed ...",
+                                      "--> aborted ..."}));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Too many existing BACKUP-Directories"});
+}
+
+TEST_F(RunDriverTest, NothingSelectedOrDeclined) {
+  EXPECT_TRUE(Run(ProcessKind::Format).Cancelled);
+  EXPECT_EQ(host.messages.back(), "Tessel HTML:\r\nNo Files selected, nothing to do ...!");
+  driver.SelectPickedFiles({(site / "a.htm").string()});
+  host.confirm = false;
+  EXPECT_TRUE(Run(ProcessKind::Format).Cancelled);
+  EXPECT_EQ(Protocol().back(), "--> canceled ...");
+  EXPECT_EQ(ReadFile(site / "a.htm"), "<p>one</p>\n");
+}
+
+}  // namespace
+}  // namespace tessel
