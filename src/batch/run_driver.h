@@ -41,6 +41,8 @@ class RunDriver {
   /// Runs state.ProcessMode over the current selection.
   RunSummary LetsGo();
 
+  FilePipeline& pipeline() { return pipeline_; }
+
   /// The date and time written into the protocol; tests replace it.
   std::function<std::string()> Now;
 

@@ -173,6 +173,19 @@ TEST_F(RunDriverTest, NoBackupDirectoryNoRun) {
   EXPECT_EQ(host.messages, std::vector<std::string>{"Too many existing BACKUP-Directories"});
 }
 
+TEST_F(RunDriverTest, AFullDiskEndsTheRunAndSaysWhere) {
+  driver.pipeline().FreeSpaceOf = [](const std::string&) {
+    return std::optional<FreeSpace>(FreeSpace{10, "/mnt/web"});
+  };
+  driver.SelectPickedFiles({(site / "a.htm").string(), (site / "sub" / "b.htm").string()});
+  RunSummary s = Run(ProcessKind::Format);
+  EXPECT_TRUE(s.Aborted);
+  EXPECT_EQ(s.Error, "Disk full: /mnt/web\r\nProgram terminated.");
+  EXPECT_EQ(host.messages, std::vector<std::string>{s.Error});
+  EXPECT_EQ(ReadFile(site / "a.htm"), "<p>one</p>\n");
+  EXPECT_FALSE(fs::exists(state.ProgramDir + "report.txt"));
+}
+
 TEST_F(RunDriverTest, NothingSelectedOrDeclined) {
   EXPECT_TRUE(Run(ProcessKind::Format).Cancelled);
   EXPECT_EQ(host.messages.back(), "Tessel HTML:\r\nNo Files selected, nothing to do ...!");
