@@ -242,23 +242,18 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   }
   RunDriver driver(state, style, trimList, host, reload);
 
-  SelectionKind selected = SelectionKind::None;
+  SelectionSource source{SelectionSource::Kind::PickedFiles, {}};
+  for (const std::string& p : a.paths) source.Paths.push_back(FullPath(p));
   std::error_code ec;
-  if (fs::is_directory(a.paths.front(), ec)) {
-    selected = driver.SelectTree(FullPath(a.paths.front()));
-  } else if (a.paths.size() == 1) {
-    std::string path = FullPath(a.paths.front());
-    if (!IsValidHtmlFile(path, state.DoValidate, false)) {
-      err = "not an HTML file of an accepted type" +
-            std::string(state.DoValidate ? " with an <HTML> tag" : "") + ": " + path;
-      return fail(kExitUsage);
-    }
-    selected = driver.SelectSingleFile(path);
-  } else {
-    std::vector<std::string> paths;
-    for (const std::string& p : a.paths) paths.push_back(FullPath(p));
-    selected = driver.SelectPickedFiles(paths);
+  if (fs::is_directory(source.Paths.front(), ec)) {
+    source.What = SelectionSource::Kind::Tree;
+  } else if (source.Paths.size() == 1 &&
+             !IsValidHtmlFile(source.Paths.front(), state.DoValidate, false)) {
+    err = "not an HTML file of an accepted type" +
+          std::string(state.DoValidate ? " with an <HTML> tag" : "") + ": " + source.Paths.front();
+    return fail(kExitUsage);
   }
+  SelectionKind selected = driver.ShowFileSelection(source);
   if (selected == SelectionKind::None) {
     host.Finish();
     err = "no accepted HTML files found";
@@ -302,7 +297,7 @@ int RunCommandLine(const std::vector<std::string>& args, const fs::path& program
   state.DoCreateBackUps = line.Backup;
   ConsoleHost host(io, false);
   RunDriver driver(state, style, trimList, host, StyleReloader(library, style.Options.StyleName));
-  driver.SelectSingleFile(line.File);
+  driver.ShowFileSelection({SelectionSource::Kind::CommandLineFile, {line.File}});
   RunSummary summary = driver.LetsGo();
   if (summary.Processed == 1 && line.Trim && line.ProcessMode != ProcessKind::Trim) {
     state.ProcessMode = ProcessKind::Trim;

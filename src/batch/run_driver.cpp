@@ -50,6 +50,15 @@ void RunDriver::PrepareProtocol() {
   host_.ProtocolAdded(state_.Protokoll.Text());
 }
 
+SelectionKind RunDriver::ShowFileSelection(const SelectionSource& source) {
+  if (source.Paths.empty()) return SelectionKind::None;
+  if (source.What == SelectionSource::Kind::Tree) return SelectTree(source.Paths.front());
+  if (source.What == SelectionSource::Kind::PickedFiles && source.Paths.size() > 1) {
+    return SelectPickedFiles(source.Paths);
+  }
+  return SelectSingleFile(source.Paths.front());
+}
+
 SelectionKind RunDriver::SelectSingleFile(const std::string& path) {
   state_.Protokoll.Prepare();  // nothing to show: a single-file run writes no protocol
   state_.FileList.clear();

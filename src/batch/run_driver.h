@@ -25,11 +25,22 @@ struct RunSummary {
   std::string Error;
 };
 
+/// Where a selection comes from: a file named on the command line (or dropped), files
+/// picked in the file dialog, or the directory chosen in the tree dialog.
+struct SelectionSource {
+  enum class Kind { CommandLineFile, PickedFiles, Tree } What;
+  std::vector<std::string> Paths;  // the file(s), or the tree's directory
+};
+
 class RunDriver {
  public:
   /// `reloadStyle` loads the active style afresh from its files before every run.
   RunDriver(RunState& state, Style& style, const TrimTagList& trimList, RunHost& host,
             std::function<bool(std::string* err)> reloadStyle);
+
+  /// Makes the selection from `source`; None when nothing was selected. One picked file
+  /// is a single-file selection, not a batch of one.
+  SelectionKind ShowFileSelection(const SelectionSource& source);
 
   /// A single file (command line or dropped file): it becomes the selection.
   SelectionKind SelectSingleFile(const std::string& path);
