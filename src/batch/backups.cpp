@@ -125,17 +125,20 @@ bool CopyFileKeepDate(const std::string& source, const std::string& target, std:
     return Fail(err, "Directory " + QuotedPath(dir) + " is read-only");
   }
 
-  std::string temp = (dir / ".tessel-copy-XXXXXX").string();
-  Fd out(mkostemp(temp.data(), O_CLOEXEC));
-  if (out.get() < 0) return FailErrno(err, "Cannot create a temporary file in", dir);
+  // A new target is written in place (a failed copy is removed again); only an existing
+  // one goes through a temporary file, so that it stays whole until the copy is.
+  std::string temp = targetExists ? (dir / ".tessel-copy-XXXXXX").string() : target;
+  Fd out(targetExists ? mkostemp(temp.data(), O_CLOEXEC)
+                      : open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+  if (out.get() < 0) return FailErrno(err, "Cannot create a file in", dir);
   if (targetExists && (dst.st_uid != geteuid() || dst.st_gid != getegid())) {
     [[maybe_unused]] int ignored = fchown(out.get(), dst.st_uid, dst.st_gid);
   }
   const struct timespec times[2] = {src.st_atim, src.st_mtim};
   bool ok = CopyBlocks(in.get(), out.get()) && fchmod(out.get(), mode) == 0 &&
-            futimens(out.get(), times) == 0 && fsync(out.get()) == 0;
+            futimens(out.get(), times) == 0;
   ok = ok && out.Close();
-  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
+  ok = ok && (!targetExists || rename(temp.c_str(), target.c_str()) == 0);
   if (!ok) {
     const int code = errno;
     unlink(temp.c_str());

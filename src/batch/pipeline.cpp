@@ -48,7 +48,9 @@ void WriteScratch(const std::string& path, const std::string& bytes) {
 std::optional<FreeSpace> QueryFreeSpace(const std::string& path) {
   struct statvfs vfs;
   if (statvfs(path.c_str(), &vfs) != 0) return std::nullopt;
-  return FreeSpace{uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize), MountPointOf(path)};
+  // The mount point is looked up only for the message of a full disk: it costs a walk up
+  // the directories, once per file otherwise.
+  return FreeSpace{uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize), {}};
 }
 
 std::string DiskFullMessage(std::string_view mountPoint) {
@@ -75,7 +77,9 @@ bool FilePipeline::CheckDiskSpace(const std::string& path, std::string* message)
   std::optional<FreeSpace> space = FreeSpaceOf ? FreeSpaceOf(path) : std::nullopt;
   if (!space) return true;
   if (uint64_t(size) * 4 > space->FreeBytes) {
-    if (message) *message = DiskFullMessage(space->MountPoint);
+    if (message) {
+      *message = DiskFullMessage(space->MountPoint.empty() ? MountPointOf(path) : space->MountPoint);
+    }
     return false;
   }
   return true;
@@ -148,7 +152,7 @@ bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome)
     engine_.Tokenize();
     host_.SetProgress(ProgressBar::ActFile, 0);
   }
-  WriteDumps();
+  if (WriteScratchFiles) WriteDumps();
   switch (state_.ProcessMode) {
     case ProcessKind::Format:
       engine_.Format();
@@ -171,7 +175,7 @@ bool FilePipeline::WriteResult(const std::string& path, std::string* err, int64_
   if (!WriteFileAtomic(path, bytes, err)) return false;
   if (bytesWritten) *bytesWritten = int64_t(bytes.size());
   // The editor's copy of the last result; the file itself is already safe.
-  if (!state_.TempOutFile.empty()) WriteScratch(state_.TempOutFile, bytes);
+  if (WriteScratchFiles && !state_.TempOutFile.empty()) WriteScratch(state_.TempOutFile, bytes);
   return true;
 }
 

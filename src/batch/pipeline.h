@@ -33,7 +33,7 @@ struct ProcessOutcome {
 /// Free space of the file system holding a path, and where that file system is mounted.
 struct FreeSpace {
   uint64_t FreeBytes = 0;
-  std::string MountPoint;
+  std::string MountPoint;  // empty: looked up when it is needed
 };
 using FreeSpaceQuery = std::function<std::optional<FreeSpace>(const std::string& path)>;
 
@@ -75,6 +75,10 @@ class FilePipeline {
   bool WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten = nullptr);
 
   Engine& engine() { return engine_; }
+
+  /// Whether the scratch files (the list dumps and TempOutFile) are written. A batch run
+  /// writes them for its last file only: each would overwrite the one before.
+  bool WriteScratchFiles = true;
 
   /// The free-space query; tests replace it to simulate a full disk.
   FreeSpaceQuery FreeSpaceOf = QueryFreeSpace;

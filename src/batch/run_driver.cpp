@@ -147,6 +147,7 @@ RunSummary RunDriver::LetsGo() {
 
 RunSummary RunDriver::RunSingleFile() {
   RunSummary summary;
+  pipeline_.WriteScratchFiles = true;
   if (state_.CmdLineMode != CmdLineKind::Automatic && !host_.ConfirmRun(state_)) {
     summary.Cancelled = true;
     return summary;
@@ -268,6 +269,7 @@ RunSummary RunDriver::RunBatch() {
   }
   Add("--> Started: " + Now());
   for (size_t i = 0; i < count; ++i) {
+    pipeline_.WriteScratchFiles = i + 1 == count;
     if (!ProcessOne(state_.FileList[i], summary)) return summary;
     host_.SetProgress(ProgressBar::All, static_cast<int64_t>(i));
   }

@@ -124,7 +124,7 @@ bool FillTemp(int fd, std::string_view bytes, const TargetInfo& info) {
     [[maybe_unused]] int ignored = fchown(fd, info.Uid, info.Gid);
   }
   mode_t mode = info.Exists ? info.Mode : mode_t(0666 & ~CurrentUmask());
-  return fchmod(fd, mode) == 0 && fsync(fd) == 0;
+  return fchmod(fd, mode) == 0;
 }
 
 }  // namespace
