@@ -186,6 +186,18 @@ TEST_F(RunDriverTest, AFullDiskEndsTheRunAndSaysWhere) {
   EXPECT_FALSE(fs::exists(state.ProgramDir + "report.txt"));
 }
 
+TEST_F(RunDriverTest, SingleFileRunWritesNoProtocolLines) {
+  const std::string a = (site / "a.htm").string();
+  ASSERT_EQ(driver.ShowFileSelection({SelectionSource::Kind::PickedFiles, {a}}),
+            SelectionKind::SingleFile);  // one picked file is a single file, not a batch
+  RunSummary s = Run(ProcessKind::Format);
+  EXPECT_EQ(s.Processed, 1);
+  EXPECT_EQ(Protocol(), (std::vector<std::string>{"", "", "Files to process:", ""}));
+  EXPECT_EQ(ReadFile(a), "<P>one</P>\r\n");
+  EXPECT_EQ(ReadFile(a + ".pbak"), "<p>one</p>\n");
+  EXPECT_EQ(ReadFile(state.TempOutFile), "<P>one</P>\r\n");
+}
+
 TEST_F(RunDriverTest, NothingSelectedOrDeclined) {
   EXPECT_TRUE(Run(ProcessKind::Format).Cancelled);
   EXPECT_EQ(host.messages.back(), "Tessel HTML:\r\nNo Files selected, nothing to do ...!");
