@@ -221,7 +221,8 @@ std::string NormalizeBackupExt(std::string_view typed) {
   return ext;
 }
 
-bool MakeBackup(RunState& state, const std::string& file, std::string* err) {
+bool MakeBackup(RunState& state, const std::string& file, std::string* err, bool* linked) {
+  if (linked) *linked = false;
   if (state.SelectionMode == SelectionKind::Tree) {
     state.BackupFileName = MirrorBackupPath(state, file);
     fs::path dir = fs::path(state.BackupFileName).parent_path();
@@ -229,8 +230,20 @@ bool MakeBackup(RunState& state, const std::string& file, std::string* err) {
     if (!dir.empty() && !DirectoryExists(dir.string()) && !fs::create_directories(dir, ec)) {
       return Fail(err, "Cannot create directory " + QuotedPath(dir) + ": " + ec.message());
     }
+    if (linked && link(file.c_str(), state.BackupFileName.c_str()) == 0) {
+      *linked = true;
+      return true;
+    }
   } else {
     state.BackupFileName = SiblingBackupPath(state, file);
+  }
+  return CopyFileKeepDate(file, state.BackupFileName, err);
+}
+
+bool DetachBackup(const RunState& state, const std::string& file, std::string* err) {
+  // The link still names the page's own data: dropping it loses nothing.
+  if (unlink(state.BackupFileName.c_str()) != 0 && errno != ENOENT) {
+    return FailErrno(err, "Cannot replace", state.BackupFileName);
   }
   return CopyFileKeepDate(file, state.BackupFileName, err);
 }

@@ -54,7 +54,14 @@ std::string NormalizeBackupExt(std::string_view typed);
 /// Backs up `file` before it is processed: to its mirror path in a tree run (creating
 /// the folders it needs), else to its sibling path. Sets BackupFileName. False with *err
 /// when the copy failed; the file must then be left unchanged.
-bool MakeBackup(RunState& state, const std::string& file, std::string* err);
+/// With `linked`, a tree backup may instead be a hard link to the page (the same file
+/// system): no data is copied, and once the result is renamed over the page the link is the
+/// untouched original. *linked tells which; a page that is then not rewritten must have
+/// its backup detached, or later changes to the page would reach the backup.
+bool MakeBackup(RunState& state, const std::string& file, std::string* err, bool* linked = nullptr);
+
+/// Turns a linked backup of `file` (state.BackupFileName) into a copy of its own.
+bool DetachBackup(const RunState& state, const std::string& file, std::string* err);
 
 /// " before->after (saved bytes, percent%)  saved ".
 std::string SizeStats(int64_t before, int64_t after);

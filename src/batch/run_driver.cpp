@@ -196,15 +196,25 @@ bool RunDriver::ProcessOne(const std::string& path, RunSummary& summary) {
     return true;
   }
   std::string err;
+  bool linked = false;
   if (state_.DoCreateBackUps && state_.ProcessMode != ProcessKind::Restore &&
-      !MakeBackup(state_, path, &err)) {
+      !MakeBackup(state_, path, &err, &linked)) {
     ++summary.Ignored;  // never process a file whose backup failed
     Add(BackupFailedLine(path, err));
     return true;
   }
+  // A page that is not rewritten keeps its data; a backup linked to it must become a copy.
+  auto keepBackupApart = [&] {
+    std::string detachErr;
+    if (linked && !DetachBackup(state_, path, &detachErr)) {
+      Add("--> ERROR: the backup " + state_.BackupFileName + " still shares its data with " + path +
+          ": " + detachErr);
+    }
+  };
   ProcessOutcome outcome;
   bool done = pipeline_.ProcessFile(path, &outcome);
   if (outcome.Fault == FileFault::DiskFull) {
+    keepBackupApart();
     summary.Aborted = true;
     summary.Error = outcome.Message;
     Add("\r\n==> aborted: " + outcome.Message);
@@ -213,6 +223,7 @@ bool RunDriver::ProcessOne(const std::string& path, RunSummary& summary) {
   }
   if (state_.UserBreak) {
     if (host_.AskYesNo(kUserBreakQuestion)) {
+      keepBackupApart();
       Add("\r\n==> aborted: USER BREAK ...");
       summary.Stopped = true;
       return false;
@@ -228,6 +239,7 @@ bool RunDriver::ProcessOne(const std::string& path, RunSummary& summary) {
     outcome.Message = "cannot write: " + err;
   }
   if (!done) {
+    keepBackupApart();
     (outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
     Add(FailedFileLine(path, outcome));
     return true;

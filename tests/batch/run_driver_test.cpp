@@ -117,6 +117,25 @@ TEST_F(RunDriverTest, TreeRunsMirrorBackupsOrMakeNone) {
   EXPECT_EQ(lines.back(), "Report saved ==> " + state.ProgramDir + "report.txt");
 }
 
+TEST_F(RunDriverTest, TreeBackupsNeverShareDataWithAPage) {
+  auto inode = [](const fs::path& p) {
+    struct stat st {};
+    stat(p.c_str(), &st);
+    return st.st_ino;
+  };
+  chmod((site / "a.htm").c_str(), 0444);  // cannot be rewritten: its backup must be a copy
+  driver.SelectTree(site.string());
+  RunSummary s = Run(ProcessKind::Format);
+  EXPECT_EQ(std::tie(s.Processed, s.Ignored), std::make_tuple(1, 1));
+  const fs::path bak = tmp / "site_BAK00";
+  for (const char* name : {"a.htm", "sub/b.htm"}) {
+    EXPECT_NE(inode(bak / name), inode(site / name)) << name;
+  }
+  EXPECT_EQ(ReadFile(bak / "a.htm"), "<p>one</p>\n");
+  EXPECT_EQ(ReadFile(bak / "sub" / "b.htm"), "<p>two</p>\n");
+  EXPECT_EQ(ReadFile(site / "a.htm"), "<p>one</p>\n");
+}
+
 TEST_F(RunDriverTest, UserBreakStopsOrGoesOn) {
   const std::string a = (site / "a.htm").string();
   for (bool stop : {true, false}) {
