@@ -4,12 +4,14 @@
 # time grew more than 12-fold, and the whole filter process on the 20 MB real corpus (wall
 # time and peak memory). Ends with one table of figures and targets.
 #
-#   bench/run.sh                      everything (3-7 minutes on 2 cores)
+#   bench/run.sh                      everything (3-7 minutes on 2 cores, and about 4 more
+#                                     for the tree benchmark)
 #   TESSEL_BENCH_IR_CHECK=0 bench/run.sh   skip the instruction counts (saves 1-3 minutes)
 #   TESSEL_BENCH_REPS=N bench/run.sh       best of N for the corpus files (default 5)
+#   TESSEL_BENCH_TREE=0 bench/run.sh       skip the tree benchmark at the end (bench/tree_bench.sh)
 #
 # Results also land in bench/out/ (git-ignored): harness.tsv, process.tsv, ir.txt,
-# summary.txt.
+# summary.txt, and from the tree benchmark tree.tsv and tree-summary.txt.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -113,3 +115,8 @@ if rev=$(git -C "$root" rev-parse --short HEAD 2>/dev/null); then
 fi
 python3 "$here/summary.py" --harness "$out/harness.tsv" --process "$out/process.tsv" \
   --ir "$out/ir.txt" --source "$source_state" --load-start "$load_start" | tee "$out/summary.txt"
+
+if [[ "${TESSEL_BENCH_TREE:-1}" != 0 ]]; then
+  step "Tree benchmark: --format --in-place on 2,000 and 20,000 pages against cp -a"
+  "$here/tree_bench.sh" || echo "run.sh: the tree benchmark failed (see above)"
+fi
