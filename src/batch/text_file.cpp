@@ -205,12 +205,23 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string* err) {
   out.resize(size_t(st.st_size));
   size_t got = 0;
   for (;;) {
-    if (got == out.size()) out.resize(out.size() + 65536);  // the file grew meanwhile
-    ssize_t n = read(fd, out.data() + got, out.size() - got);
+    ssize_t n;
+    char probe[4096];
+    if (got < out.size()) {
+      n = read(fd, out.data() + got, out.size() - got);
+      if (n > 0) got += size_t(n);
+    } else {
+      // The size was reached: a small read tells whether the file grew meanwhile, without
+      // growing (and copying) the buffer for the usual answer, which is no.
+      n = read(fd, probe, sizeof probe);
+      if (n > 0) {
+        out.append(probe, size_t(n));
+        got = out.size();
+      }
+    }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return FailErrno(err, "Cannot read", path);
     if (n == 0) break;
-    got += size_t(n);
   }
   out.resize(got);
   bytes = std::move(out);
