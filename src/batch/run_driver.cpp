@@ -65,6 +65,7 @@ SelectionKind RunDriver::SelectSingleFile(const std::string& path) {
   state_.FileName = path;
   state_.SourceDir = DirectoryOf(path);
   host_.LoadEditor(path);
+  host_.RememberPath("Multi", state_.SourceDir);
   return state_.SelectionMode = SelectionKind::SingleFile;
 }
 
@@ -120,6 +121,7 @@ SelectionKind RunDriver::FinishSelection(SelectionKind kind) {
   host_.ShowStatus(std::to_string(state_.FileList.size()) + " files selected");
   Add("\r\nNow check your options.\r\nThen press <Format>, <Compress>, <Trim> or <Restore> to "
       "process.");
+  if (kind == SelectionKind::PickedFiles) host_.RememberPath("Multi", state_.SourceDir);
   return state_.SelectionMode = kind;
 }
 

@@ -67,6 +67,9 @@ class RunHost : public StatusHooks {
   virtual void ShowMessage(MessageKind /*kind*/, std::string_view /*text*/) {}
   /// The single file was processed: the editor shows the new text (nothing headless).
   virtual void LoadEditor(const std::string& /*path*/) {}
+  /// A directory to remember in the settings ([PATHS] "Multi" for file selections); the
+  /// window stores it, headless runs leave the settings alone.
+  virtual void RememberPath(std::string_view /*key*/, const std::string& /*dir*/) {}
 };
 
 }  // namespace tessel
