@@ -7,13 +7,6 @@
 namespace tessel {
 namespace {
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 std::string StoredStyleName(const std::filesystem::path& programDir) {
   IniFile settings;
   std::string ignored;
@@ -38,7 +31,7 @@ bool LoadCommandStyle(StyleLibrary& library, const std::string* styleArg,
   }
   if (styleArg) {
     const auto& list = library.StyleList();
-    auto same = [&](const std::string& s) { return SameNoCase(s, *styleArg); };
+    auto same = [&](const std::string& s) { return EqualsNoCase(s, *styleArg); };
     if (std::find_if(list.begin(), list.end(), same) == list.end()) {
       *err = "no style named '" + *styleArg + "'; styles are:";
       for (const std::string& s : list) *err += " " + s;
