@@ -8,56 +8,15 @@
 #include <filesystem>
 #include <system_error>
 
+#include "batch/posix_file.h"
 #include "batch/text_file.h"
 
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
-
+using namespace posix;
 constexpr size_t kCopyBlock = 16384;
-constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-
-bool Fail(std::string* err, std::string message) {
-  if (err) *err = std::move(message);
-  return false;
-}
-
-bool FailErrno(std::string* err, std::string_view what, const std::string& path) {
-  const int code = errno;
-  return Fail(err, std::string(what) + " " + QuotedPath(path) + ": " +
-                       std::generic_category().message(code));
-}
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
-}
 
 /// Copies the rest of `in` to `out`; errno tells a failure.
 bool CopyBlocks(int in, int out) {
@@ -67,7 +26,7 @@ bool CopyBlocks(int in, int out) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
-    if (!WriteAll(out, buffer, size_t(n))) return false;
+    if (!WriteAll(out, std::string_view(buffer, size_t(n)))) return false;
   }
 }
 

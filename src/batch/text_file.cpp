@@ -10,45 +10,13 @@
 #include <fstream>
 #include <system_error>
 
+#include "batch/posix_file.h"
+
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-
-bool Fail(std::string* err, std::string message) {
-  if (err) *err = std::move(message);
-  return false;
-}
-
-std::string ErrnoText(int code) { return std::generic_category().message(code); }
-
-/// "<what> "<path>": <reason of errno>", with errno taken before anything can change it.
-bool FailErrno(std::string* err, std::string_view what, const fs::path& path) {
-  const int code = errno;
-  return Fail(err, std::string(what) + " " + QuotedPath(path) + ": " + ErrnoText(code));
-}
-
-/// Closes a descriptor when it goes out of scope.
-class FdCloser {
- public:
-  explicit FdCloser(int fd) : fd_(fd) {}
-  ~FdCloser() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FdCloser(const FdCloser&) = delete;
-  FdCloser& operator=(const FdCloser&) = delete;
-  /// Closes now and reports whether the close succeeded.
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
+using namespace posix;
 
 /// What an existing target needs carried over to its replacement.
 struct TargetInfo {
@@ -105,16 +73,6 @@ bool CheckTarget(const fs::path& target, TargetInfo& info, std::string* err) {
   return true;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(size_t(n));
-  }
-  return true;
-}
-
 /// Fills the temporary file and gives it the target's mode; errno tells a failure.
 bool FillTemp(int fd, std::string_view bytes, const TargetInfo& info) {
   if (!WriteAll(fd, bytes)) return false;
@@ -139,7 +97,7 @@ bool WriteFileAtomic(const fs::path& path, std::string_view bytes, std::string* 
   std::string temp = (dir / ".tessel-tmp-XXXXXX").string();
   int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return FailErrno(err, "Cannot create a temporary file in", dir);
-  FdCloser closer(fd);
+  Fd closer(fd);
   bool ok = FillTemp(fd, bytes, info);
   ok = ok && closer.Close();
   ok = ok && rename(temp.c_str(), target.c_str()) == 0;
@@ -192,7 +150,7 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string* err) {
   // O_NONBLOCK keeps a named pipe from hanging the open; it is rejected just below.
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return FailErrno(err, "Cannot read", path);
-  FdCloser closer(fd);
+  Fd closer(fd);
   struct stat st;
   if (fstat(fd, &st) != 0) return FailErrno(err, "Cannot read", path);
   if (S_ISDIR(st.st_mode))
