@@ -1,0 +1,79 @@
+#include "support/text_essence.h"
+
+namespace tessel::testing {
+namespace {
+
+char Fold(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return char(c + 32);
+  if (c == 196 || c == 214 || c == 220) return char(c + 32);  // the lower-case mode's umlauts
+  return char(c);
+}
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// End of the comment starting at `at`, or npos when it is not one to leave out. Every
+// "<!--" counts, also inside tags and blocks where the engine keeps it: that only leaves
+// out more of the input, and the output side leaves out nothing.
+size_t SkippedCommentEnd(std::string_view s, size_t at, bool purge) {
+  if (s.compare(at, 4, "<!--") != 0) return std::string_view::npos;
+  if (s.compare(at, 5, "<!--~") == 0) {
+    size_t close = s.find("-->", at + 4);
+    if (close != std::string_view::npos && s[close - 1] == '~') return close + 3;
+  }
+  if (!purge) return std::string_view::npos;
+  size_t close = s.find("-->", at + 1);
+  return close == std::string_view::npos ? s.size() : close + 3;
+}
+
+std::string Around(const std::string& s, size_t at) {
+  size_t from = at < 60 ? 0 : at - 60;
+  return s.substr(from, 120);
+}
+
+}  // namespace
+
+std::string Essence(std::string_view s, bool skipComments, bool purge) {
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    size_t skip =
+        s[i] == '<' && skipComments ? SkippedCommentEnd(s, i, purge) : std::string_view::npos;
+    if (skip != std::string_view::npos) {
+      i = skip;
+      continue;
+    }
+    char c = s[i++];
+    if (IsSpace(c)) continue;
+    if ((c == '<' || c == '>') && !out.empty() && out.back() == c) continue;
+    out.push_back(Fold(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+size_t MissingFrom(const std::string& needle, const std::string& text) {
+  size_t t = 0;
+  for (size_t n = 0; n < needle.size(); ++n) {
+    while (t < text.size() && text[t] != needle[n]) ++t;
+    if (t == text.size()) return n;
+    ++t;
+  }
+  return std::string::npos;
+}
+
+std::string LostText(std::string_view source, std::string_view out, bool purge) {
+  std::string in = Essence(source, true, purge);
+  size_t missing = MissingFrom(in, Essence(out, false, false));
+  if (missing == std::string::npos) return {};
+  return "lost text near: " + Around(in, missing);
+}
+
+std::string TrimDamage(std::string_view source, std::string_view trimmed) {
+  if (Essence(trimmed, false, false) != Essence(source, false, false))
+    return "trim changed more than whitespace";
+  if (MissingFrom(std::string(trimmed), std::string(source)) != std::string::npos)
+    return "trim added characters";
+  return {};
+}
+
+}  // namespace tessel::testing

@@ -1,0 +1,25 @@
+// The never-lose-text check shared by the property tests, the robustness test and the
+// fuzz targets: what of a document must survive formatting, compressing and trimming.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessel::testing {
+
+/// The characters that must survive: no whitespace, no skipped comments ("<!--~ ... ~-->"
+/// when `skipComments`, every comment as well when `purge`), letters case folded, and runs
+/// of "<" or ">" folded into one.
+std::string Essence(std::string_view s, bool skipComments, bool purge);
+
+/// Index in `needle` of the first character that `text` does not hold in order, or npos.
+size_t MissingFrom(const std::string& needle, const std::string& text);
+
+/// Empty when `out`, the result of formatting or compressing `source`, keeps its text;
+/// otherwise a short description with the surroundings of the first lost character.
+std::string LostText(std::string_view source, std::string_view out, bool purge);
+
+/// Empty when `trimmed` differs from `source` only by removed whitespace.
+std::string TrimDamage(std::string_view source, std::string_view trimmed);
+
+}  // namespace tessel::testing
