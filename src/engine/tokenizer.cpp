@@ -294,19 +294,20 @@ size_t Tokenizer::StandAloneTag(size_t i, const TagNameInfo& info) {
 }
 
 // Text still pending when a block starts (the block's tag is itself an As-Text entry)
-// goes out as it is, less its paragraph breaks.
+// goes out unwrapped, one token line per source line, less its paragraph breaks. Lines of
+// its own keep every output line free of line feeds, so the result has one kind of line
+// end and formats the same way again.
 void Tokenizer::EmitPendingRaw() {
-  const std::string_view pending = Pending();
-  if (!IsBlankText(pending)) {
+  std::string_view pending = Pending();
+  while (!pending.empty()) {
+    size_t lf = pending.find('\n');
+    std::string_view line = pending.substr(0, lf);
+    pending.remove_prefix(lf == std::string_view::npos ? pending.size() : lf + 1);
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    if (line.empty()) continue;
     std::string& out = e_.TokenList.Open();
-    for (size_t k = 0; k < pending.size(); ++k) {
-      if (pending[k] == '\n' && k + 1 < pending.size() && pending[k + 1] == '\n') {
-        ++k;
-        continue;
-      }
-      out.push_back(pending[k] == '\t' ? ' ' : pending[k]);  // the text's TABs were spaces
-    }
-    if (e_.TokenList.OpenSize() == 1 && out.back() == ' ') out.pop_back();
+    for (char c : line) out.push_back(c == '\t' ? ' ' : c);  // the text's TABs were spaces
     e_.TokenList.CloseLine();
   }
   ClearPending();

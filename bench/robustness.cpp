@@ -1,0 +1,193 @@
+// Robustness sweep over many real pages: every page is formatted, compressed and trimmed
+// with each shipped style exactly as the filter does it (line ends normalised, lines ended
+// by CR LF), checked to keep its text, and formatted a second time to see whether
+// formatting is idempotent. Prints counts, the slowest pages by bytes per second, and the
+// first differences found.
+//
+// Usage: tessel_robustness [--data DIR] [--every N] [--show N] DIR...
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "batch/text_file.h"
+#include "engine/engine.h"
+#include "styles/style_files.h"
+#include "styles/trim_list.h"
+#include "support/text_essence.h"
+
+namespace fs = std::filesystem;
+using tessel::Engine;
+using tessel::Style;
+
+namespace {
+
+struct Options {
+  fs::path data = TESSEL_BENCH_DATA_DIR;
+  size_t every = 1;
+  size_t show = 10;
+  std::vector<fs::path> roots;
+};
+
+struct StyleTally {
+  std::string name;
+  Style style;
+  size_t idempotent = 0, differing = 0, lost = 0;
+  std::vector<std::string> examples;
+};
+
+struct Tally {
+  size_t pages = 0, bytes = 0, trimDamaged = 0;
+  double worstSecondsPerMB = 0;
+  std::string worstPage;
+};
+
+std::string WithCrLf(const tessel::LineList& lines) {
+  std::string out;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    out += lines[i];
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string Run(Engine& engine, const std::string& text, bool format) {
+  engine.SourceText = text;
+  engine.Tokenize();
+  format ? engine.Format() : engine.CompressLines();
+  return WithCrLf(engine.OutputLines);
+}
+
+// First line where the two results differ, both versions, for the report.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  size_t at = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+  size_t from = a.rfind('\n', at == 0 ? 0 : at - 1);
+  from = from == std::string::npos ? 0 : from + 1;
+  auto line = [&](const std::string& s) {
+    size_t end = s.find('\n', from);
+    return s.substr(from, std::min<size_t>(end == std::string::npos ? s.size() : end, from + 160) -
+                              from);
+  };
+  return "once:  " + line(a) + "\n    twice: " + line(b);
+}
+
+void CheckPage(const fs::path& page, const std::string& text, StyleTally& st) {
+  Engine engine(st.style);
+  engine.Clock = [] { return tessel::DocDateTime{2026, 12, 6, 12, 0}; };
+  std::string once = Run(engine, text, true);
+  std::string lost = tessel::testing::LostText(text, once, false);
+  std::string compressed = Run(engine, text, false);
+  if (lost.empty())
+    lost = tessel::testing::LostText(text, compressed, st.style.Options.DoPurgeComments);
+  if (!lost.empty()) {
+    ++st.lost;
+    if (st.examples.size() < 3) st.examples.push_back(page.string() + ": " + lost);
+  }
+  std::string again = tessel::NormalizeLineEnds(once, nullptr);
+  std::string twice = Run(engine, again, true);
+  if (twice == once) {
+    ++st.idempotent;
+    return;
+  }
+  ++st.differing;
+  if (st.examples.size() < 20) st.examples.push_back(page.string() + "\n    " +
+                                                     FirstDifference(once, twice));
+}
+
+void CheckTrim(const std::string& text, const tessel::TrimTagList& trim, Tally& t) {
+  Style none;
+  Engine engine(none);
+  engine.SourceText = text;
+  engine.TrimTags(trim);
+  if (!tessel::testing::TrimDamage(text, engine.OutputLines.Joined("\n")).empty()) ++t.trimDamaged;
+}
+
+std::vector<fs::path> Pages(const Options& o) {
+  std::vector<fs::path> pages;
+  for (const fs::path& root : o.roots) {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+      std::string ext = it->path().extension().string();
+      if (it->is_regular_file() && (ext == ".html" || ext == ".htm")) pages.push_back(it->path());
+    }
+  }
+  std::sort(pages.begin(), pages.end());
+  std::vector<fs::path> picked;
+  for (size_t i = 0; i < pages.size(); i += o.every) picked.push_back(pages[i]);
+  return picked;
+}
+
+bool ParseArgs(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (a == "--data" && hasValue) {
+      o.data = argv[++i];
+    } else if (a == "--every" && hasValue) {
+      o.every = std::max(1, std::atoi(argv[++i]));
+    } else if (a == "--show" && hasValue) {
+      o.show = std::atoi(argv[++i]);
+    } else if (a.starts_with("--")) {
+      return false;
+    } else {
+      o.roots.push_back(a);
+    }
+  }
+  return !o.roots.empty();
+}
+
+void Report(const Tally& t, const std::vector<StyleTally>& styles, size_t show, double seconds) {
+  std::printf("pages %zu, %.1f MB, %.1f s\n", t.pages, t.bytes / 1e6, seconds);
+  std::printf("trim changed more than whitespace: %zu pages\n", t.trimDamaged);
+  std::printf("slowest page: %.3f s/MB (%s)\n", t.worstSecondsPerMB, t.worstPage.c_str());
+  for (const StyleTally& st : styles) {
+    std::printf("style %-11s formatting idempotent %zu of %zu (%.2f%%), lost text %zu\n",
+                st.name.c_str(), st.idempotent, t.pages, 100.0 * st.idempotent / t.pages, st.lost);
+    for (size_t i = 0; i < st.examples.size() && i < show; ++i)
+      std::printf("  %s\n", st.examples[i].c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!ParseArgs(argc, argv, o)) {
+    std::fprintf(stderr, "usage: tessel_robustness [--data DIR] [--every N] [--show N] DIR...\n");
+    return 2;
+  }
+  std::vector<StyleTally> styles;
+  for (const char* name : {"_default", "html5", "documented"}) {
+    StyleTally st{name, {}, 0, 0, 0, {}};
+    tessel::StyleLibrary library(o.data / "styles", st.style);
+    if (!library.LoadStyle(name)) return std::fprintf(stderr, "no style %s\n", name), 2;
+    styles.push_back(std::move(st));
+  }
+  tessel::TrimTagList trim;
+  std::string err;
+  if (!tessel::ReadTrimList(o.data, trim, &err)) return std::fprintf(stderr, "%s\n", err.c_str()), 2;
+  Tally t;
+  auto start = std::chrono::steady_clock::now();
+  for (const fs::path& page : Pages(o)) {
+    std::string text;
+    bool nul = false;
+    if (!tessel::ReadTextForProcessing(page, text, &nul, &err) || nul) continue;
+    auto begin = std::chrono::steady_clock::now();
+    for (StyleTally& st : styles) CheckPage(page, text, st);
+    CheckTrim(text, trim, t);
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    double perMB = s / std::max<double>(text.size(), 4096) * 1e6;
+    if (perMB > t.worstSecondsPerMB) t.worstSecondsPerMB = perMB, t.worstPage = page.string();
+    ++t.pages;
+    t.bytes += text.size();
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Report(t, styles, o.show, seconds);
+  bool clean = t.trimDamaged == 0;
+  for (const StyleTally& st : styles) clean = clean && st.lost == 0;
+  return clean ? 0 : 1;
+}
