@@ -129,6 +129,7 @@ class Tokenizer {
 
   size_t AsTextTag(size_t i, int n, const TagNameInfo& info);
   size_t StandAloneTag(size_t i, const TagNameInfo& info);
+  size_t OwnCommentEnd(size_t i) const;
   size_t PreservedBlock(size_t i, int row);
   size_t CellBlock(size_t i, size_t end);
   void Progress(size_t i);
@@ -324,13 +325,18 @@ void Tokenizer::EmitMarker(int row) {
   e_.Blocks.push_back(BlockRef{e_.BlockList.size() - 1, row});
 }
 
+// Index after our own earlier comment starting at i, or kNone. It ends at the first "-->",
+// which must be "~-->"; anything else is a user's comment that merely starts like ours.
+size_t Tokenizer::OwnCommentEnd(size_t i) const {
+  size_t close = FindClose(i + 4, "-->");
+  return close != kNone && src_[close - 1] == '~' ? close + 3 : kNone;
+}
+
 size_t Tokenizer::PreservedBlock(size_t i, int row) {
   EmitPendingRaw();
   if (row == kOwnCommentRow) {
-    // Our own comment ends at the first "-->", which must be "~-->". Anything else is a
-    // user's comment that merely starts like ours, and is kept.
-    size_t close = FindClose(i + 4, "-->");
-    if (close != kNone && src_[close - 1] == '~') return close + 3;
+    size_t end = OwnCommentEnd(i);
+    if (end != kNone) return end;
     row = kCommentRow;
   }
   size_t end = FindClosingEnd(i + 1, BlockTagTable[row].BlockClose);
@@ -343,8 +349,10 @@ size_t Tokenizer::PreservedBlock(size_t i, int row) {
     std::string_view line(src_.data() + start, stop - start);
     blocks.Append(line == " " ? std::string_view() : line);
     if (!lf) break;
+    // A block ends with a line feed only when it runs unclosed to the end of the source.
+    // That line feed ends the last line like any other; an empty line for it would add
+    // one more empty line each time the result is formatted again.
     start = stop + 1;
-    if (start > end) blocks.Append({});  // the block ends with a line feed
   }
   return end + 1;
 }
@@ -377,6 +385,15 @@ void Tokenizer::Run() {
       continue;
     }
     const TagNameInfo info = index_.ForTag(From(i));
+    if (info.BlockRow == kOwnCommentRow) {
+      // Our own comment goes without a trace: text on both sides stays one text, so
+      // formatting the result again gives the same lines.
+      size_t end = OwnCommentEnd(i);
+      if (end != kNone) {
+        i = end;
+        continue;
+      }
+    }
     int n = info.AsTextEntry;
     if (n == 0) FlushText();
     if (info.BlockRow == kCellRow) {

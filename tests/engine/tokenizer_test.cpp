@@ -55,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "x<!-- a\n\tb  c\n d -->y",
                   {"x", "###<!--:1", "y"},
                   {"###<!--:1", "<!-- a", "\tb  c", " d -->"}},
-        TokenCase{"OwnCommentDropped", "a<!--~ old ~-->b", {"a", "b"}, {}},
+        // Our own comment goes, and the text around it stays one text.
+        TokenCase{"OwnCommentDropped", "a<!--~ old ~-->b\n<!--~ x ~-->c", {"ab c"}, {}},
         TokenCase{"TextlessCellIsBlock",
                   "<TD><IMG src=a.gif></TD>x",
                   {"###<TD>:1", "x"},
@@ -84,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"UnclosedBlockRunsToEnd",
                   "<pre>a\nb\n",
                   {"###<PRE>:1"},
-                  {"###<PRE>:1", "<pre>a", "b", ""}},
+                  {"###<PRE>:1", "<pre>a", "b"}},
         // Text and block lines that look like markers are ordinary lines.
         TokenCase{"HashTextIsText",
                   "### one\n<pre>\n###<PRE>:1\n</pre>",
