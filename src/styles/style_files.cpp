@@ -88,16 +88,17 @@ void WriteValue(IniFile& ini, std::string_view section, std::string_view key, bo
 template <typename Record, size_t N>
 void ReadRecord(const IniFile& ini, std::string_view section,
                 const std::array<KeyField<Record>, N>& keys, Record& record) {
-  for (const auto& [key, member] : keys) {
-    std::visit([&](auto field) { ReadValue(ini, section, key, record.*field); }, member);
+  // No structured binding here: clang before 16 cannot capture one in the lambda.
+  for (const KeyField<Record>& k : keys) {
+    std::visit([&](auto field) { ReadValue(ini, section, k.Key, record.*field); }, k.Member);
   }
 }
 
 template <typename Record, size_t N>
 void WriteRecord(IniFile& ini, std::string_view section,
                  const std::array<KeyField<Record>, N>& keys, const Record& record) {
-  for (const auto& [key, member] : keys) {
-    std::visit([&](auto field) { WriteValue(ini, section, key, record.*field); }, member);
+  for (const KeyField<Record>& k : keys) {
+    std::visit([&](auto field) { WriteValue(ini, section, k.Key, record.*field); }, k.Member);
   }
 }
 
