@@ -50,12 +50,14 @@ std::optional<int> ParseInt(std::string_view text) {
   return value;
 }
 
-/// A line break inside a name or value would split it into lines of its own.
+/// A line break inside a name or value would split it into lines of its own. The blanks
+/// that replace breaks at either end are trimmed too: reading would drop them, and a name
+/// kept with them would no longer match itself once saved and read again.
 std::string OneLine(std::string_view text) {
-  std::string out(Trim(text));
+  std::string out(text);
   std::replace(out.begin(), out.end(), '\r', ' ');
   std::replace(out.begin(), out.end(), '\n', ' ');
-  return out;
+  return std::string(Trim(out));
 }
 
 void AddOnce(std::vector<std::string>& out, std::string_view name) {
