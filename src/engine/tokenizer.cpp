@@ -295,22 +295,11 @@ size_t Tokenizer::StandAloneTag(size_t i, const TagNameInfo& info) {
 }
 
 // Text still pending when a block starts (the block's tag is itself an As-Text entry)
-// goes out unwrapped, one token line per source line, less its paragraph breaks. Lines of
-// its own keep every output line free of line feeds, so the result has one kind of line
-// end and formats the same way again.
+// goes out as one text line, like text before any line break. Kept raw, its line feeds
+// would end up inside an output line (two kinds of line end in one file), and its
+// paragraph breaks, dropped, would join the words on either side.
 void Tokenizer::EmitPendingRaw() {
-  std::string_view pending = Pending();
-  while (!pending.empty()) {
-    size_t lf = pending.find('\n');
-    std::string_view line = pending.substr(0, lf);
-    pending.remove_prefix(lf == std::string_view::npos ? pending.size() : lf + 1);
-    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-    if (line.empty()) continue;
-    std::string& out = e_.TokenList.Open();
-    for (char c : line) out.push_back(c == '\t' ? ' ' : c);  // the text's TABs were spaces
-    e_.TokenList.CloseLine();
-  }
+  FlushText();
   ClearPending();
 }
 

@@ -102,15 +102,17 @@ INSTANTIATE_TEST_SUITE_P(
                   {"###<!--:1", "<!--~ no end", "more"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Text pending before a block whose tag is As Text goes out unwrapped, a token line per
-// source line: words on either side of a paragraph break stay apart, and no token line
-// holds a line feed (that gave files with two kinds of line end).
-TEST(TokenizerTest, RawTextBeforeAsTextBlockKeepsItsLines) {
+// Text pending before a block whose tag is As Text goes out as one text line: words on
+// either side of a paragraph break stay apart, and no token line holds a line feed (that
+// gave files with two kinds of line end).
+TEST(TokenizerTest, TextBeforeAsTextBlockIsOneLine) {
   Style style;
-  AddEntries(style, {MakeEntry({"<TD>", "</TD>", true, 0, 0, 0, 0})});
+  AddEntries(style, {MakeEntry({"<TD>", "</TD>", true, 0, 0, 0, 0}),
+                     MakeEntry({"<I>", "</I>", true, 0, 0, 0, 0})});
   Engine engine(style);
   EXPECT_EQ(Tokens(engine, "one\n\n  two\tthree \n <td><img src=a.gif></td>"),
-            (Lines{"one", "two three", "###<TD>:1"}));
+            (Lines{"one two three ", "###<TD>:1"}));
+  EXPECT_EQ(Tokens(engine, "<i>\n\nx<td></td>"), (Lines{"<I> x", "###<TD>:1"}));
 }
 
 TEST(TokenizerHooksTest, ReportsStatusAndProgressUnlessPreview) {
