@@ -1,6 +1,7 @@
 // The engine's own comments: framed auto comments at tags and the documentation line.
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -38,10 +39,12 @@ void Engine::MakeAutoComment(int direction, const TagEntry& entry) {
     text = entry.EndComment;
     number = PopCounter(style_.Tags, entry);
   }
-  int pad = (entry.CommentLength - static_cast<int>(text.size() + number.size()) - 10) / 2;
-  pad = std::clamp(pad, 0, kMaxCommentPad);
+  // In 64 bits: a hand-edited CommentLength may be any int, down to INT_MIN.
+  int64_t pad =
+      (int64_t{entry.CommentLength} - static_cast<int64_t>(text.size() + number.size()) - 10) / 2;
+  pad = std::clamp<int64_t>(pad, 0, kMaxCommentPad);
   std::string fill;
-  for (int i = 0; i < pad; ++i) fill += entry.CommentSymbol;
+  for (int64_t i = 0; i < pad; ++i) fill += entry.CommentSymbol;
   std::string line = "<!--~" + fill;
   if (!text.empty()) line += " " + text + number + " ";
   line += fill + "~-->";
