@@ -5,7 +5,6 @@
 // each edit changes exactly the setting it names; a style or trim list read from the text,
 // saved and read again is the one first read (up to what a line can hold).
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "batch/text_file.h"
+#include "scratch_dir.h"
 #include "styles/ini_file.h"
 #include "styles/style_files.h"
 #include "styles/trim_list.h"
@@ -184,16 +184,10 @@ void RunEdits(IniFile& ini, FuzzedDataProvider& in) {
 
 const fs::path& WorkDir() {
   static const fs::path dir = [] {
-    std::string base = fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path();
-    std::string templ = base + "/tessel-fuzz-ini-XXXXXX";
-    if (!mkdtemp(templ.data())) Fail("cannot make a scratch directory");
-    fs::create_directories(fs::path(templ) / "read");
-    fs::create_directories(fs::path(templ) / "saved");
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(WorkDir(), ec);
-    });
-    return fs::path(templ);
+    const fs::path d = MakeScratchDir("tessel-fuzz-ini-");
+    fs::create_directories(d / "read");
+    fs::create_directories(d / "saved");
+    return d;
   }();
   return dir;
 }

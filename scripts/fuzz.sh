@@ -17,6 +17,8 @@ cmake --build build-fuzz --target "${targets[@]}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessel-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+export TMPDIR="$work/tmp"  # the targets' scratch files go with the rest
+mkdir -p "$TMPDIR"
 status=0
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t/corpus" "$work/$t/findings"
