@@ -6,6 +6,8 @@
 #   TESSEL_TREE_REPS=N bench/tree_bench.sh    rounds (default 7; each takes 15-20 s and
 #                                             leaves 1.5 GB of copies until the end)
 #   bench/tree_bench.sh --clean               remove the trees and every copy, then exit
+#   bench/tree_bench.sh --trees               make the trees when missing, then exit
+#                                             (measures nothing and leaves any copies alone)
 #
 # Trees (bench/corpus/, git-ignored; deterministic: the same documentation and the same
 # script give the same bytes):
@@ -82,18 +84,22 @@ fi
 # The binary finds styles/ next to itself when nothing else is configured.
 unset TESSEL_HTML_HOME
 
+trees_only=0
+[[ "${1:-}" == "--trees" ]] && trees_only=1
+
 # Whatever an earlier, interrupted run left behind, and everything this one makes.
-if [[ -e "$work" ]]; then
+if [[ $trees_only == 0 && -e "$work" ]]; then
   echo "tree_bench: removing the copies an earlier run left (file creation is slower for" \
     "some minutes after a large removal on this file system; see above)"
   rm -rf "$work"
 fi
-trap 'rm -rf "$work"' EXIT
+[[ $trees_only == 0 ]] && trap 'rm -rf "$work"' EXIT
 
-python3 - "$corpus" "$docs" "$work" "$exe" "$reps" "$out" <<'PY'
+python3 - "$corpus" "$docs" "$work" "$exe" "$reps" "$out" "$trees_only" <<'PY'
 import os, resource, shutil, statistics, subprocess, sys, time
 
 corpus, docs, work, exe, reps, out = sys.argv[1:7]
+trees_only = sys.argv[7] == "1"
 reps = int(reps)
 N_BASE, N_REPEAT = 2000, 10
 t_start = time.perf_counter()
@@ -160,6 +166,8 @@ def make_trees():
         print(f"tree_bench: {os.path.basename(path)}: {files} pages, {size / 1e6:.1f} MB")
 
 make_trees()
+if trees_only:
+    sys.exit(0)
 
 S, L = "2000", "20000"
 src = {S: os.path.join(corpus, "tree-2000"), L: os.path.join(corpus, "tree-20000")}
