@@ -6,8 +6,8 @@
 #include "app/command_line.h"
 #include "app/command_style.h"
 #include "app/program_settings.h"
+#include "app/run_args.h"
 #include "batch/backups.h"
-#include "batch/discovery.h"
 #include "batch/run_driver.h"
 #include "styles/trim_list.h"
 
@@ -25,107 +25,6 @@ std::string Lines(std::string_view text) {
     s.push_back(text[i]);
   }
   return s;
-}
-
-struct InPlaceArgs {
-  ProcessKind mode = ProcessKind::None;
-  bool hasStyle = false;
-  std::string style;
-  bool backups = true;
-  int types = 0;
-  bool validate = false;
-  std::vector<std::string> paths;
-};
-
-bool SetMode(InPlaceArgs& a, ProcessKind mode, std::string* err) {
-  if (a.mode != ProcessKind::None && a.mode != mode) {
-    *err = "choose one of --format, --compress, --trim and --restore";
-    return false;
-  }
-  a.mode = mode;
-  return true;
-}
-
-bool ParseTypes(const std::string& text, int* types) {
-  if (text.size() != 1 || text[0] < '0' || text[0] > '5') return false;
-  *types = text[0] - '0';
-  return true;
-}
-
-bool ParseInPlaceArgs(const std::vector<std::string>& args, InPlaceArgs& a, std::string* err) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&](const char* what) -> const std::string* {
-      if (i + 1 < args.size()) return &args[++i];
-      *err = std::string(what) + " needs a value";
-      return nullptr;
-    };
-    bool ok = true;
-    if (arg == "--in-place") {
-    } else if (arg == "--format") {
-      ok = SetMode(a, ProcessKind::Format, err);
-    } else if (arg == "--compress") {
-      ok = SetMode(a, ProcessKind::Compress, err);
-    } else if (arg == "--trim") {
-      ok = SetMode(a, ProcessKind::Trim, err);
-    } else if (arg == "--restore") {
-      ok = SetMode(a, ProcessKind::Restore, err);
-    } else if (arg == "--no-backup") {
-      a.backups = false;
-    } else if (arg == "--validate") {
-      a.validate = true;
-    } else if (arg == "--style") {
-      const std::string* v = value("--style");
-      if (!v) return false;
-      a.style = *v;
-      a.hasStyle = true;
-    } else if (arg == "--types") {
-      const std::string* v = value("--types");
-      if (!v) return false;
-      if (!ParseTypes(*v, &a.types)) {
-        *err = "--types takes a number from 0 to 5, not '" + *v + "'";
-        return false;
-      }
-    } else if (arg.starts_with("-") && arg != "-") {
-      *err = "unknown option '" + arg + "'";
-      return false;
-    } else {
-      a.paths.push_back(arg);
-    }
-    if (!ok) return false;
-  }
-  if (a.mode == ProcessKind::None) {
-    *err = "choose one of --format, --compress, --trim and --restore";
-  } else if (a.paths.empty()) {
-    *err = "name the files or the directory to process";
-  } else if (a.hasStyle && (a.mode == ProcessKind::Trim || a.mode == ProcessKind::Restore)) {
-    *err = "--style applies to --format and --compress only";
-  } else {
-    return true;
-  }
-  return false;
-}
-
-// Every path must exist; a directory only alone, and never for a restore.
-bool CheckPaths(const InPlaceArgs& a, std::string* err) {
-  for (const std::string& path : a.paths) {
-    std::error_code ec;
-    fs::file_status st = fs::status(path, ec);
-    if (!fs::exists(st)) {
-      *err = "no such file or directory: " + path;
-      return false;
-    }
-    if (fs::is_directory(st) && (a.paths.size() > 1 || a.mode == ProcessKind::Restore)) {
-      *err = a.mode == ProcessKind::Restore ? "--restore takes files, not a directory: " + path
-                                            : "a directory is processed on its own: " + path;
-      return false;
-    }
-  }
-  return true;
-}
-
-std::string FullPath(const std::string& path) {
-  return fs::absolute(path).lexically_normal().string();
 }
 
 int ExitStatus(const RunSummary& s) {
@@ -204,28 +103,18 @@ bool IsInPlaceCommand(const std::vector<std::string>& args) {
 
 int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& programDir,
                       FilterIo& io, bool interactive) {
-  InPlaceArgs a;
+  RunArgs a;
   std::string err;
   auto fail = [&](int code) {
     io.WriteStderr("tessel-html: " + err + "\n");
     return code;
   };
-  if (!ParseInPlaceArgs(args, a, &err)) return fail(kExitUsage);
-  if (!CheckPaths(a, &err)) return fail(kExitUsage);
+  if (!ParseRunArgs(args, a, &err) || !CheckRunPaths(a, &err)) return fail(kExitUsage);
 
   Style style;
   StyleLibrary library(programDir / "styles", style);
   TrimTagList trimList;
-  if (a.mode == ProcessKind::Format || a.mode == ProcessKind::Compress) {
-    bool noStyle = false;
-    if (!LoadCommandStyle(library, a.hasStyle ? &a.style : nullptr, programDir, &err, &noStyle)) {
-      if (!noStyle) return fail(kExitUsage);
-      io.WriteStderr(NoValidStyleText());
-      return kExitUsage;
-    }
-  } else if (a.mode == ProcessKind::Trim && !ReadTrimList(programDir, trimList, &err)) {
-    return fail(kExitUsage);
-  }
+  if (!LoadRunData(a, programDir, library, trimList, io)) return kExitUsage;
 
   RunState state;
   InitState(state, programDir);
@@ -234,25 +123,10 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   state.DoValidate = a.validate;
   state.FilterIndex = a.types;
   ConsoleHost host(io, interactive);
-  std::function<bool(std::string*)> reload;
-  if (a.mode == ProcessKind::Format || a.mode == ProcessKind::Compress) {
-    reload = StyleReloader(library, a.hasStyle && a.style.find('/') != std::string::npos
-                                        ? a.style
-                                        : style.Options.StyleName);
-  }
-  RunDriver driver(state, style, trimList, host, reload);
+  RunDriver driver(state, style, trimList, host, RunStyleReloader(a, library, style));
 
-  SelectionSource source{SelectionSource::Kind::PickedFiles, {}};
-  for (const std::string& p : a.paths) source.Paths.push_back(FullPath(p));
-  std::error_code ec;
-  if (fs::is_directory(source.Paths.front(), ec)) {
-    source.What = SelectionSource::Kind::Tree;
-  } else if (source.Paths.size() == 1 &&
-             !IsValidHtmlFile(source.Paths.front(), state.DoValidate, false)) {
-    err = "not an HTML file of an accepted type" +
-          std::string(state.DoValidate ? " with an <HTML> tag" : "") + ": " + source.Paths.front();
-    return fail(kExitUsage);
-  }
+  SelectionSource source;
+  if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
   SelectionKind selected = driver.ShowFileSelection(source);
   if (selected == SelectionKind::None) {
     host.Finish();

@@ -124,10 +124,15 @@ std::string UsageText() {
          "  tessel-html --format   [--style NAME|DIR] [FILE|-]\n"
          "  tessel-html --compress [--style NAME|DIR] [FILE|-]\n"
          "  tessel-html --trim     [FILE|-]\n"
+         "  tessel-html --format|--compress|--trim --check|--diff [--style NAME|DIR]\n"
+         "              [--types N] [--validate] PATH...\n"
          "  tessel-html --help | --version\n"
          "Reads FILE (or standard input), writes the result to standard output with CR LF\n"
          "line ends, and never changes FILE. NAME is a style of the styles directory (any\n"
-         "letter case); a value with a '/' is the path of a style directory.\n";
+         "letter case); a value with a '/' is the path of a style directory.\n"
+         "--check lists the files (or those below the directory) that processing in place\n"
+         "would change, --diff shows the changes as a unified diff; neither writes a file.\n"
+         "They exit 0 when nothing would change, 1 when something would, 2 on an error.\n";
 }
 
 bool IsFilterCommand(const std::vector<std::string>& args) {

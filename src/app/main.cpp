@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/batch_command.h"
+#include "app/check_command.h"
 #include "app/filter_command.h"
 #include "app/program_dir.h"
 
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
   if (tessel::IsInPlaceCommand(args)) {
     return tessel::RunInPlaceCommand(args, *programDir, io, isatty(2) == 1);
   }
+  if (tessel::IsCheckCommand(args)) return tessel::RunCheckCommand(args, *programDir, io);
   if (tessel::IsFilterCommand(args)) return tessel::RunFilterCommand(args, *programDir, io);
   return tessel::RunCommandLine(args, *programDir, io);
 }

@@ -1,0 +1,150 @@
+#include "app/check_command.h"
+
+#include <algorithm>
+
+#include "app/run_args.h"
+#include "batch/backups.h"
+#include "batch/discovery.h"
+#include "batch/pipeline.h"
+#include "batch/text_file.h"
+#include "batch/unified_diff.h"
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// A check shows nothing of the run itself: no protocol, status or progress.
+class QuietHost : public RunHost {};
+
+struct CheckedFile {
+  std::string Path;   // full path, for reading
+  std::string Shown;  // as named on the command line, for the output
+};
+
+/// What the files of a check came to.
+struct CheckTally {
+  int Changed = 0;
+  int Failed = 0;
+};
+
+/// `full` below the tree root `fullRoot` as seen from the root as the user named it.
+std::string ShownInTree(const std::string& userRoot, const std::string& fullRoot,
+                        const std::string& full) {
+  std::string_view rel(full);
+  rel.remove_prefix(std::min(rel.size(), WithTrailingSeparator(fullRoot).size()));
+  return (fs::path(userRoot) / rel).lexically_normal().string();
+}
+
+// The files of the selection, as an in-place run would pick them.
+std::vector<CheckedFile> ListFiles(const RunArgs& a, const SelectionSource& source,
+                                   CheckTally& tally, FilterIo& io) {
+  std::vector<CheckedFile> files;
+  if (source.What == SelectionSource::Kind::Tree) {
+    std::vector<std::string> found;
+    ScanDirectory(source.Paths.front(), a.types, a.validate, found, [&](const ScanEvent& e) {
+      if (e.What == ScanEvent::Kind::Unreadable) {
+        ++tally.Failed;
+        io.WriteStderr("tessel-html: not searched: " + std::string(e.Path) + ": " +
+                       std::string(e.Error) + "\n");
+      }
+      return true;
+    });
+    for (std::string& path : found) {
+      std::string shown = ShownInTree(a.paths.front(), source.Paths.front(), path);
+      files.push_back({std::move(path), std::move(shown)});
+    }
+    return files;
+  }
+  for (size_t i = 0; i < source.Paths.size(); ++i) {
+    // One file was accepted when the selection was made; of several, the others are left
+    // out as an in-place run leaves them out.
+    if (source.Paths.size() == 1 || IsValidHtmlFile(source.Paths[i], a.validate, false)) {
+      files.push_back({source.Paths[i], a.paths[i]});
+    }
+  }
+  return files;
+}
+
+std::string LineEndNote(const CheckedFile& file, size_t lines) {
+  return "Line ends: " + std::to_string(lines) + " line" + (lines == 1 ? "" : "s") + " of " +
+         file.Shown + " differ only in their line end (the result ends every line with CR LF)\n";
+}
+
+// Tells the change of one file: its path (--check) or its diff (--diff).
+bool ReportChange(RunAction action, const CheckedFile& file, std::string_view disk,
+                  std::string_view result, FilterIo& io) {
+  if (action == RunAction::Check) return io.WriteStdout(file.Shown + "\n");
+  UnifiedDiffResult diff = MakeUnifiedDiff(disk, result, file.Shown);
+  if (diff.LineEndOnlyChanges > 0) {
+    diff.Text.insert(0, LineEndNote(file, diff.LineEndOnlyChanges));
+  }
+  return io.WriteStdout(diff.Text);
+}
+
+void CheckFile(FilePipeline& pipeline, RunAction action, const CheckedFile& file,
+               CheckTally& tally, FilterIo& io) {
+  auto failed = [&](const std::string& why) {
+    ++tally.Failed;
+    io.WriteStderr("tessel-html: not checked: " + file.Shown + ": " + why + "\n");
+  };
+  ProcessOutcome outcome;
+  if (!pipeline.ProcessFile(file.Path, &outcome)) return failed(outcome.Message);
+  // The exact bytes on disk: a file that differs only in its line ends would be rewritten.
+  std::string disk, err;
+  if (!ReadWholeFile(file.Path, disk, &err)) return failed(err);
+  const std::string result = pipeline.engine().OutputLines.Joined("\r\n");
+  if (result == disk) return;
+  ++tally.Changed;
+  if (!ReportChange(action, file, disk, result, io)) failed("cannot write to standard output");
+}
+
+int ExitStatus(const CheckTally& tally) {
+  if (tally.Failed > 0) return kExitUsage;
+  return tally.Changed > 0 ? kExitFailed : kExitOk;
+}
+
+}  // namespace
+
+bool IsCheckCommand(const std::vector<std::string>& args) {
+  return std::any_of(args.begin(), args.end(),
+                     [](const std::string& a) { return a == "--check" || a == "--diff"; });
+}
+
+int RunCheckCommand(const std::vector<std::string>& args, const fs::path& programDir,
+                    FilterIo& io) {
+  RunArgs a;
+  SelectionSource source;
+  std::string err;
+  if (!ParseRunArgs(args, a, &err) || !CheckRunPaths(a, &err) ||
+      !MakeRunSelection(a, source, &err)) {
+    io.WriteStderr("tessel-html: " + err + "\n");
+    return kExitUsage;
+  }
+  Style style;
+  StyleLibrary library(programDir / "styles", style);
+  TrimTagList trimList;
+  if (!LoadRunData(a, programDir, library, trimList, io)) return kExitUsage;
+  auto reload = RunStyleReloader(a, library, style);
+  if (reload && !reload(&err)) {
+    io.WriteStderr("tessel-html: the style cannot be loaded: " + err + "\n");
+    return kExitUsage;
+  }
+
+  CheckTally tally;
+  const std::vector<CheckedFile> files = ListFiles(a, source, tally, io);
+  if (files.empty()) {
+    io.WriteStderr("tessel-html: no accepted HTML files found\n");
+    return kExitUsage;
+  }
+  RunState state;  // no program directory: no scratch files
+  state.ProcessMode = a.mode;
+  QuietHost host;
+  FilePipeline pipeline(state, style, trimList, host);
+  pipeline.WriteScratchFiles = false;
+  pipeline.FreeSpaceOf = nullptr;  // nothing is written, so a full disk does not matter
+  for (const CheckedFile& file : files) CheckFile(pipeline, a.action, file, tally, io);
+  return ExitStatus(tally);
+}
+
+}  // namespace tessel

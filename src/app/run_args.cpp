@@ -1,0 +1,168 @@
+#include "app/run_args.h"
+
+#include "app/command_style.h"
+#include "batch/discovery.h"
+#include "styles/trim_list.h"
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool SetOnce(ProcessKind& field, ProcessKind value, std::string* err) {
+  if (field != ProcessKind::None && field != value) {
+    *err = "choose one of --format, --compress, --trim and --restore";
+    return false;
+  }
+  field = value;
+  return true;
+}
+
+bool SetOnce(RunAction& field, RunAction value, std::string* err) {
+  if (field != RunAction::None && field != value) {
+    *err = "choose one of --in-place, --check and --diff";
+    return false;
+  }
+  field = value;
+  return true;
+}
+
+bool ParseTypes(const std::string& text, int* types) {
+  if (text.size() != 1 || text[0] < '0' || text[0] > '5') return false;
+  *types = text[0] - '0';
+  return true;
+}
+
+// One word of the command line (with its value, if it takes one). False with *err.
+bool ParseWord(const std::vector<std::string>& args, size_t& i, RunArgs& a, std::string* err) {
+  const std::string& arg = args[i];
+  auto value = [&](const char* what) -> const std::string* {
+    if (i + 1 < args.size()) return &args[++i];
+    *err = std::string(what) + " needs a value";
+    return nullptr;
+  };
+  if (arg == "--in-place") return SetOnce(a.action, RunAction::InPlace, err);
+  if (arg == "--check") return SetOnce(a.action, RunAction::Check, err);
+  if (arg == "--diff") return SetOnce(a.action, RunAction::Diff, err);
+  if (arg == "--format") return SetOnce(a.mode, ProcessKind::Format, err);
+  if (arg == "--compress") return SetOnce(a.mode, ProcessKind::Compress, err);
+  if (arg == "--trim") return SetOnce(a.mode, ProcessKind::Trim, err);
+  if (arg == "--restore") return SetOnce(a.mode, ProcessKind::Restore, err);
+  if (arg == "--no-backup") {
+    a.backups = false;
+  } else if (arg == "--validate") {
+    a.validate = true;
+  } else if (arg == "--style") {
+    const std::string* v = value("--style");
+    if (!v) return false;
+    a.style = *v;
+    a.hasStyle = true;
+  } else if (arg == "--types") {
+    const std::string* v = value("--types");
+    if (!v) return false;
+    if (!ParseTypes(*v, &a.types)) {
+      *err = "--types takes a number from 0 to 5, not '" + *v + "'";
+      return false;
+    }
+  } else if (arg.starts_with("-") && arg != "-") {
+    *err = "unknown option '" + arg + "'";
+    return false;
+  } else {
+    a.paths.push_back(arg);
+  }
+  return true;
+}
+
+// The rules between the words, once all are read.
+bool CheckCombination(const RunArgs& a, std::string* err) {
+  const bool inPlace = a.action == RunAction::InPlace;
+  if (a.action == RunAction::None) {
+    *err = "choose one of --in-place, --check and --diff";
+  } else if (a.mode == ProcessKind::None) {
+    *err = inPlace ? "choose one of --format, --compress, --trim and --restore"
+                   : "choose one of --format, --compress and --trim";
+  } else if (!inPlace && a.mode == ProcessKind::Restore) {
+    *err = "--check and --diff take --format, --compress or --trim";
+  } else if (!inPlace && !a.backups) {
+    *err = "--no-backup applies to --in-place only";
+  } else if (a.paths.empty()) {
+    *err = "name the files or the directory to process";
+  } else if (a.hasStyle && (a.mode == ProcessKind::Trim || a.mode == ProcessKind::Restore)) {
+    *err = "--style applies to --format and --compress only";
+  } else {
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string* err) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (!ParseWord(args, i, a, err)) return false;
+  }
+  return CheckCombination(a, err);
+}
+
+bool CheckRunPaths(const RunArgs& a, std::string* err) {
+  for (const std::string& path : a.paths) {
+    std::error_code ec;
+    fs::file_status st = fs::status(path, ec);
+    if (!fs::exists(st)) {
+      *err = "no such file or directory: " + path;
+      return false;
+    }
+    if (fs::is_directory(st) && (a.paths.size() > 1 || a.mode == ProcessKind::Restore)) {
+      *err = a.mode == ProcessKind::Restore ? "--restore takes files, not a directory: " + path
+                                            : "a directory is processed on its own: " + path;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string FullPath(const std::string& path) {
+  return fs::absolute(path).lexically_normal().string();
+}
+
+bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* err) {
+  source = {SelectionSource::Kind::PickedFiles, {}};
+  for (const std::string& p : a.paths) source.Paths.push_back(FullPath(p));
+  std::error_code ec;
+  if (fs::is_directory(source.Paths.front(), ec)) {
+    source.What = SelectionSource::Kind::Tree;
+  } else if (source.Paths.size() == 1 && !IsValidHtmlFile(source.Paths.front(), a.validate, false)) {
+    *err = "not an HTML file of an accepted type" +
+           std::string(a.validate ? " with an <HTML> tag" : "") + ": " + source.Paths.front();
+    return false;
+  }
+  return true;
+}
+
+bool LoadRunData(const RunArgs& a, const fs::path& programDir, StyleLibrary& library,
+                 TrimTagList& trimList, FilterIo& io) {
+  std::string err;
+  if (a.mode == ProcessKind::Format || a.mode == ProcessKind::Compress) {
+    bool noStyle = false;
+    if (LoadCommandStyle(library, a.hasStyle ? &a.style : nullptr, programDir, &err, &noStyle)) {
+      return true;
+    }
+    io.WriteStderr(noStyle ? NoValidStyleText() : "tessel-html: " + err + "\n");
+    return false;
+  }
+  if (a.mode == ProcessKind::Trim && !ReadTrimList(programDir, trimList, &err)) {
+    io.WriteStderr("tessel-html: " + err + "\n");
+    return false;
+  }
+  return true;
+}
+
+std::function<bool(std::string*)> RunStyleReloader(const RunArgs& a, StyleLibrary& library,
+                                                   const Style& style) {
+  if (a.mode != ProcessKind::Format && a.mode != ProcessKind::Compress) return {};
+  return StyleReloader(library, a.hasStyle && a.style.find('/') != std::string::npos
+                                    ? a.style
+                                    : style.Options.StyleName);
+}
+
+}  // namespace tessel

@@ -1,0 +1,56 @@
+// What the commands that work on files on disk share: their command line, the paths they
+// accept, the selection those paths make, and the style or trim list they load. Checking
+// and diffing take exactly the files, and process them exactly as, an in-place run would.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/filter_command.h"
+#include "batch/run_driver.h"
+#include "styles/style_files.h"
+
+namespace tessel {
+
+/// What a command does with the processed files.
+enum class RunAction { None, InPlace, Check, Diff };
+
+struct RunArgs {
+  RunAction action = RunAction::None;
+  ProcessKind mode = ProcessKind::None;
+  bool hasStyle = false;
+  std::string style;
+  bool backups = true;
+  int types = 0;
+  bool validate = false;
+  std::vector<std::string> paths;
+};
+
+/// Parses "--format|--compress|--trim|--restore --in-place|--check|--diff [--style NAME|DIR]
+/// [--no-backup] [--types N] [--validate] PATH...". --restore and --no-backup belong to
+/// --in-place only. False with *err for a bad command line.
+bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string* err);
+
+/// Every path must exist; a directory only alone, and never for a restore.
+bool CheckRunPaths(const RunArgs& a, std::string* err);
+
+/// The selection the paths make, as full paths: a tree when the one path is a directory,
+/// else the files picked. False with *err when a lone file is not of an accepted type.
+bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* err);
+
+/// The absolute, lexically normal form of `path`.
+std::string FullPath(const std::string& path);
+
+/// Loads what a.mode works with: the style for --format and --compress, the trim list for
+/// --trim. False, after the reason went to standard error, when it cannot.
+bool LoadRunData(const RunArgs& a, const std::filesystem::path& programDir,
+                 StyleLibrary& library, TrimTagList& trimList, FilterIo& io);
+
+/// What reloads the loaded style before the files are processed, as every run does; empty
+/// for modes without a style.
+std::function<bool(std::string*)> RunStyleReloader(const RunArgs& a, StyleLibrary& library,
+                                                   const Style& style);
+
+}  // namespace tessel
