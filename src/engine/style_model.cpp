@@ -80,15 +80,17 @@ char TagCaseChar(char c, int mode, bool beforeContinuation) {
   return c;
 }
 
-void ApplyTagCase(std::string& text, size_t start, int mode) {
-  if (mode != 1 && mode != 2) return;
-  for (size_t i = start; i < text.size(); ++i) {
+size_t ApplyTagCase(std::string& text, size_t start, int mode) {
+  if (mode != 1 && mode != 2) return start;
+  size_t i = start;
+  for (; i < text.size(); ++i) {
     char c = text[i];
     if (c == ' ' || c == '"' || c == '>') break;
     bool beforeContinuation =
         i + 1 < text.size() && IsUtf8Continuation(static_cast<unsigned char>(text[i + 1]));
     text[i] = TagCaseChar(c, mode, beforeContinuation);
   }
+  return i;
 }
 
 int LookupTag(const TagTable& table, std::string_view tag, const TagEntry*& entry) {

@@ -127,8 +127,10 @@ bool NormalizeTagNameBounded(std::string_view tag, size_t cap, std::string& out)
 char TagCaseChar(char c, int mode, bool beforeContinuation);
 
 /// Converts the tag name at `start` (0-based) up to the first space, '"' or '>':
-/// mode 1 upper case, mode 2 lower case, anything else leaves the text alone.
-void ApplyTagCase(std::string& text, size_t start, int mode);
+/// mode 1 upper case, mode 2 lower case, anything else leaves the text alone. Returns where
+/// the conversion stopped (that character's index, or the text's size); `start` when the
+/// mode converts nothing.
+size_t ApplyTagCase(std::string& text, size_t start, int mode);
 
 /// Finds the first entry whose TagOpen (direction 1) or TagClose (direction -1) begins with
 /// the tag's name. On no match `entry` is the default entry and the direction comes from

@@ -354,8 +354,10 @@ size_t Tokenizer::CellBlock(size_t i, size_t end) {
   bool lastSpace = false;
   // Line breaks go first, so that only tag names change case, never attributes.
   AppendCollapsed(src_.data() + i, end + 1 - i, out, lastSpace);
-  for (size_t k = start; k < out.size(); ++k) {
-    if (out[k] == '<') ApplyTagCase(out, k, tagCase_);
+  // A "<" inside a name is converted with it, so the scan goes on after each name: starting
+  // over at every "<" made a cell of many unterminated names quadratic.
+  for (size_t k = out.find('<', start); k != std::string::npos;) {
+    k = out.find('<', std::max(ApplyTagCase(out, k, tagCase_), k + 1));
   }
   if (out.size() == start + 1 && out.back() == ' ') out.pop_back();
   e_.BlockList.CloseLine();

@@ -13,17 +13,37 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// The first "-->" at or after a position. Searches go forward, and one answer serves every
+// later start up to it, so that many openers without a close cost one scan, not one each.
+class CloseFinder {
+ public:
+  explicit CloseFinder(std::string_view s) : s_(s) {}
+  size_t From(size_t from) {
+    if (!searched_ || from < from_ || (found_ != std::string_view::npos && from > found_)) {
+      searched_ = true;
+      from_ = from;
+      found_ = s_.find("-->", from);
+    }
+    return found_;
+  }
+
+ private:
+  std::string_view s_;
+  bool searched_ = false;
+  size_t from_ = 0, found_ = std::string_view::npos;
+};
+
 // End of the comment starting at `at`, or npos when it is not one to leave out. Every
 // "<!--" counts, also inside tags and blocks where the engine keeps it: that only leaves
 // out more of the input, and the output side leaves out nothing.
-size_t SkippedCommentEnd(std::string_view s, size_t at, bool purge) {
+size_t SkippedCommentEnd(std::string_view s, size_t at, bool purge, CloseFinder& closes) {
   if (s.compare(at, 4, "<!--") != 0) return std::string_view::npos;
   if (s.compare(at, 5, "<!--~") == 0) {
-    size_t close = s.find("-->", at + 4);
+    size_t close = closes.From(at + 4);
     if (close != std::string_view::npos && s[close - 1] == '~') return close + 3;
   }
   if (!purge) return std::string_view::npos;
-  size_t close = s.find("-->", at + 1);
+  size_t close = closes.From(at + 1);
   return close == std::string_view::npos ? s.size() : close + 3;
 }
 
@@ -36,9 +56,10 @@ std::string Around(const std::string& s, size_t at) {
 
 std::string Essence(std::string_view s, bool skipComments, bool purge) {
   std::string out;
+  CloseFinder closes(s);
   for (size_t i = 0; i < s.size();) {
-    size_t skip =
-        s[i] == '<' && skipComments ? SkippedCommentEnd(s, i, purge) : std::string_view::npos;
+    size_t skip = s[i] == '<' && skipComments ? SkippedCommentEnd(s, i, purge, closes)
+                                              : std::string_view::npos;
     if (skip != std::string_view::npos) {
       i = skip;
       continue;
