@@ -360,22 +360,27 @@ void CheckCompressLines(const Input& input, const Outcome& out) {
   }
 }
 
-// CPU time allowed for the engine's work on one input, with room for sanitizers and a
-// busy machine; a quadratic step on the repeated documents overshoots it by far.
-double TimeBudget(size_t documentBytes, size_t outputBytes) {
-  return 0.05 + 2e-6 * double(documentBytes) + 0.1e-6 * double(outputBytes);
+// CPU time allowed for the engine's work on one input, with room for sanitizers and a busy
+// machine: per byte read and written, and per line written (an empty line costs a call, and
+// some styles write a hundred of them per tag). A quadratic step on the repeated documents
+// overshoots it by far.
+double TimeBudget(size_t documentBytes, const Outcome& out) {
+  return 0.05 + 2e-6 * double(documentBytes) + 0.1e-6 * double(out.joined.size()) +
+         1e-6 * double(out.lines.size());
 }
 
-void CheckTime(std::string_view stage, double seconds, const Input& input, size_t outBytes) {
-  const double budget = TimeBudget(input.document.size(), outBytes);
+void CheckTime(std::string_view stage, double seconds, const Input& input, const Outcome& out) {
+  const double budget = TimeBudget(input.document.size(), out);
   if (std::getenv("TESSEL_FUZZ_TIMES")) {
-    std::fprintf(stderr, "%.*s: %.2f ms of %.2f ms budget (%zu in, %zu out)\n", int(stage.size()),
-                 stage.data(), seconds * 1e3, budget * 1e3, input.document.size(), outBytes);
+    std::fprintf(stderr, "%.*s: %.2f ms of %.2f ms budget (%zu in, %zu out, %zu lines)\n",
+                 int(stage.size()), stage.data(), seconds * 1e3, budget * 1e3,
+                 input.document.size(), out.joined.size(), out.lines.size());
   }
   if (seconds > budget) {
     char detail[160];
-    std::snprintf(detail, sizeof detail, "%.1f ms for %zu bytes in, %zu out (budget %.1f ms)",
-                  seconds * 1e3, input.document.size(), outBytes, budget * 1e3);
+    std::snprintf(detail, sizeof detail,
+                  "%.1f ms for %zu bytes in, %zu out in %zu lines (budget %.1f ms)", seconds * 1e3,
+                  input.document.size(), out.joined.size(), out.lines.size(), budget * 1e3);
     Fail(std::string(stage) + " took more than linear time", detail);
   }
 }
@@ -393,7 +398,7 @@ void CheckInput(const Input& input) {
   double t0 = CpuSeconds();
   const Outcome format = Run(engine, Mode::Format, input);
   double t1 = CpuSeconds();
-  CheckTime("format", t1 - t0, input, format.joined.size());
+  CheckTime("format", t1 - t0, input, format);
   if (std::string lost = LostText(doc, format.joined, false); !lost.empty()) {
     Fail("format lost text", lost);
   }
@@ -405,7 +410,7 @@ void CheckInput(const Input& input) {
   t0 = CpuSeconds();
   const Outcome compress = Run(engine, Mode::Compress, input);
   t1 = CpuSeconds();
-  CheckTime("compress", t1 - t0, input, compress.joined.size());
+  CheckTime("compress", t1 - t0, input, compress);
   const bool purge = style.Options.DoPurgeComments;
   if (std::string lost = LostText(doc, compress.joined, purge); !lost.empty()) {
     Fail("compress lost text", lost);
@@ -422,7 +427,7 @@ void CheckInput(const Input& input) {
   t0 = CpuSeconds();
   const Outcome trim = Run(engine, Mode::Trim, input);
   t1 = CpuSeconds();
-  CheckTime("trim", t1 - t0, input, trim.joined.size());
+  CheckTime("trim", t1 - t0, input, trim);
   if (std::string damage = TrimDamage(doc, trim.joined); !damage.empty()) {
     Fail("trim damage", damage);
   }

@@ -321,7 +321,9 @@ void CheckStyleFiles(const IniFile& ini, std::string_view text, bool keepFlags) 
   }
   std::vector<std::string> tags;
   for (const TrimEntry& e : list) tags.push_back(Canon(e.Tag, kTrimTagWidth));
-  if (!NamesStayApart(tags)) return;
+  // A key of nothing but carriage returns is a key when read and no key when written, the
+  // CR having become a blank; such lists are not compared either.
+  if (!NamesStayApart(tags) || std::count(tags.begin(), tags.end(), "") > 0) return;
   bool same = list.size() == savedList.size();
   for (size_t i = 0; same && i < list.size(); ++i) {
     same = list[i].Selected == savedList[i].Selected && tags[i] == savedList[i].Tag;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "styles/ini_file.h"
+#include "styles/trim_list.h"
+#include "test_support.h"
 
 namespace tessel {
 namespace {
@@ -30,6 +32,25 @@ TEST(IniFuzzRegressions, LineBreaksAtTheEndsOfNamesAreDropped) {
       EXPECT_EQ(file->SectionNames(), std::vector<std::string>{c.ReadSection});
     }
   }
+}
+
+// A line that is only a carriage return before "=" reads as a key the file cannot hold: a
+// CR is written as a blank, and a blank key is none. Saving drops it and keeps the rest.
+TEST(IniFuzzRegressions, TrimListKeyOfACarriageReturnIsDroppedOnSaving) {
+  testing::TempDir read, saved;
+  testing::WriteFile(read / "trim.ini", "[TRIMTAGS]\r\n<A>=1\r\n\r=1\r\n</A>=0\r\n");
+  TrimTagList list, again;
+  std::string err;
+  ASSERT_TRUE(ReadTrimList(read.path(), list, &err)) << err;
+  ASSERT_EQ(list.size(), 3u);
+  ASSERT_TRUE(WriteTrimList(saved.path(), list, &err)) << err;
+  ASSERT_TRUE(ReadTrimList(saved.path(), again, &err)) << err;
+  ASSERT_EQ(again.size(), 2u);
+  EXPECT_EQ(again[0].Tag, "<A>");
+  EXPECT_TRUE(again[0].Selected);
+  EXPECT_EQ(again[1].Tag, "</A>");
+  EXPECT_FALSE(again[1].Selected);
+  EXPECT_EQ(testing::ReadFile(saved / "trim.ini"), "[TRIMTAGS]\r\n<A>=1\r\n</A>=0\r\n");
 }
 
 }  // namespace
