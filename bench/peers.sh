@@ -332,11 +332,13 @@ tsv.write("round\tcorpus\twork\ttool\twall_s\tcpu_s\tmaxrss_kb\texit\tout_bytes\
 def record(rnd, cname, work_, key, tool, wall, cpu, rss, rc, nbytes, mms, problem):
     runs.setdefault((cname, work_, key), []).append(
         dict(wall=wall, cpu=cpu, rss=rss, rc=rc, bytes=nbytes, mms=mms, problem=problem))
-    tsv.write(f"{rnd}\t{cname}\t{work_}\t{key}\t{wall:.4f}\t{cpu:.4f}\t{rss}\t{rc}\t{nbytes}\t"
+    tsv.write(f"{rnd}\t{cname}\t{work_}\t{key}\t{wall:.4f}\t{cpu:.4f}\t{rss}\t"
+              f"{'killed' if rc is None else rc}\t{nbytes}\t"
               f"{'' if mms is None else f'{mms:.1f}'}\t{problem}\n")
     tsv.flush()
     print(f"  round {rnd} {cname:10s} {work_:8s} {tool:27s} {wall:8.3f} s  cpu {cpu:7.2f} s  "
-          f"rss {rss / 1024:7.0f} MB  exit {rc}  {nbytes / 1e6:7.2f} MB  {problem}", flush=True)
+          f"rss {rss / 1024:7.0f} MB  exit {'killed' if rc is None else rc}  {nbytes / 1e6:7.2f} MB  "
+          f"{problem}", flush=True)
 
 def sync():
     subprocess.run(["sync"], check=True)
@@ -456,8 +458,9 @@ for k in order:
             secs = f"failed after {f['wall']:.1f} s ({why})"
             ratio = "-"
         misses.append(f"{cname} {work_} {tool}: {f['problem']}")
+        rc = "killed" if f["rc"] is None else f["rc"]
         p(f"| {work_} | {cname} | {tool} | {secs} | {ratio} | {f['bytes']:,} | {f['cpu']:.2f} | - | "
-          f"{f['rss'] / 1024:.0f} MB | {f['rc']} | no result |")
+          f"{f['rss'] / 1024:.0f} MB | {rc} | no result |")
         continue
     ratio = r["wall"] / base["wall"] if base else float("nan")
     cpu_ratio = f"{r['cpu'] / base['cpu']:.1f}" if base and base["cpu"] > 0 else "-"
