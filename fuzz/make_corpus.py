@@ -72,10 +72,25 @@ RULES = [
 ]
 
 
+# Inputs the fuzzers found; the faults they showed are pinned by tests/*/fuzz_regressions_test.cpp.
+ENGINE_FINDINGS = {
+    "found_comment_length_int_min": "07189de0ff0f0f033609a100110000060111fe000d0611111430523c623e",
+    "found_cell_of_unterminated_names": "0950021ff00f0002031e10121e090210ffffffff3c7464ffffff6378",
+    "found_cell_of_unterminated_names_2": "0950021ff00f0002031e10121ede090122001028023c74647e",
+    "found_unclosed_own_comment_openers": "0100daffff0520203c212d2d7e3e",
+    "found_empty_lines_around_tags":
+        "07189de0ff0f0f033609a1ff001100003c2f68313e000d06111114523c623e",
+}
+INI_FINDINGS = {
+    "found_section_ending_in_cr": "000d5c616161",
+    "found_trim_key_of_a_cr": "5b5452494d544147535d0a0d3d",
+}
+
+
 def engine_corpus():
-    seeds = {}
+    seeds = {name: bytes.fromhex(data) for name, data in ENGINE_FINDINGS.items()}
     pages = sorted((ROOT / "data" / "preview").glob("*.htm"))
-    for i, page in enumerate(pages):
+    for page in pages:
         body = page.read_bytes()
         seeds[f"page_{page.stem}_default"] = header(spacing=0x22) + body
         seeds[f"page_{page.stem}_html5"] = header(flags=0x1A, spacing=0x42, line_size=60) + body
@@ -86,12 +101,14 @@ def engine_corpus():
     for test in sorted((ROOT / "tests" / "engine").glob("*_test.cpp")):
         snippets += literals(test)
     snippets = sorted(set(s for s in snippets if 2 <= len(s) <= 400))
-    for i, s in enumerate(snippets):
-        flags = [0x09, 0x1A, 0x07, 0x5D, 0x8B][i % 5]
-        rules = RULES[i % len(RULES):][:3]
-        seeds[f"snippet_{i:03d}"] = header(flags=flags, line_size=[80, 20, 5, 240][i % 4],
-                                           spacing=(i % 4) << 5 | 2, rules=rules,
-                                           trim=0x0F0F) + s
+    for s in snippets:
+        # Named and varied by content, so that new test inputs leave the other seeds alone.
+        digest = hashlib.sha1(s).hexdigest()[:10]
+        i = int(digest, 16)
+        seeds[f"snippet_{digest}"] = header(flags=[0x09, 0x1A, 0x07, 0x5D, 0x8B][i % 5],
+                                            line_size=[80, 20, 5, 240][i % 4],
+                                            spacing=(i >> 2) % 4 << 5 | 2,
+                                            rules=RULES[i % len(RULES):][:3], trim=0x0F0F) + s
     rng = random.Random(20261206)
     for i in range(24):
         doc = b"".join(rng.choice(PIECES) for _ in range(rng.randrange(10, 160)))
@@ -107,15 +124,15 @@ def engine_corpus():
 
 
 def ini_corpus():
-    seeds = {}
+    seeds = {name: bytes.fromhex(data) for name, data in INI_FINDINGS.items()}
     for path in sorted((ROOT / "data").glob("**/*.ini")):
         name = "_".join(path.relative_to(ROOT / "data").with_suffix("").parts)
         seeds[name] = path.read_bytes()
     for test in sorted((ROOT / "tests").glob("*/*_test.cpp")):
         text = test.read_text(encoding="utf-8", errors="replace")
-        for j, raw in enumerate(re.findall(r'"((?:[^"\\\n]|\\.)*\[[A-Za-z_<]+[^"]*)"', text)):
+        for raw in re.findall(r'"((?:[^"\\\n]|\\.)*\[[A-Za-z_<]+[^"]*)"', text):
             data = raw.encode().decode("unicode_escape").encode("latin-1")
-            seeds[f"{test.stem}_{j:02d}"] = data
+            seeds[f"{test.stem}_{hashlib.sha1(data).hexdigest()[:10]}"] = data
     seeds["edits"] = (b"; c\r\n[OPTIONS]\r\nLineSize=80\r\n\r\n[<B>]\r\nTagOpen=<B>\r\n\0"
                       b"\x00\x01[<B>]\x01\x05value\x01\x00\x03\x7f\x00\x00\x10")
     seeds["odd_lines"] = b"\xEF\xBB\xBF[a]\rb=1\r\r\n[ a ]\n  k = v  \n=x\n;k=y\n[b\r]\nk\r=1\n"
@@ -129,11 +146,12 @@ def command_line_corpus():
     seeds = {}
     test = ROOT / "tests" / "app" / "command_line_test.cpp"
     text = test.read_text()
-    for j, group in enumerate(re.findall(r"\{\{([^{}]*)\}, C::", text)):
+    for group in re.findall(r"\{\{([^{}]*)\}, C::", text):
         args = [a.encode() for a in re.findall(r'"([^"]*)"', group)]
         if re.search(r"\bpage\b", re.sub(r'"[^"]*"', "", group)):
             args.append(b"page.htm")  # the test's absolute path of the page
-        seeds[f"test_{j:02d}"] = b"\0".join(args)
+        data = b"\0".join(args)
+        seeds[f"test_{hashlib.sha1(data).hexdigest()[:10]}"] = data
     for j, args in enumerate([[b"big.htm"], [b"-CTA", b"sub/inner.asp"], [b"-t", b"link.htm"],
                               [b"-F", b"fifo.htm"], [b"-F", b"elsewhere/../page.htm"],
                               [b"-ab", b"space page.htm"], [b"Mixed.HTML"], [b"-C", b"noext"],
