@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include "engine/engine.h"
 
@@ -25,6 +26,23 @@ std::string TwoDigits(int v) {
   return buf;
 }
 
+// A style's comment texts and user name go inside our own comments. A "-->" (or "--!>",
+// which browsers also take as an end) would end the comment there: the rest would show on
+// the page, and the next run would keep it as a user's comment and add a new one.
+bool EndsWith(const std::string& s, std::string_view tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string InsideComment(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    out += c;
+    if (c == '>' && (EndsWith(out, "-->") || EndsWith(out, "--!>"))) out.insert(out.size() - 1, 1, ' ');
+  }
+  return out;
+}
+
 }  // namespace
 
 void Engine::MakeAutoComment(int direction, const TagEntry& entry) {
@@ -32,11 +50,11 @@ void Engine::MakeAutoComment(int direction, const TagEntry& entry) {
   std::string text, number;
   if (direction == 1) {
     if (!entry.DoGenerateSComment) return;
-    text = entry.StartComment;
+    text = InsideComment(entry.StartComment);
     number = PushCounter(style_.Tags, entry);
   } else {
     if (!entry.DoGenerateEComment) return;
-    text = entry.EndComment;
+    text = InsideComment(entry.EndComment);
     number = PopCounter(style_.Tags, entry);
   }
   // In 64 bits: a hand-edited CommentLength may be any int, down to INT_MIN.
@@ -61,7 +79,7 @@ std::string BuildDocLine(const StyleOptions& o, const DocDateTime& when) {
     return {};
   }
   std::string s = "<!--~ ";
-  if (o.DoIncludeUser) s += o.UserInfo + ", ";
+  if (o.DoIncludeUser) s += InsideComment(o.UserInfo) + ", ";
   if (o.DoIncludeDate) {
     s += "DATE: " + std::to_string(when.Year) + "-" + TwoDigits(when.Month) + "-" +
          TwoDigits(when.Day) + ", ";
@@ -71,7 +89,7 @@ std::string BuildDocLine(const StyleOptions& o, const DocDateTime& when) {
     s += "TIME: " + TwoDigits(hour12) + ":" + TwoDigits(when.Minute) +
          (when.Hour < 12 ? " am" : " pm") + ", ";
   }
-  if (o.DoIncludeStyle) s += "STYLE: " + o.StyleName + ", ";
+  if (o.DoIncludeStyle) s += "STYLE: " + InsideComment(o.StyleName) + ", ";
   if (o.DoIncludeVersion) s += kProgramVersion;
   s += " ~-->";
   return s;

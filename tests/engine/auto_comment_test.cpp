@@ -137,5 +137,26 @@ TEST(DocLineTest, FormattingTwiceReplacesOwnComments) {
   EXPECT_EQ(Formatted(engine, again), once);
 }
 
+// Comment texts holding a comment end must not end our comment early: the rest would show
+// on the page, and every further run would add one more comment.
+TEST(DocLineTest, CommentEndsInTextsAreBroken) {
+  Style style;
+  style.Options.UseWhileFormat = true;
+  style.Options.UserInfo = "!> a ~--> b --!> c";
+  style.Options.DoIncludeDate = style.Options.DoIncludeTime = false;
+  style.Options.DoIncludeStyle = style.Options.DoIncludeVersion = false;
+  TagEntry b = MakeEntry({"<B>", "</B>", true, 0, 0, 1, 1});
+  b.DoGenerateSComment = true;
+  b.StartComment = "-->";
+  b.CommentLength = 0;
+  AddEntries(style, {b});
+  Engine engine(style);
+  Lines once = Formatted(engine, "<b>x</b>\n");
+  EXPECT_EQ(once, (Lines{"<!--~ !> a ~-- > b --! > c,  ~-->", "<!--~ -- > ~-->", "<B>x</B>"}));
+  std::string again;
+  for (const std::string& l : once) again += l + "\n";
+  EXPECT_EQ(Formatted(engine, again), once);
+}
+
 }  // namespace
 }  // namespace tessel::testing
