@@ -203,6 +203,17 @@ size_t FormatBytesPerByte(const Style& style) {
   return 4 + kMaxIndentColumns / 8 + 8 + 2 + perTag;
 }
 
+// A "<" before a blank or another "<": tidying drops them, and the tag's name changes
+// between the first run and the second, by design.
+bool HasLooseLt(std::string_view s) {
+  for (size_t i = s.find('<'); i != std::string_view::npos && i + 1 < s.size();
+       i = s.find('<', i + 1)) {
+    char c = s[i + 1];
+    if (c == '<' || c == ' ' || c == '\t' || c == '\n' || c == '\r') return true;
+  }
+  return false;
+}
+
 struct Input {
   Style style;
   std::string document;
@@ -446,7 +457,8 @@ void CheckInput(const Input& input) {
 
   // Formatting formatted output should change nothing, but known shapes do not settle yet
   // (a tag that tidying renames), so this check is for exploring, not for CI.
-  if (std::getenv("TESSEL_FUZZ_FIXED_POINT") && !input.partial && !input.preview) {
+  if (std::getenv("TESSEL_FUZZ_FIXED_POINT") && !input.partial && !input.preview &&
+      !HasLooseLt(input.document)) {
     again.document = format.joined;
     if (std::string twice = Run(engine, Mode::Format, again).joined; twice != format.joined) {
       Fail("formatting formatted output changed it", format.joined + "\n--- became ---\n" + twice);
