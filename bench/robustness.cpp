@@ -82,15 +82,6 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
   return "once:  " + line(a) + "\n    twice: " + line(b);
 }
 
-bool HasLooseLt(std::string_view s) {
-  for (size_t i = s.find('<'); i != std::string_view::npos && i + 1 < s.size();
-       i = s.find('<', i + 1)) {
-    char c = s[i + 1];
-    if (c == '<' || c == ' ' || c == '\t' || c == '\n' || c == '\r') return true;
-  }
-  return false;
-}
-
 void CheckPage(const std::string& page, const std::string& text, StyleTally& st) {
   Engine engine(st.style);
   engine.Clock = [] { return tessel::DocDateTime{2026, 12, 6, 12, 0}; };
@@ -105,7 +96,7 @@ void CheckPage(const std::string& page, const std::string& text, StyleTally& st)
   }
   std::string again = tessel::NormalizeLineEnds(once, nullptr);
   std::string twice = Run(engine, again, true);
-  bool plain = !HasLooseLt(text);
+  bool plain = !tessel::testing::HasLooseLt(text);
   st.plain += plain;
   st.plainIdempotent += plain && twice == once;
   if (twice == once) {

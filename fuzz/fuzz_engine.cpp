@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_report.h"
 #include "batch/text_file.h"
 #include "engine/engine.h"
 #include "styles/style_files.h"
@@ -26,28 +27,12 @@
 namespace tessel::fuzz {
 namespace {
 
+using tessel::testing::HasLooseLt;
 using tessel::testing::LostText;
 using tessel::testing::TrimDamage;
 
-// Control bytes are shown escaped, so that the message survives NULs and line breaks.
-std::string Printable(std::string_view s) {
-  std::string out;
-  for (unsigned char c : s.substr(0, 2000)) {
-    if (c >= 0x20 && c != 0x7F) {
-      out += char(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += c == '\n' ? std::string("\\n\n") : std::string(hex);
-    }
-  }
-  return out;
-}
-
 [[noreturn]] void Fail(std::string_view what, std::string_view detail = {}) {
-  std::fprintf(stderr, "\n*** fuzz_engine property violated: %.*s\n%s\n", int(what.size()),
-               what.data(), Printable(detail).c_str());
-  std::abort();
+  ReportViolation("fuzz_engine", what, detail);
 }
 
 // Reads the header bytes; past the end of the input every byte reads as 0.
@@ -201,17 +186,6 @@ size_t FormatBytesPerByte(const Style& style) {
     perTag = std::max(perTag, blanks + 4 * comment);
   }
   return 4 + kMaxIndentColumns / 8 + 8 + 2 + perTag;
-}
-
-// A "<" before a blank or another "<": tidying drops them, and the tag's name changes
-// between the first run and the second, by design.
-bool HasLooseLt(std::string_view s) {
-  for (size_t i = s.find('<'); i != std::string_view::npos && i + 1 < s.size();
-       i = s.find('<', i + 1)) {
-    char c = s[i + 1];
-    if (c == '<' || c == ' ' || c == '\t' || c == '\n' || c == '\r') return true;
-  }
-  return false;
 }
 
 struct Input {

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_report.h"
 #include "batch/text_file.h"
 #include "scratch_dir.h"
 #include "styles/ini_file.h"
@@ -26,25 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Control bytes are shown escaped, so that the message survives NULs and line breaks.
-std::string Printable(std::string_view s) {
-  std::string out;
-  for (unsigned char c : s.substr(0, 2000)) {
-    if (c >= 0x20 && c != 0x7F) {
-      out += char(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += c == '\n' ? std::string("\\n\n") : std::string(hex);
-    }
-  }
-  return out;
-}
-
 [[noreturn]] void Fail(std::string_view what, std::string_view detail = {}) {
-  std::fprintf(stderr, "\n*** fuzz_ini property violated: %.*s\n%s\n", int(what.size()),
-               what.data(), Printable(detail).c_str());
-  std::abort();
+  ReportViolation("fuzz_ini", what, detail);
 }
 
 std::string Trim(std::string_view s) {

@@ -97,4 +97,13 @@ std::string TrimDamage(std::string_view source, std::string_view trimmed) {
   return {};
 }
 
+bool HasLooseLt(std::string_view s) {
+  for (size_t i = s.find('<'); i != std::string_view::npos && i + 1 < s.size();
+       i = s.find('<', i + 1)) {
+    char c = s[i + 1];
+    if (c == '<' || c == ' ' || c == '\t' || c == '\n' || c == '\r') return true;
+  }
+  return false;
+}
+
 }  // namespace tessel::testing

@@ -22,4 +22,8 @@ std::string LostText(std::string_view source, std::string_view out, bool purge);
 /// Empty when `trimmed` differs from `source` only by removed whitespace.
 std::string TrimDamage(std::string_view source, std::string_view trimmed);
 
+/// True when a "<" is followed by a blank or by another "<". Tidying drops those, after
+/// the tag's name was looked up, so formatting such a text twice can differ from once.
+bool HasLooseLt(std::string_view s);
+
 }  // namespace tessel::testing
