@@ -97,7 +97,7 @@ step "tessel-html (build-bench/), corpus and tree"
 [[ -f "$build/build.ninja" ]] ||
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_BENCH=ON \
     -DTESSEL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target tessel-html >/dev/null
+cmake --build "$build" --target tessel-html tessel_write_floor >/dev/null
 # The harness only adds the in-process figures; the comparison does not depend on it.
 cmake --build "$build" --target tessel_bench >/dev/null 2>&1 ||
   echo "peers.sh: tessel_bench did not build; no in-process figures"
@@ -283,6 +283,8 @@ def check_pages(root, minify, unchanged_ok=False):
 
 def tree_check(kind, backups=False):
     def check(copy, err):
+        if kind == "floor":
+            return check_pages(copy, minify=False, unchanged_ok=True)
         if kind.startswith("tessel") and not backups and os.path.exists(copy + "_BAK00"):
             return 0, "backup made by --no-backup"
         root = copy + "-out" if kind == "hmt" else copy
@@ -322,6 +324,10 @@ TREE = [
      lambda c: [exe, "--format", "--in-place", "--no-backup", c], {0}, tree_check("tessel")),
     ("compress", "tessel", "tessel-html", "`tessel-html --compress --in-place --no-backup COPY`",
      lambda c: [exe, "--compress", "--in-place", "--no-backup", c], {0}, tree_check("tesselc")),
+    # No processing at all: every page read and written back unchanged through the same safe
+    # path (temporary file, rename). What a tool needs for its pages beyond this is its work.
+    ("compress", "floor", "safe rewrite only, no processing", "`tessel_write_floor COPY`",
+     lambda c: [os.path.join(build, "bench", "tessel_write_floor"), c], {0}, tree_check("floor")),
 ]
 
 runs = {}        # (corpus, work, key) -> list of run dicts
@@ -438,7 +444,7 @@ p("|---|---|---|---|---|---|---|---|---|---|---|")
 order = [("real20", "format", k) for k in ("tessel", "tidy", "jsb", "prettier")] + \
         [("real20", "compress", k) for k in ("tessel", "hmt", "mh")] + \
         [("tree-2000", "format", k) for k in ("tessel", "tessel-bak", "tidy", "jsb", "prettier")] + \
-        [("tree-2000", "compress", k) for k in ("tessel", "tessel-bak", "hmt", "mh")]
+        [("tree-2000", "compress", k) for k in ("tessel", "tessel-bak", "floor", "hmt", "mh")]
 misses = []
 for k in order:
     cname, work_, key = k
@@ -468,6 +474,8 @@ for k in order:
         target, rs = "(reference)", "1.00"
     elif key == "tessel-bak":
         target, rs = "(same tool)", f"{ratio:.2f}"
+    elif key == "floor":
+        target, rs = "(no processing)", f"{ratio:.2f}"
     else:
         target = "pass" if ratio >= 5 else "**MISS**"
         rs = f"**{ratio:.1f}**" if ratio >= 5 else f"**{ratio:.2f}**"
