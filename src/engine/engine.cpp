@@ -13,7 +13,13 @@ StatusHooks& SilentHooks() {
 
 }  // namespace
 
-Engine::Engine(Style& style, StatusHooks* hooks) : style_(style), hooks_(hooks) {}
+Engine::Engine(Style& style, StatusHooks* hooks)
+    : style_(style), hooks_(hooks), tagMemo_(style.Tags) {}
+
+TagIndex& Engine::TagMemo() {
+  tagMemo_.Refresh();
+  return tagMemo_;
+}
 
 StatusHooks& Engine::Hooks() {
   if (PreviewMode() || hooks_ == nullptr) return SilentHooks();

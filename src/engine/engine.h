@@ -9,6 +9,7 @@
 
 #include "engine/line_list.h"
 #include "engine/style_model.h"
+#include "engine/tag_index.h"
 
 namespace tessel {
 
@@ -100,9 +101,13 @@ class Engine {
   int64_t IndentLevel = 0;
   bool TrimTrailingSpaces = false;  // set while Format runs
 
+  /// The tag-name memo, checked against the style's tag table at each call.
+  TagIndex& TagMemo();
+
  private:
   Style& style_;
   StatusHooks* hooks_;
+  TagIndex tagMemo_;
 };
 
 /// Widest indentation the formatter writes, in columns: deeper nesting keeps its level

@@ -18,7 +18,7 @@ int Steps(int value) { return std::min(value, kMaxIndentSteps); }
 class Formatter {
  public:
   explicit Formatter(Engine& engine)
-      : e_(engine), opts_(engine.style().Options), index_(engine.style().Tags) {}
+      : e_(engine), opts_(engine.style().Options), index_(engine.TagMemo()) {}
 
   void Line(size_t k);
 
@@ -33,7 +33,7 @@ class Formatter {
 
   Engine& e_;
   const StyleOptions& opts_;
-  TagIndex index_;
+  TagIndex& index_;
 };
 
 void Formatter::EmitBlankLines(int direction, const TagEntry& entry) {

@@ -31,10 +31,36 @@ bool IsHeadingClose(std::string_view name) {
 
 }  // namespace
 
-TagIndex::TagIndex(const TagTable& table) : table_(table), cap_(16), slots_(1024) {
-  // A name longer than every string it could be compared with can match nothing.
+TagIndex::TagIndex(const TagTable& table) : table_(table), cap_(16), slots_(1024) { Reset(); }
+
+// Every field an answer depends on: the entries' names and As-Text flags, in order.
+std::string TagIndex::Fingerprint(const TagTable& table) {
+  std::string f = std::to_string(table.TagCount);
   for (int i = 1; i <= table.TagCount; ++i) {
-    cap_ = std::max({cap_, table.Entry(i).TagOpen.size() + 1, table.Entry(i).TagClose.size() + 1});
+    const TagEntry& e = table.Entry(i);
+    f += '\n';
+    f += e.TagOpen;
+    f += '\t';
+    f += e.TagClose;
+    f += e.TreatAsText ? '1' : '0';
+  }
+  return f;
+}
+
+void TagIndex::Refresh() {
+  if (Fingerprint(table_) != fingerprint_) Reset();
+}
+
+void TagIndex::Reset() {
+  fingerprint_ = Fingerprint(table_);
+  if (used_ > 0) {
+    std::fill(slots_.begin(), slots_.end(), Slot{});
+    used_ = 0;
+  }
+  // A name longer than every string it could be compared with can match nothing.
+  cap_ = 16;
+  for (int i = 1; i <= table_.TagCount; ++i) {
+    cap_ = std::max({cap_, table_.Entry(i).TagOpen.size() + 1, table_.Entry(i).TagClose.size() + 1});
   }
 }
 

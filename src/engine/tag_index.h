@@ -1,5 +1,6 @@
-// Per-run memo of everything the engine asks about a tag name, so each distinct name is
-// looked up in the tag table once instead of once per tag.
+// Memo of everything the engine asks about a tag name, so each distinct name is looked up
+// in the tag table once instead of once per tag. The engine keeps it from file to file and
+// starts it afresh when the table's names or As-Text flags change.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,9 @@ class TagIndex {
   /// LookupTag through the memo; same result as the free function.
   int Lookup(std::string_view tag, const TagEntry*& entry);
 
+  /// Forgets every answer if the table no longer holds what they were computed from.
+  void Refresh();
+
  private:
   static constexpr size_t kInlineName = 30;
   struct Slot {
@@ -38,11 +42,14 @@ class TagIndex {
     TagNameInfo Info;
   };
 
+  static std::string Fingerprint(const TagTable& table);
+  void Reset();
   TagNameInfo Compute(std::string_view name) const;
   const TagNameInfo& Remember(std::string_view name, uint32_t hash);
   void Grow();
 
   const TagTable& table_;
+  std::string fingerprint_;  // what the answers were computed from
   size_t cap_;
   std::vector<Slot> slots_;
   size_t used_ = 0;

@@ -106,7 +106,7 @@ class Tokenizer {
         len_(src_.size()),
         tagCase_(engine.style().Options.TagCase),
         table_(engine.style().Tags),
-        index_(table_),
+        index_(engine.TagMemo()),
         pending_(engine.PendingText) {
     pending_.clear();
   }
@@ -139,7 +139,7 @@ class Tokenizer {
   size_t len_;
   int tagCase_;
   const TagTable& table_;
-  TagIndex index_;
+  TagIndex& index_;
   // PendingText: while it is one stretch of the source it is only marked there
   // (spanFrom_..spanTo_), and copied into pending_ (the engine's PendingText, whose
   // buffer outlives the run) once a tag joins it.

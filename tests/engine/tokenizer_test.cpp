@@ -115,6 +115,21 @@ TEST(TokenizerTest, TextBeforeAsTextBlockIsOneLine) {
   EXPECT_EQ(Tokens(engine, "<i>\n\nx<td></td>"), (Lines{"<I> x", "###<TD>:1"}));
 }
 
+// The engine keeps what it learned about tag names from file to file; a style edited in
+// between must be seen at once.
+TEST(TokenizerTest, TagMemoFollowsAnEditedStyle) {
+  Style style;
+  AddEntries(style, {MakeEntry({"<B>", "</B>", true, 0, 0, 0, 0})});
+  Engine engine(style);
+  EXPECT_EQ(Tokens(engine, "a <b>x</b> c"), (Lines{"a <B>x</B> c"}));
+  style.Tags.Entry(1).TreatAsText = false;
+  EXPECT_EQ(Tokens(engine, "a <b>x</b> c"), (Lines{"a ", "<B>", "x", "</B> ", "c"}));
+  style.Tags.Entry(1).TagOpen = "<I>";
+  style.Tags.Entry(1).TagClose = "</I>";
+  style.Tags.Entry(1).TreatAsText = true;
+  EXPECT_EQ(Tokens(engine, "a <i>x</i> <b>"), (Lines{"a <I>x</I> ", "<B>"}));
+}
+
 TEST(TokenizerHooksTest, ReportsStatusAndProgressUnlessPreview) {
   struct Recorder : StatusHooks {
     std::vector<std::string> status;
