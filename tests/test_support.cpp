@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -40,5 +42,22 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
 }
 
 std::filesystem::path SourceDataDir() { return std::filesystem::path(TESSEL_SOURCE_DIR) / "data"; }
+
+ProcessRun RunProgram(const std::filesystem::path& workDir, const std::filesystem::path& dataDir,
+                      const std::string& args, const std::string& env, int seconds) {
+  // The captured streams go elsewhere, so that runs over workDir never see them.
+  TempDir capture;
+  const std::filesystem::path out = capture / "out", err = capture / "err";
+  std::string cmd = "cd '" + workDir.string() + "' && env TESSEL_HTML_HOME='" + dataDir.string() +
+                    "' " + env + " timeout " + std::to_string(seconds) + " '" +
+                    TESSEL_BINARY_PATH + "' " + args + " > '" + out.string() + "' 2> '" +
+                    err.string() + "'";
+  int raw = std::system(cmd.c_str());
+  ProcessRun r;
+  r.status = WIFEXITED(raw) && WEXITSTATUS(raw) != 124 ? WEXITSTATUS(raw) : -1;
+  r.out = ReadFile(out);
+  r.err = ReadFile(err);
+  return r;
+}
 
 }  // namespace tessel::testing

@@ -26,4 +26,17 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 /// The repository's data/ directory.
 std::filesystem::path SourceDataDir();
 
+/// What a run of the built program left: exit status (-1 when it did not exit, e.g. killed
+/// by the time limit), standard output and standard error.
+struct ProcessRun {
+  int status = -1;
+  std::string out, err;
+};
+
+/// Runs tessel-html with `args` (shell words, redirections allowed) in `workDir`, with
+/// `dataDir` as its data directory and `env` (NAME=value words) added to its environment.
+/// A run that takes longer than `seconds` is killed, so a hang fails instead of blocking.
+ProcessRun RunProgram(const std::filesystem::path& workDir, const std::filesystem::path& dataDir,
+                      const std::string& args, const std::string& env = "", int seconds = 120);
+
 }  // namespace tessel::testing

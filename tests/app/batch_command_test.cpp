@@ -12,11 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
 class BatchCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -25,21 +20,14 @@ class BatchCommandTest : public ::testing::Test {
     WriteFile(site_ / "sub" / "b.htm", "<html><p>two</p></html>\n");
   }
 
-  Result Exec(const std::string& args) {
-    std::string cmd = "cd '" + home_.path().string() + "' && env TESSEL_HTML_HOME='" +
-                      (home_ / "data").string() + "' '" + TESSEL_BINARY_PATH + "' " + args +
-                      " > out.txt 2> err.txt";
-    int raw = std::system(cmd.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(home_ / "out.txt"),
-            ReadFile(home_ / "err.txt")};
-  }
+  ProcessRun Exec(const std::string& args) { return RunProgram(home_.path(), home_ / "data", args); }
 
   TempDir home_;
   fs::path site_ = home_ / "site";
 };
 
 TEST_F(BatchCommandTest, TreeRunWithMirrorBackupAndReport) {
-  Result r = Exec("--format --in-place --style _default site");
+  ProcessRun r = Exec("--format --in-place --style _default site");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ReadFile(home_ / "site_BAK00" / "sub" / "b.htm"), "<html><p>two</p></html>\n");
   EXPECT_NE(ReadFile(site_ / "sub" / "b.htm").find("<P>two</P>\r\n"), std::string::npos);
@@ -50,7 +38,7 @@ TEST_F(BatchCommandTest, TreeRunWithMirrorBackupAndReport) {
 
 TEST_F(BatchCommandTest, ExitStatusTellsWhatHappened) {
   chmod((site_ / "a.htm").c_str(), 0444);  // cannot be written
-  Result failed = Exec("--compress --in-place --no-backup site/a.htm site/sub/b.htm");
+  ProcessRun failed = Exec("--compress --in-place --no-backup site/a.htm site/sub/b.htm");
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(ReadFile(site_ / "a.htm"), "<html><p>one</p></html>\n");
   EXPECT_NE(failed.out.find("1 files ignored."), std::string::npos) << failed.out;
@@ -77,7 +65,7 @@ TEST_F(BatchCommandTest, ExitStatusTellsWhatHappened) {
 
 TEST_F(BatchCommandTest, AutomaticCommandLine) {
   const std::string b = (site_ / "sub" / "b.htm").string();
-  Result r = Exec("-FAB " + b);
+  ProcessRun r = Exec("-FAB " + b);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ReadFile(b + ".pbak"), "<html><p>two</p></html>\n");
   EXPECT_NE(ReadFile(b).find("<P>two</P>\r\n"), std::string::npos);

@@ -16,11 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
 const std::string kPage =
     "<html>\n<head><title>T</title></head>\n<body>\n<p>one</p>\n"
     "<table><tr><td>x</td></tr></table>\n</body>\n</html>\n";
@@ -58,20 +53,12 @@ class CheckCommandTest : public ::testing::Test {
     fs::create_directories(home_ / "empty");
   }
 
-  Result Exec(const std::string& args) {
-    std::string cmd = "cd '" + home_.path().string() + "' && env TESSEL_HTML_HOME='" +
-                      (home_ / "data").string() + "' '" + TESSEL_BINARY_PATH + "' " + args +
-                      " > out.txt 2> err.txt";
-    int raw = std::system(cmd.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(home_ / "out.txt"),
-            ReadFile(home_ / "err.txt")};
-  }
+  ProcessRun Exec(const std::string& args) { return RunProgram(home_.path(), home_ / "data", args); }
 
   // Every file below the home directory with its bytes and time of change.
   std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot() {
     std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
     for (const auto& e : fs::recursive_directory_iterator(home_.path())) {
-      if (e.path().parent_path() == home_.path() && e.path().extension() == ".txt") continue;
       files[e.path().string()] = {e.is_regular_file() ? ReadFile(e.path()) : "",
                                   fs::last_write_time(e.path())};
     }
@@ -84,7 +71,7 @@ class CheckCommandTest : public ::testing::Test {
 
 TEST_F(CheckCommandTest, ListsExactlyTheFilesThatWouldChangeAndChangesNothing) {
   const auto before = Snapshot();
-  Result r = Exec("--format --check site");
+  ProcessRun r = Exec("--format --check site");
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(SortedLines(r.out), (std::vector<std::string>{"site/a.htm", "site/sub/c.htm"}));
   EXPECT_EQ(SortedLines(Exec("--format --check --types 1 site").out),
@@ -119,7 +106,7 @@ TEST_F(CheckCommandTest, ExitStatusTellsWhatWouldHappen) {
 
   // A file that cannot be checked makes the answer incomplete, whatever the others show.
   WriteFile(home_ / "clean" / "nul.htm", std::string("<html>\0</html>", 14));
-  Result r = Exec("--format --check clean/nul.htm site/a.htm");
+  ProcessRun r = Exec("--format --check clean/nul.htm site/a.htm");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "site/a.htm\n");
   EXPECT_NE(r.err.find("clean/nul.htm: it holds a NUL byte"), std::string::npos) << r.err;
@@ -138,7 +125,7 @@ TEST_F(CheckCommandTest, DiffPatchesToTheInPlaceResult) {
     fs::create_directories(home_ / "patched");
     fs::copy(site_, home_ / "patched" / "site", fs::copy_options::recursive);
 
-    Result diff = Exec(std::string(mode) + " --diff site");
+    ProcessRun diff = Exec(std::string(mode) + " --diff site");
     ASSERT_EQ(diff.status, 1) << mode << diff.err;
     WriteFile(home_ / "d.patch", diff.out);
     ASSERT_EQ(std::system(("cd '" + (home_ / "patched").string() +

@@ -11,11 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ProcessRun {
-  int status = -1;
-  std::string out, err;
-};
-
 class FilterCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -30,15 +25,7 @@ class FilterCommandTest : public ::testing::Test {
   }
 
   ProcessRun Exec(const std::string& args, const std::string& env = "") {
-    std::string cmd = "cd '" + home_.path().string() + "' && env TESSEL_HTML_HOME='" +
-                      home_.path().string() + "' " + env + " '" + TESSEL_BINARY_PATH + "' " + args +
-                      " > out.bin 2> err.txt";
-    ProcessRun r;
-    int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadFile(home_ / "out.bin");
-    r.err = ReadFile(home_ / "err.txt");
-    return r;
+    return RunProgram(home_.path(), home_.path(), args, env);
   }
 
   TempDir home_;

@@ -70,27 +70,14 @@ const std::vector<MalformedPage>& MalformedPages() {
   return pages;
 }
 
-struct FilterRun {
-  int status = -1;
-  std::string out, err;
-};
-
 class RobustnessTest : public ::testing::Test {
  protected:
   void SetUp() override { fs::copy(SourceDataDir(), home_.path(), fs::copy_options::recursive); }
 
   // A page that takes more than a minute, even in a sanitizer build, does not finish in time.
-  FilterRun Filter(const std::string& args, const fs::path& input) {
-    std::string cmd = "env TESSEL_HTML_HOME='" + home_.path().string() +
-                      "' SOURCE_DATE_EPOCH=1796000000 timeout 60 '" + TESSEL_BINARY_PATH + "' " +
-                      args + " '" + input.string() + "' > '" + (home_ / "out.bin").string() +
-                      "' 2> '" + (home_ / "err.txt").string() + "'";
-    int raw = std::system(cmd.c_str());
-    FilterRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = ReadFile(home_ / "out.bin");
-    r.err = ReadFile(home_ / "err.txt");
-    return r;
+  ProcessRun Filter(const std::string& args, const fs::path& input) {
+    return RunProgram(home_.path(), home_.path(), args + " '" + input.string() + "'",
+                      "SOURCE_DATE_EPOCH=1796000000", 60);
   }
 
   bool Purges(const std::string& styleName) {
@@ -111,23 +98,23 @@ class RobustnessTest : public ::testing::Test {
 int RobustnessTest::CheckPage(const std::string& name, const fs::path& input) {
   SCOPED_TRACE(name);
   const std::string text = NormalizeLineEnds(ReadFile(input), nullptr);
-  FilterRun trim = Filter("--trim", input);
+  ProcessRun trim = Filter("--trim", input);
   EXPECT_EQ(trim.status, 0) << trim.err;
   EXPECT_EQ(TrimDamage(text, NormalizeLineEnds(trim.out, nullptr)), "");
   int changed = 0;
   for (const char* style : {"_default", "html5", "documented"}) {
     SCOPED_TRACE(style);
     const std::string args = std::string(" --style ") + style;
-    FilterRun compress = Filter("--compress" + args, input);
+    ProcessRun compress = Filter("--compress" + args, input);
     EXPECT_EQ(compress.status, 0) << compress.err;
     EXPECT_EQ(LostText(text, compress.out, Purges(style)), "");
 
-    FilterRun once = Filter("--format" + args, input);
+    ProcessRun once = Filter("--format" + args, input);
     EXPECT_EQ(once.status, 0) << once.err;
     EXPECT_EQ(LostText(text, once.out, false), "");
     EXPECT_FALSE(HasBareLineFeed(once.out));
     WriteFile(home_ / "once.htm", once.out);
-    FilterRun twice = Filter("--format" + args, home_ / "once.htm");
+    ProcessRun twice = Filter("--format" + args, home_ / "once.htm");
     if (!HasLooseLt(text)) {
       EXPECT_EQ(twice.out, once.out) << "formatting again changed it";
     }
