@@ -47,18 +47,7 @@ exe="$build/tessel-html"
 install_only=0
 [[ "${1:-}" == "--install" ]] && install_only=1
 
-step() { printf '\n==== %s\n' "$*"; }
-
-# Debian packages; installed when missing and possible (as in run.sh).
-ensure_tool() {  # command package
-  command -v "$1" >/dev/null 2>&1 && return 0
-  if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
-    echo "installing $2 ..."
-    apt-get install -y -qq "$2" >/dev/null 2>&1 ||
-      { apt-get update -qq >/dev/null 2>&1 && apt-get install -y -qq "$2" >/dev/null 2>&1; } || true
-  fi
-  command -v "$1" >/dev/null 2>&1
-}
+source "$here/common.sh"
 
 step "Peers"
 ensure_tool tidy tidy || { echo "peers.sh: tidy is needed (Debian package tidy)" >&2; exit 1; }

@@ -23,19 +23,7 @@ reps="${TESSEL_BENCH_REPS:-5}"
 mkdir -p "$out"
 load_start=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || true)
 
-step() { printf '\n==== %s\n' "$*"; }
-
-# Debian packages the measurements use; installed when missing and possible.
-ensure_tool() {  # command package
-  command -v "$1" >/dev/null 2>&1 && return 0
-  [[ "$1" == /* && -x "$1" ]] && return 0
-  if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
-    echo "installing $2 ..."
-    apt-get install -y -qq "$2" >/dev/null 2>&1 ||
-      { apt-get update -qq >/dev/null 2>&1 && apt-get install -y -qq "$2" >/dev/null 2>&1; } || true
-  fi
-  command -v "$1" >/dev/null 2>&1 || [[ -x "$1" ]]
-}
+source "$here/common.sh"
 
 step "Release build with the benchmark (build-bench/)"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_BENCH=ON \
