@@ -1,13 +1,13 @@
 // Benchmark harness: single-threaded, in-process timing of the engine stages.
 //
-//  * corpus files (real20.htm, synthetic20.htm): MB/s of Tokenize+Format,
-//    Tokenize+CompressLines and TrimTags, best of --reps runs;
+//  * corpus files (real20.htm, synthetic20.htm): MB/s of the engine's Process call in
+//    format, compress and trim mode, best of --reps runs;
 //  * stress shapes (shape-NAME-1x.htm / shape-NAME-10x.htm): the time of each stage at 1x
 //    and 10x and their ratio; a ratio far above 10 means work that grows faster than the
 //    input.
 //
-// Only the engine is timed: each file is read once, and every run copies it into
-// Engine::SourceText before the clock starts. The engine object is reused between runs of
+// Only the engine is timed: each file is read once, and every run copies it before the
+// clock starts and hands the copy to Engine::Process. The engine object is reused between runs of
 // one file and stage, so "best" is the warm figure; "first" is the first run, which also
 // pays for growing the engine's buffers.
 //
@@ -28,7 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "batch/text_file.h"
+#include "engine/line_ends.h"
+#include "io/text_file.h"
 #include "engine/engine.h"
 #include "styles/ini_file.h"
 #include "styles/style_files.h"
@@ -167,25 +168,16 @@ TrimTagList LoadTrimList(const fs::path& data, std::string* note) {
 
 std::string ReadInputOrDie(const fs::path& path) {
   std::string text, err;
-  bool hadNul = false;
-  if (!tessel::ReadTextForProcessing(path, text, &hadNul, &err)) Die(err);
+  if (!tessel::ReadWholeFile(path, text, &err)) Die(err);
+  tessel::NormalizeLineEndsInPlace(text, nullptr);
   return text;
 }
 
-void RunOp(Engine& e, Op op, const TrimTagList& trim) {
-  switch (op) {
-    case Op::Format:
-      e.Tokenize();
-      e.Format();
-      break;
-    case Op::Compress:
-      e.Tokenize();
-      e.CompressLines();
-      break;
-    case Op::Trim:
-      e.TrimTags(trim);
-      break;
-  }
+void RunOp(Engine& e, Op op, std::string text, const TrimTagList& trim) {
+  const tessel::EngineMode mode = op == Op::Format     ? tessel::EngineMode::Format
+                                  : op == Op::Compress ? tessel::EngineMode::Compress
+                                                       : tessel::EngineMode::Trim;
+  e.Process(mode, std::move(text), trim);
 }
 
 struct Timing {
@@ -215,10 +207,10 @@ class Bench {
   }
 
   double RunOnce() {
-    engine_.SourceText = text_;  // not timed
+    std::string copy = text_;  // not timed
     long faults = MinorFaults();
     auto t0 = Clock::now();
-    RunOp(engine_, op_, trim_);
+    RunOp(engine_, op_, std::move(copy), trim_);
     auto t1 = Clock::now();
     double s = std::chrono::duration<double>(t1 - t0).count();
     if (t_.runs == 0) t_.first = t_.best = s;

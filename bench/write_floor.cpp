@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "batch/text_file.h"
+#include "io/safe_replace.h"
+#include "io/text_file.h"
 
 namespace fs = std::filesystem;
 

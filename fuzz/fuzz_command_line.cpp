@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii.h"
 #include "app/command_line.h"
 #include "batch/discovery.h"
 #include "scratch_dir.h"
@@ -62,20 +63,13 @@ const fs::path& Scratch() {
   return dir;
 }
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
-  return s;
-}
-std::string Lower(std::string s) {
-  for (char& c : s) c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
-  return s;
-}
+
 
 bool HoldsHtmlTag(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream buf;
   buf << in.rdbuf();
-  return Upper(buf.str()).find("<HTML") != std::string::npos;
+  return AsciiUpperCase(buf.str()).find("<HTML") != std::string::npos;
 }
 
 bool IsNormalAbsolute(const std::string& path) {
@@ -90,7 +84,7 @@ bool IsNormalAbsolute(const std::string& path) {
 bool IsPlainPage(const fs::path& path) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return false;
-  const std::string ext = Upper(path.extension().string());
+  const std::string ext = AsciiUpperCase(path.extension().string());
   static constexpr std::string_view kTypes[] = {".HTM", ".ASP", ".SHT", ".DHT", ".CFM"};
   bool typed = std::any_of(std::begin(kTypes), std::end(kTypes),
                            [&](std::string_view t) { return ext.starts_with(t); });
@@ -118,7 +112,7 @@ void Check(const std::vector<std::string>& args, const std::string& workingDir) 
         Fail("a lone file opens it and does nothing else", args);
       }
     } else {
-      const std::string letters = Upper(args[0]);
+      const std::string letters = AsciiUpperCase(args[0]);
       auto has = [&](char c) { return letters.find(c) != std::string::npos; };
       const ProcessKind mode = has('C')   ? ProcessKind::Compress
                                : has('F') ? ProcessKind::Format
@@ -134,7 +128,7 @@ void Check(const std::vector<std::string>& args, const std::string& workingDir) 
 
   // Letters count in either case.
   if (args.size() == 2) {
-    const CommandLine lower = ParseCommandLine({Lower(args[0]), args[1]}, workingDir);
+    const CommandLine lower = ParseCommandLine({AsciiLowerCase(args[0]), args[1]}, workingDir);
     if (lower.CmdLineMode != cmd.CmdLineMode || lower.ProcessMode != cmd.ProcessMode ||
         lower.Options != cmd.Options || lower.File != cmd.File || lower.Backup != cmd.Backup ||
         lower.Trim != cmd.Trim) {
@@ -147,7 +141,7 @@ void Check(const std::vector<std::string>& args, const std::string& workingDir) 
   fs::path typed(args.back());
   if (typed.is_relative()) typed = fs::path(workingDir) / typed;
   if (!IsPlainPage(typed) || typed.string().find("..") != std::string::npos) return;
-  const std::string letters = Upper(args[0]);
+  const std::string letters = AsciiUpperCase(args[0]);
   auto has = [&](char c) { return letters.find(c) != std::string::npos; };
   const bool wellFormed =
       args.size() == 1 ||

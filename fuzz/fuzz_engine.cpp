@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "fuzz_report.h"
-#include "batch/text_file.h"
+#include "engine/line_ends.h"
 #include "engine/engine.h"
 #include "styles/style_files.h"
 #include "support/text_essence.h"
@@ -273,7 +273,7 @@ double CpuSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-enum class Mode { Format, Compress, Trim };
+using Mode = EngineMode;
 
 struct Outcome {
   std::vector<std::string> lines;
@@ -283,14 +283,7 @@ struct Outcome {
 Outcome Run(Engine& engine, Mode mode, const Input& input) {
   LineList sink;
   engine.PreviewSink = input.preview ? &sink : nullptr;
-  engine.SourceText = input.document;
-  if (mode == Mode::Trim) {
-    engine.TrimTags(input.trim);
-  } else {
-    engine.Tokenize();
-    mode == Mode::Format ? engine.Format() : engine.CompressLines();
-  }
-  const LineList& out = input.preview ? sink : engine.OutputLines;
+  const LineList& out = engine.Process(mode, input.document, input.trim);
   Outcome o{out.ToStrings(), out.Joined("\n")};
   engine.PreviewSink = nullptr;
   return o;

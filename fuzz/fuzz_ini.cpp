@@ -15,8 +15,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii.h"
 #include "fuzz_report.h"
-#include "batch/text_file.h"
+#include "io/safe_replace.h"
 #include "scratch_dir.h"
 #include "styles/ini_file.h"
 #include "styles/style_files.h"
@@ -99,7 +100,7 @@ std::string PickName(FuzzedDataProvider& in, const std::vector<std::string>& nam
   if (!names.empty() && in.ConsumeBool()) {
     std::string name = names[in.ConsumeIntegralInRange<size_t>(0, names.size() - 1)];
     if (in.ConsumeBool()) {
-      for (char& c : name) c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+      name = AsciiUpperCase(name);
     }
     return name;
   }
@@ -230,9 +231,8 @@ std::string Describe(const TagEntry& e) {
 // file format cannot keep them apart, so such tables are not compared.
 bool NamesStayApart(const std::vector<std::string>& names) {
   std::set<std::string> seen;
-  for (std::string name : names) {
-    for (char& c : name) c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
-    if (!seen.insert(name).second) return false;
+  for (const std::string& name : names) {
+    if (!seen.insert(AsciiLowerCase(name)).second) return false;
   }
   return true;
 }

@@ -4,12 +4,8 @@
 #include <filesystem>
 
 #include "app/command_line.h"
-#include "app/command_style.h"
-#include "app/program_settings.h"
 #include "app/run_args.h"
-#include "batch/backups.h"
-#include "batch/run_driver.h"
-#include "styles/trim_list.h"
+#include "app/session.h"
 
 namespace tessel {
 namespace {
@@ -31,17 +27,6 @@ int ExitStatus(const RunSummary& s) {
   if (s.BackupDirFailed) return kExitUsage;
   if (s.Cancelled || s.Stopped || s.Aborted || s.Ignored > 0) return kExitFailed;
   return kExitOk;
-}
-
-void InitState(RunState& state, const fs::path& programDir) {
-  state.ProgramDir = WithTrailingSeparator(programDir.string());
-  state.TempOutFile = state.ProgramDir + "$tmp.htm";
-  ProgramSettings settings;
-  std::string ignored;
-  ReadProgramSettings(programDir / "prg.ini", 0, 0, settings, &ignored);
-  state.BackupExt = settings.BackupExt;
-  state.DoCreateBackUps = settings.DoCreateBackUps;
-  state.DoValidate = settings.DoValidate;
 }
 
 }  // namespace
@@ -104,6 +89,7 @@ bool IsInPlaceCommand(const std::vector<std::string>& args) {
 int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& programDir,
                       FilterIo& io, bool interactive) {
   RunArgs a;
+  SelectionSource source;
   std::string err;
   auto fail = [&](int code) {
     io.WriteStderr("tessel-html: " + err + "\n");
@@ -111,29 +97,22 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   };
   if (!ParseRunArgs(args, a, &err) || !CheckRunPaths(a, &err)) return fail(kExitUsage);
 
-  Style style;
-  StyleLibrary library(programDir / "styles", style);
-  TrimTagList trimList;
-  if (!LoadRunData(a, programDir, library, trimList, io)) return kExitUsage;
-
-  RunState state;
-  InitState(state, programDir);
+  ConsoleHost host(io, interactive);
+  Session session(programDir, host);
+  if (!LoadRunData(a, session, io)) return kExitUsage;
+  RunState& state = session.State();
   state.ProcessMode = a.mode;
   state.DoCreateBackUps = a.backups;
   state.DoValidate = a.validate;
   state.FilterIndex = a.types;
-  ConsoleHost host(io, interactive);
-  RunDriver driver(state, style, trimList, host, RunStyleReloader(a, library, style));
 
-  SelectionSource source;
   if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
-  SelectionKind selected = driver.ShowFileSelection(source);
-  if (selected == SelectionKind::None) {
+  if (session.Driver().ShowFileSelection(source) == SelectionKind::None) {
     host.Finish();
     err = "no accepted HTML files found";
     return fail(kExitFailed);
   }
-  RunSummary summary = driver.LetsGo();
+  RunSummary summary = session.Driver().LetsGo();
   host.Finish();
   return ExitStatus(summary);
 }
@@ -151,26 +130,23 @@ int RunCommandLine(const std::vector<std::string>& args, const fs::path& program
         line.Options.substr(1) + "A) for an automatic run\n");
     return kExitUsage;
   }
-  Style style;
-  StyleLibrary library(programDir / "styles", style);
-  std::string err;
-  bool noStyle = false;
-  if (!LoadCommandStyle(library, nullptr, programDir, &err, &noStyle)) {
-    io.WriteStderr(noStyle ? NoValidStyleText() : "tessel-html: " + err + "\n");
+  ConsoleHost host(io, false);
+  Session session(programDir, host);
+  StyleError styleErr;
+  if (!session.LoadStyle(nullptr, &styleErr)) {
+    ReportStyleError(styleErr, io);
     return kExitUsage;
   }
-  TrimTagList trimList;
-  if (line.Trim && !ReadTrimList(programDir, trimList, &err)) {
+  std::string err;
+  if (line.Trim && !session.ReadTrimList(&err)) {
     io.WriteStderr("tessel-html: " + err + "\n");
     return kExitUsage;
   }
-  RunState state;
-  InitState(state, programDir);
+  RunState& state = session.State();
   state.CmdLineMode = CmdLineKind::Automatic;
   state.ProcessMode = line.ProcessMode;
   state.DoCreateBackUps = line.Backup;
-  ConsoleHost host(io, false);
-  RunDriver driver(state, style, trimList, host, StyleReloader(library, style.Options.StyleName));
+  RunDriver& driver = session.Driver();
   driver.ShowFileSelection({SelectionSource::Kind::CommandLineFile, {line.File}});
   RunSummary summary = driver.LetsGo();
   if (summary.Processed == 1 && line.Trim && line.ProcessMode != ProcessKind::Trim) {

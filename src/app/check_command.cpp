@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "app/run_args.h"
+#include "app/session.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "batch/pipeline.h"
-#include "batch/text_file.h"
-#include "batch/unified_diff.h"
+#include "io/text_file.h"
+#include "diff/unified_diff.h"
 
 namespace tessel {
 namespace {
@@ -93,7 +94,7 @@ void CheckFile(FilePipeline& pipeline, RunAction action, const CheckedFile& file
   // The exact bytes on disk: a file that differs only in its line ends would be rewritten.
   std::string disk, err;
   if (!ReadWholeFile(file.Path, disk, &err)) return failed(err);
-  const std::string result = pipeline.engine().OutputLines.Joined("\r\n");
+  const std::string result = pipeline.engine().OutputBytes();
   if (result == disk) return;
   ++tally.Changed;
   if (!ReportChange(action, file, disk, result, io)) failed("cannot write to standard output");
@@ -121,12 +122,11 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
     io.WriteStderr("tessel-html: " + err + "\n");
     return kExitUsage;
   }
-  Style style;
-  StyleLibrary library(programDir / "styles", style);
-  TrimTagList trimList;
-  if (!LoadRunData(a, programDir, library, trimList, io)) return kExitUsage;
-  auto reload = RunStyleReloader(a, library, style);
-  if (reload && !reload(&err)) {
+  QuietHost host;
+  Session session(programDir, host);
+  if (!LoadRunData(a, session, io)) return kExitUsage;
+  // Read afresh as a run would, just before the files are processed.
+  if (session.StyleLoaded() && !session.ReloadStyle(&err)) {
     io.WriteStderr("tessel-html: the style cannot be loaded: " + err + "\n");
     return kExitUsage;
   }
@@ -137,11 +137,9 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
     io.WriteStderr("tessel-html: no accepted HTML files found\n");
     return kExitUsage;
   }
-  RunState state;  // no program directory: no scratch files
-  state.ProcessMode = a.mode;
-  QuietHost host;
-  FilePipeline pipeline(state, style, trimList, host);
-  pipeline.WriteScratchFiles = false;
+  session.State().ProcessMode = a.mode;
+  FilePipeline& pipeline = session.Pipeline();
+  pipeline.WriteScratchFiles = false;  // a check writes nothing at all
   pipeline.FreeSpaceOf = nullptr;  // nothing is written, so a full disk does not matter
   for (const CheckedFile& file : files) CheckFile(pipeline, a.action, file, tally, io);
   return ExitStatus(tally);

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/ascii.h"
 #include "batch/discovery.h"
-#include "styles/ini_file.h"
 
 namespace tessel {
 namespace {
@@ -58,10 +58,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::st
   if (args.size() == 1) return cmd;
 
   if (!args.front().starts_with("-")) return none;
-  cmd.Options = args.front();
-  for (char& c : cmd.Options) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  cmd.Options = AsciiUpperCase(args.front());
   auto has = [&](char letter) { return cmd.Options.find(letter) != std::string::npos; };
   if (has('C') && has('F')) return none;
   cmd.ProcessMode = has('C')   ? ProcessKind::Compress

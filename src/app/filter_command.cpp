@@ -1,12 +1,11 @@
 #include "app/filter_command.h"
 
 #include <algorithm>
+#include <cstring>
 
-#include "app/command_style.h"
-#include "batch/text_file.h"
+#include "app/session.h"
 #include "engine/engine.h"
-#include "styles/style_files.h"
-#include "styles/trim_list.h"
+#include "io/text_file.h"
 
 namespace tessel {
 namespace {
@@ -86,15 +85,9 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
 }
 
 bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string* err) {
-  bool hadNul = false;
   std::string name = a.file == "-" ? "standard input" : a.file;
-  if (a.file == "-") {
-    if (!io.ReadStdin(text, err)) return false;
-    NormalizeLineEndsInPlace(text, &hadNul);
-  } else if (!ReadTextForProcessing(a.file, text, &hadNul, err)) {
-    return false;
-  }
-  if (hadNul) {
+  if (a.file == "-" ? !io.ReadStdin(text, err) : !ReadWholeFile(a.file, text, err)) return false;
+  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
     // Writing the text back would cut it at the NUL byte.
     *err = name + " holds a NUL byte: it is not an HTML text file";
     return false;
@@ -139,6 +132,10 @@ std::string UsageText() {
          "They exit 0 when nothing would change, 1 when something would, 2 on an error.\n";
 }
 
+void ReportStyleError(const StyleError& err, FilterIo& io) {
+  io.WriteStderr(err.NoValidStyle ? NoValidStyleText() : "tessel-html: " + OneLine(err.Text) + "\n");
+}
+
 bool IsFilterCommand(const std::vector<std::string>& args) {
   for (const std::string& a : args) {
     if (a == "--format" || a == "--compress" || a == "--trim" || a == "--help" || a == "-h" ||
@@ -165,30 +162,22 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
   if (a.mode == Mode::Version) {
     return io.WriteStdout(std::string(kProgramVersion) + "\n") ? kExitOk : kExitFailed;
   }
-  Style style;
-  TrimTagList trimList;
+  RunHost quiet;  // the filter shows no status or progress
+  Session session(programDir, quiet);
   if (a.mode == Mode::Trim) {
-    if (!ReadTrimList(programDir, trimList, &err)) return fail(kExitUsage);
-  } else {
-    bool noStyle = false;
-    StyleLibrary library(programDir / "styles", style);
-    if (!LoadCommandStyle(library, a.hasStyle ? &a.style : nullptr, programDir, &err, &noStyle)) {
-      if (!noStyle) return fail(kExitUsage);
-      io.WriteStderr(NoValidStyleText());
-      return kExitUsage;
-    }
+    if (!session.ReadTrimList(&err)) return fail(kExitUsage);
+  } else if (StyleError styleErr; !session.LoadStyle(a.hasStyle ? &a.style : nullptr, &styleErr)) {
+    ReportStyleError(styleErr, io);
+    return kExitUsage;
   }
-  Engine engine(style);
+  Engine engine(session.ActiveStyle());
   engine.FileName = a.file;
-  if (!ReadInput(a, io, engine.SourceText, &err)) return fail(kExitUsage);
-  if (a.mode == Mode::Trim) {
-    engine.TrimTags(trimList);
-  } else {
-    engine.Tokenize();
-    std::string().swap(engine.SourceText);  // all later stages read the token lists only
-    a.mode == Mode::Format ? engine.Format() : engine.CompressLines();
-  }
-  if (!WriteLines(engine.OutputLines, io)) {
+  std::string text;
+  if (!ReadInput(a, io, text, &err)) return fail(kExitUsage);
+  const EngineMode mode = a.mode == Mode::Trim       ? EngineMode::Trim
+                          : a.mode == Mode::Format ? EngineMode::Format
+                                                   : EngineMode::Compress;
+  if (!WriteLines(engine.Process(mode, std::move(text), session.TrimList()), io)) {
     err = "cannot write to standard output";
     return fail(kExitFailed);
   }

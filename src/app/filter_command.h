@@ -29,4 +29,8 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
 
 std::string UsageText();
 
+struct StyleError;
+/// Tells why no style could be loaded on standard error.
+void ReportStyleError(const StyleError& err, FilterIo& io);
+
 }  // namespace tessel

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "batch/text_file.h"
+#include "io/text_file.h"
 
 namespace tessel {
 namespace {

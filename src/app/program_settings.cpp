@@ -1,8 +1,10 @@
 #include "app/program_settings.h"
 
 #include <algorithm>
+#include <array>
 
 #include "styles/ini_file.h"
+#include "styles/ini_record.h"
 
 namespace tessel {
 namespace {
@@ -14,17 +16,39 @@ constexpr std::string_view kPaths = "PATHS";
 constexpr std::uint32_t kMaxColor = 0xFFFFFF;
 constexpr int kScreenMargin = 30;
 
-std::uint32_t GetColor(const IniFile& ini, std::string_view key, std::uint32_t fallback) {
-  const int value = ini.GetInt(kColors, key, -1);
-  return value < 0 || static_cast<std::uint32_t>(value) > kMaxColor
-             ? fallback
-             : static_cast<std::uint32_t>(value);
-}
+// The keys of each section, in the order they are read and written.
+const std::array<KeyField<ProgramSettings>, 8> kOptionKeys = {{
+    {"StyleName", &ProgramSettings::StyleName},
+    {"PopUpStyleName", &ProgramSettings::PopUpStyleName},
+    {"BackupExt", &ProgramSettings::BackupExt},
+    {"DoCreateBackUps", &ProgramSettings::DoCreateBackUps},
+    {"DoValidate", &ProgramSettings::DoValidate},
+    {"LastSearch", &ProgramSettings::LastSearch},
+    {"LastReplace", &ProgramSettings::LastReplace},
+    {"DoLoadWallPapers", &ProgramSettings::DoLoadWallPapers},
+}};
+const std::array<KeyField<ProgramSettings>, 4> kPositionKeys = {{
+    {"Top", &ProgramSettings::Top},
+    {"Left", &ProgramSettings::Left},
+    {"Width", &ProgramSettings::Width},
+    {"Height", &ProgramSettings::Height},
+}};
+const std::array<KeyField<ProgramSettings>, 5> kColorKeys = {{
+    {"TextCol", &ProgramSettings::TextCol},
+    {"TagCol", &ProgramSettings::TagCol},
+    {"QuotedCol", &ProgramSettings::QuotedCol},
+    {"CommentCol", &ProgramSettings::CommentCol},
+    {"DoColorTags", &ProgramSettings::DoColorTags},
+}};
+const std::array<KeyField<ProgramSettings>, 3> kPathKeys = {{
+    {"Multi", &ProgramSettings::Multi},
+    {"Save", &ProgramSettings::Save},
+    {"Tree", &ProgramSettings::Tree},
+}};
 
-/// An empty value would send the dialogs nowhere; they start in the program directory.
-std::string GetDir(const IniFile& ini, std::string_view key, const std::string& fallback) {
-  std::string dir = ini.GetString(kPaths, key, fallback);
-  return dir.empty() ? fallback : dir;
+/// A value outside the colour range reads as the default colour.
+void KeepColorInRange(std::uint32_t& color, std::uint32_t fallback) {
+  if (color > kMaxColor) color = fallback;
 }
 
 /// An unknown screen size (0, as without a display) leaves the size as it is.
@@ -36,13 +60,16 @@ int StoredSize(int size, int screen) {
 
 bool ReadProgramSettings(const std::filesystem::path& path, int screenWidth, int screenHeight,
                          ProgramSettings& settings, std::string* err) {
-  settings = ProgramSettings{};
-  settings.Width = screenWidth * 8 / 10;
-  settings.Height = screenHeight * 8 / 10;
-  std::string programDir = path.parent_path().string();
-  if (!programDir.empty() && programDir.back() != '/') programDir += '/';
-  settings.Multi = settings.Save = settings.Tree = programDir;
-
+  const ProgramSettings defaults = [&] {
+    ProgramSettings d;
+    d.Width = screenWidth * 8 / 10;
+    d.Height = screenHeight * 8 / 10;
+    std::string programDir = path.parent_path().string();
+    if (!programDir.empty() && programDir.back() != '/') programDir += '/';
+    d.Multi = d.Save = d.Tree = programDir;
+    return d;
+  }();
+  settings = defaults;
   IniFile ini;
   std::string loadErr;
   if (!ini.Load(path, &loadErr)) {
@@ -50,27 +77,21 @@ bool ReadProgramSettings(const std::filesystem::path& path, int screenWidth, int
     return false;
   }
   ProgramSettings& s = settings;
-  s.StyleName = ini.GetString(kOptions, "StyleName", s.StyleName);
-  s.PopUpStyleName = ini.GetString(kOptions, "PopUpStyleName", s.PopUpStyleName);
-  s.BackupExt = ini.GetString(kOptions, "BackupExt", s.BackupExt);
-  s.DoCreateBackUps = ini.GetBool(kOptions, "DoCreateBackUps", s.DoCreateBackUps);
-  s.DoValidate = ini.GetBool(kOptions, "DoValidate", s.DoValidate);
-  s.LastSearch = ini.GetString(kOptions, "LastSearch", s.LastSearch);
-  s.LastReplace = ini.GetString(kOptions, "LastReplace", s.LastReplace);
-  s.DoLoadWallPapers = ini.GetBool(kOptions, "DoLoadWallPapers", s.DoLoadWallPapers);
-  s.Top = ini.GetInt(kPosition, "Top", s.Top);
-  s.Left = ini.GetInt(kPosition, "Left", s.Left);
+  ReadRecord(ini, kOptions, kOptionKeys, s);
+  ReadRecord(ini, kPosition, kPositionKeys, s);
+  ReadRecord(ini, kColors, kColorKeys, s);
+  ReadRecord(ini, kPaths, kPathKeys, s);
   // A window without width or height could not be seen or grabbed.
-  if (const int w = ini.GetInt(kPosition, "Width", s.Width); w > 0) s.Width = w;
-  if (const int h = ini.GetInt(kPosition, "Height", s.Height); h > 0) s.Height = h;
-  s.TextCol = GetColor(ini, "TextCol", s.TextCol);
-  s.TagCol = GetColor(ini, "TagCol", s.TagCol);
-  s.QuotedCol = GetColor(ini, "QuotedCol", s.QuotedCol);
-  s.CommentCol = GetColor(ini, "CommentCol", s.CommentCol);
-  s.DoColorTags = ini.GetBool(kColors, "DoColorTags", s.DoColorTags);
-  s.Multi = GetDir(ini, "Multi", programDir);
-  s.Save = GetDir(ini, "Save", programDir);
-  s.Tree = GetDir(ini, "Tree", programDir);
+  if (s.Width <= 0) s.Width = defaults.Width;
+  if (s.Height <= 0) s.Height = defaults.Height;
+  KeepColorInRange(s.TextCol, defaults.TextCol);
+  KeepColorInRange(s.TagCol, defaults.TagCol);
+  KeepColorInRange(s.QuotedCol, defaults.QuotedCol);
+  KeepColorInRange(s.CommentCol, defaults.CommentCol);
+  // An empty directory would send the dialogs nowhere; they start in the program directory.
+  for (std::string* dir : {&s.Multi, &s.Save, &s.Tree}) {
+    if (dir->empty()) *dir = defaults.Multi;
+  }
   return true;
 }
 
@@ -78,25 +99,19 @@ bool WriteProgramSettings(const std::filesystem::path& path, const ProgramSettin
                           int screenWidth, int screenHeight, std::string* err) {
   IniFile ini;
   if (!ini.Load(path, err)) return false;
-  const ProgramSettings& s = settings;
-  ini.Set(kOptions, "StyleName", s.StyleName);
-  ini.Set(kOptions, "PopUpStyleName", s.PopUpStyleName);
-  ini.Set(kOptions, "BackupExt", s.BackupExt.substr(0, 5));
-  ini.SetBool(kOptions, "DoCreateBackUps", s.DoCreateBackUps);
-  ini.SetBool(kOptions, "DoValidate", s.DoValidate);
-  ini.Set(kOptions, "LastSearch", s.LastSearch);
-  ini.Set(kOptions, "LastReplace", s.LastReplace);
-  ini.SetBool(kOptions, "DoLoadWallPapers", s.DoLoadWallPapers);
-  ini.SetInt(kPosition, "Top", s.Top);
-  ini.SetInt(kPosition, "Left", s.Left);
-  ini.SetInt(kPosition, "Width", StoredSize(s.Width, screenWidth));
-  ini.SetInt(kPosition, "Height", StoredSize(s.Height, screenHeight));
+  ProgramSettings stored = settings;
+  stored.BackupExt = stored.BackupExt.substr(0, 5);
+  stored.Width = StoredSize(stored.Width, screenWidth);
+  stored.Height = StoredSize(stored.Height, screenHeight);
   // An emphasis palette is for the session only; the next start shows the standard one.
-  ini.SetInt(kColors, "TextCol", static_cast<int>(kDefaultTextCol));
-  ini.SetInt(kColors, "TagCol", static_cast<int>(kDefaultTagCol));
-  ini.SetInt(kColors, "QuotedCol", static_cast<int>(kDefaultQuotedCol));
-  ini.SetInt(kColors, "CommentCol", static_cast<int>(kDefaultCommentCol));
-  ini.SetBool(kColors, "DoColorTags", s.DoColorTags);
+  const ProgramSettings standard;
+  stored.TextCol = standard.TextCol;
+  stored.TagCol = standard.TagCol;
+  stored.QuotedCol = standard.QuotedCol;
+  stored.CommentCol = standard.CommentCol;
+  WriteRecord(ini, kOptions, kOptionKeys, stored);
+  WriteRecord(ini, kPosition, kPositionKeys, stored);
+  WriteRecord(ini, kColors, kColorKeys, stored);
   return ini.Save(path, err);
 }
 

@@ -1,8 +1,6 @@
 #include "app/run_args.h"
 
-#include "app/command_style.h"
 #include "batch/discovery.h"
-#include "styles/trim_list.h"
 
 namespace tessel {
 namespace {
@@ -139,30 +137,19 @@ bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* er
   return true;
 }
 
-bool LoadRunData(const RunArgs& a, const fs::path& programDir, StyleLibrary& library,
-                 TrimTagList& trimList, FilterIo& io) {
-  std::string err;
+bool LoadRunData(const RunArgs& a, Session& session, FilterIo& io) {
   if (a.mode == ProcessKind::Format || a.mode == ProcessKind::Compress) {
-    bool noStyle = false;
-    if (LoadCommandStyle(library, a.hasStyle ? &a.style : nullptr, programDir, &err, &noStyle)) {
-      return true;
-    }
-    io.WriteStderr(noStyle ? NoValidStyleText() : "tessel-html: " + err + "\n");
+    StyleError err;
+    if (session.LoadStyle(a.hasStyle ? &a.style : nullptr, &err)) return true;
+    ReportStyleError(err, io);
     return false;
   }
-  if (a.mode == ProcessKind::Trim && !ReadTrimList(programDir, trimList, &err)) {
+  std::string err;
+  if (a.mode == ProcessKind::Trim && !session.ReadTrimList(&err)) {
     io.WriteStderr("tessel-html: " + err + "\n");
     return false;
   }
   return true;
-}
-
-std::function<bool(std::string*)> RunStyleReloader(const RunArgs& a, StyleLibrary& library,
-                                                   const Style& style) {
-  if (a.mode != ProcessKind::Format && a.mode != ProcessKind::Compress) return {};
-  return StyleReloader(library, a.hasStyle && a.style.find('/') != std::string::npos
-                                    ? a.style
-                                    : style.Options.StyleName);
 }
 
 }  // namespace tessel

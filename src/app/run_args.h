@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/filter_command.h"
+#include "app/session.h"
 #include "batch/run_driver.h"
-#include "styles/style_files.h"
 
 namespace tessel {
 
@@ -43,14 +43,8 @@ bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* er
 /// The absolute, lexically normal form of `path`.
 std::string FullPath(const std::string& path);
 
-/// Loads what a.mode works with: the style for --format and --compress, the trim list for
-/// --trim. False, after the reason went to standard error, when it cannot.
-bool LoadRunData(const RunArgs& a, const std::filesystem::path& programDir,
-                 StyleLibrary& library, TrimTagList& trimList, FilterIo& io);
-
-/// What reloads the loaded style before the files are processed, as every run does; empty
-/// for modes without a style.
-std::function<bool(std::string*)> RunStyleReloader(const RunArgs& a, StyleLibrary& library,
-                                                   const Style& style);
+/// Loads into `session` what a.mode works with: the style for --format and --compress, the
+/// trim list for --trim. False, after the reason went to standard error, when it cannot.
+bool LoadRunData(const RunArgs& a, Session& session, FilterIo& io);
 
 }  // namespace tessel

@@ -8,27 +8,15 @@
 #include <filesystem>
 #include <system_error>
 
-#include "batch/posix_file.h"
-#include "batch/text_file.h"
+#include "io/posix_file.h"
+#include "io/safe_replace.h"
+#include "io/text_file.h"
 
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace posix;
-constexpr size_t kCopyBlock = 16384;
-
-/// Copies the rest of `in` to `out`; errno tells a failure.
-bool CopyBlocks(int in, int out) {
-  char buffer[kCopyBlock];
-  for (;;) {
-    ssize_t n = read(in, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    if (!WriteAll(out, std::string_view(buffer, size_t(n)))) return false;
-  }
-}
 
 bool DirectoryExists(const std::string& path) {
   struct stat st;
@@ -55,56 +43,6 @@ int64_t GetFileSize(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
   return int64_t(st.st_size);
-}
-
-bool CopyFileKeepDate(const std::string& source, const std::string& target, std::string* err) {
-  Fd in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (in.get() < 0) return FailErrno(err, "Cannot read", source);
-  struct stat src;
-  if (fstat(in.get(), &src) != 0) return FailErrno(err, "Cannot read", source);
-  if (!S_ISREG(src.st_mode)) return Fail(err, QuotedPath(source) + " is not a regular file");
-
-  // Like every write of ours, a copy over a file the user made read-only is refused, even
-  // where the process could override it.
-  mode_t mode = mode_t(src.st_mode & 07777);
-  struct stat dst;
-  bool targetExists = stat(target.c_str(), &dst) == 0;
-  if (targetExists) {
-    if (!S_ISREG(dst.st_mode)) return Fail(err, QuotedPath(target) + " is not a regular file");
-    if ((dst.st_mode & kWriteBits) == 0 || access(target.c_str(), W_OK) != 0) {
-      return Fail(err, "File " + QuotedPath(target) + " is read-only");
-    }
-    mode = mode_t(dst.st_mode & 07777);
-  }
-  fs::path dir = fs::path(target).parent_path();
-  if (dir.empty()) dir = ".";
-  struct stat dirStat;
-  if (stat(dir.c_str(), &dirStat) != 0) return FailErrno(err, "Cannot use directory", dir);
-  if ((dirStat.st_mode & kWriteBits) == 0 || access(dir.c_str(), W_OK) != 0) {
-    return Fail(err, "Directory " + QuotedPath(dir) + " is read-only");
-  }
-
-  // A new target is written in place (a failed copy is removed again); only an existing
-  // one goes through a temporary file, so that it stays whole until the copy is.
-  std::string temp = targetExists ? (dir / ".tessel-copy-XXXXXX").string() : target;
-  Fd out(targetExists ? mkostemp(temp.data(), O_CLOEXEC)
-                      : open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-  if (out.get() < 0) return FailErrno(err, "Cannot create a file in", dir);
-  if (targetExists && (dst.st_uid != geteuid() || dst.st_gid != getegid())) {
-    [[maybe_unused]] int ignored = fchown(out.get(), dst.st_uid, dst.st_gid);
-  }
-  const struct timespec times[2] = {src.st_atim, src.st_mtim};
-  bool ok = CopyBlocks(in.get(), out.get()) && fchmod(out.get(), mode) == 0 &&
-            futimens(out.get(), times) == 0;
-  ok = ok && out.Close();
-  ok = ok && (!targetExists || rename(temp.c_str(), target.c_str()) == 0);
-  if (!ok) {
-    const int code = errno;
-    unlink(temp.c_str());
-    return Fail(err, "Cannot copy " + QuotedPath(source) + " to " + QuotedPath(target) + ": " +
-                         std::generic_category().message(code));
-  }
-  return true;
 }
 
 std::string SiblingBackupPath(const RunState& state, const std::string& file) {

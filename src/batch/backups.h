@@ -20,14 +20,6 @@ std::string WithTrailingSeparator(std::string_view path);
 /// Size in bytes of a regular file (symbolic links followed); 0 when there is none.
 int64_t GetFileSize(const std::string& path);
 
-/// Byte copy of `source` over `target` in 16384-byte blocks; the target gets the source's
-/// modification time. The copy goes to a temporary file beside the target that is renamed
-/// over it, so a failed copy leaves an existing target as it was. An existing target keeps
-/// its permission bits (a read-only one is refused); a new one gets the source's. False on
-/// any failure, with *err saying why.
-bool CopyFileKeepDate(const std::string& source, const std::string& target,
-                      std::string* err = nullptr);
-
 /// `file` followed by state.BackupExt.
 std::string SiblingBackupPath(const RunState& state, const std::string& file);
 

@@ -10,18 +10,12 @@
 #include <system_error>
 #include <utility>
 
+#include "base/ascii.h"
+
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Upper(c);
-  return out;
-}
 
 /// The extension with its point, as the file system layer sees it: "" for "readme" and
 /// for ".profile", "." for "name.".
@@ -58,7 +52,7 @@ bool FileHoldsHtmlTag(const std::string& path) {
 bool IsHidden(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 bool IsPublishingMetaDir(std::string_view name) {
-  return UpperCase(name).find("_VTI_CNF") != std::string::npos;
+  return AsciiUpperCase(name).find("_VTI_CNF") != std::string::npos;
 }
 
 struct DirId {
@@ -136,10 +130,18 @@ class Scanner {
 
 }  // namespace
 
+std::string FileTypeList() {
+  std::string list;
+  for (const FileType& row : kFileTypes) {
+    if (!list.empty()) list += '|';
+    list.append(row.Label).append("|").append(row.Mask);
+  }
+  return list;
+}
+
 bool ContainsHtmlTag(std::string_view text) {
   for (size_t i = text.find('<'); i != std::string_view::npos; i = text.find('<', i + 1)) {
-    if (text.size() - i >= 5 && Upper(text[i + 1]) == 'H' && Upper(text[i + 2]) == 'T' &&
-        Upper(text[i + 3]) == 'M' && Upper(text[i + 4]) == 'L') {
+    if (text.size() - i >= 5 && EqualsNoCase(text.substr(i + 1, 4), "HTML")) {
       return true;
     }
   }
@@ -151,22 +153,23 @@ bool IsValidHtmlFile(const std::string& path, bool doValidate, bool cmdLineStart
   if (path.empty() || !fs::is_regular_file(path, ec)) return false;
   std::string key = "*";
   key += Extension(fs::path(path).filename().string());
-  key = UpperCase(std::string_view(key).substr(0, 5));
-  if (UpperCase(kFileTypeList).find(key) == std::string::npos) return false;
+  key = AsciiUpperCase(std::string_view(key).substr(0, 5));
+  static const std::string kUpperList = AsciiUpperCase(FileTypeList());
+  if (kUpperList.find(key) == std::string::npos) return false;
   if (!doValidate && !cmdLineStart) return true;
   return FileHoldsHtmlTag(path);
 }
 
 bool MatchesFilter(std::string_view name, int filterIndex) {
   if (filterIndex < 0 || filterIndex >= static_cast<int>(kFileTypes.size())) return false;
-  const std::string ext = UpperCase(Extension(name));
+  const std::string ext = AsciiUpperCase(Extension(name));
   std::string_view masks = kFileTypes[filterIndex].Mask;
   while (!masks.empty()) {
     const size_t end = std::min(masks.find(';'), masks.size());
     std::string_view mask = masks.substr(0, end);
     masks.remove_prefix(std::min(end + 1, masks.size()));
     if (!mask.empty() && mask.front() == '*') mask.remove_prefix(1);
-    if (!mask.empty() && ext.starts_with(UpperCase(mask))) return true;
+    if (!mask.empty() && ext.starts_with(AsciiUpperCase(mask))) return true;
   }
   return false;
 }

@@ -10,12 +10,6 @@
 
 namespace tessel {
 
-/// The file type list shared by the tree and file dialogs and the acceptance test: label
-/// and mask pairs, separated by "|".
-inline constexpr std::string_view kFileTypeList =
-    "HTM(L) only|*.htm|All HTML-File types|*.htm;*.asp;*.sht;*.dht;*.cfm|ASP|*.asp|"
-    "SSI Files|*.sht|Dynamic HTML Files|*.dht|Cold Fusion Files|*.cfm";
-
 /// One row of the file type list. A file matches the row when its extension, upper-cased,
 /// begins with the extension of one of the row's masks (".html" begins with ".HTM").
 struct FileType {
@@ -23,7 +17,8 @@ struct FileType {
   std::string_view Mask;  // "*.htm;*.asp"
 };
 
-/// The rows by FilterIndex (0 to 5), in the order of kFileTypeList.
+/// The file types by FilterIndex (0 to 5), shared by the tree and file dialogs and the
+/// acceptance test.
 inline constexpr std::array<FileType, 6> kFileTypes = {{
     {"HTM(L) only", "*.htm"},
     {"All HTML-File types", "*.htm;*.asp;*.sht;*.dht;*.cfm"},
@@ -33,9 +28,13 @@ inline constexpr std::array<FileType, 6> kFileTypes = {{
     {"Cold Fusion Files", "*.cfm"},
 }};
 
+/// The rows as one text of label and mask pairs separated by "|":
+/// "HTM(L) only|*.htm|All HTML-File types|...".
+std::string FileTypeList();
+
 /// The acceptance test for one file. False unless `path` names a regular file (a link to
 /// one counts). Then "*" + its extension, cut to 5 characters and upper-cased, must occur
-/// in the upper-cased type list (a name without an extension passes). With `doValidate` or
+/// in the upper-cased FileTypeList (a name without an extension passes). With `doValidate` or
 /// at a command-line start the text must also hold "<HTML" in any case; a file that cannot
 /// be read fails.
 bool IsValidHtmlFile(const std::string& path, bool doValidate, bool cmdLineStart);

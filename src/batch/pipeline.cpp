@@ -12,7 +12,9 @@
 
 #include "batch/backups.h"
 #include "batch/restore.h"
-#include "batch/text_file.h"
+#include "engine/line_ends.h"
+#include "io/safe_replace.h"
+#include "io/text_file.h"
 
 namespace tessel {
 namespace {
@@ -63,6 +65,10 @@ std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcom
       return "==> " + path + "   -  skip";
     case FileFault::RestoreFailed:
       return RestoreFailedLine(path, outcome.Message);
+    case FileFault::BackupFailed:
+      return BackupFailedLine(path, outcome.Message);
+    case FileFault::WriteFailed:
+      return FileNotProcessedLine(path, "cannot write: " + outcome.Message);
     default:
       return FileNotProcessedLine(path, outcome.Message);
   }
@@ -71,6 +77,17 @@ std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcom
 FilePipeline::FilePipeline(RunState& state, Style& style, const TrimTagList& trimList,
                            RunHost& host)
     : state_(state), trimList_(trimList), host_(host), engine_(style, &host) {}
+
+EngineMode EngineModeOf(ProcessKind mode) {
+  switch (mode) {
+    case ProcessKind::Compress:
+      return EngineMode::Compress;
+    case ProcessKind::Trim:
+      return EngineMode::Trim;
+    default:
+      return EngineMode::Format;
+  }
+}
 
 bool FilePipeline::CheckDiskSpace(const std::string& path, std::string* message) {
   const int64_t size = GetFileSize(path);
@@ -148,30 +165,15 @@ bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome)
   engine_.FileName = path;
   if (!LoadSourceText(path, &out)) return false;
   host_.SetProgress(ProgressBar::ActFile, 0);
-  if (state_.ProcessMode != ProcessKind::Trim) {
-    engine_.Tokenize();
-    host_.SetProgress(ProgressBar::ActFile, 0);
-  }
+  engine_.Process(EngineModeOf(state_.ProcessMode), std::move(engine_.SourceText), trimList_);
+  // The stage leaves the token lists as the tokenizer made them (in Trim, those of the last
+  // tokenized file).
   if (WriteScratchFiles) WriteDumps();
-  switch (state_.ProcessMode) {
-    case ProcessKind::Format:
-      engine_.Format();
-      break;
-    case ProcessKind::Compress:
-      engine_.CompressLines();
-      break;
-    case ProcessKind::Trim:
-      engine_.TrimTags(trimList_);
-      break;
-    case ProcessKind::Restore:
-    case ProcessKind::None:
-      break;
-  }
   return true;
 }
 
 bool FilePipeline::WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten) {
-  const std::string bytes = engine_.OutputLines.Joined("\r\n");
+  const std::string bytes = engine_.OutputBytes();
   if (!WriteFileAtomic(path, bytes, err)) return false;
   if (bytesWritten) *bytesWritten = int64_t(bytes.size());
   // The editor's copy of the last result; the file itself is already safe.

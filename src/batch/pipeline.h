@@ -22,6 +22,8 @@ enum class FileFault {
   DiskFull,       // too little free space: the run must end (Message is the text to show)
   NoBackup,       // Restore: no sibling backup, the file is skipped
   RestoreFailed,  // Restore: the copy failed, the file is as it was
+  BackupFailed,   // the backup could not be made, so the file was not touched
+  WriteFailed,    // the result could not be written; the file is as it was
 };
 
 struct ProcessOutcome {
@@ -44,12 +46,16 @@ std::optional<FreeSpace> QueryFreeSpace(const std::string& path);
 /// "Disk full: <mount point>" CR LF "Program terminated."
 std::string DiskFullMessage(std::string_view mountPoint);
 
-/// The protocol line for a file whose ProcessFile failed: "   -  skip" for NoBackup, the
-/// restore-failed line for RestoreFailed, else the not-processed line with the reason.
+/// The protocol line for a file that was not processed: "   -  skip" for NoBackup, the
+/// restore-failed or backup-failed line for those faults, else the not-processed line with
+/// the reason ("cannot write: " and Message for WriteFailed).
 std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcome);
 
 inline constexpr std::string_view kTokenDumpName = "0tmp_htm.htm";
 inline constexpr std::string_view kBlockDumpName = "0tmp_nftags.htm";
+
+/// The engine's mode for Format, Compress and Trim.
+EngineMode EngineModeOf(ProcessKind mode);
 
 class FilePipeline {
  public:

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "batch/backups.h"
-#include "batch/text_file.h"
+#include "engine/line_ends.h"
+#include "io/safe_replace.h"
+#include "io/text_file.h"
 
 namespace tessel {
 namespace {

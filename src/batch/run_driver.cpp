@@ -5,7 +5,7 @@
 
 #include "batch/backups.h"
 #include "batch/discovery.h"
-#include "batch/text_file.h"
+#include "io/safe_replace.h"
 
 namespace tessel {
 namespace {
@@ -92,15 +92,32 @@ SelectionKind RunDriver::SelectPickedFiles(const std::vector<std::string>& paths
 }
 
 SelectionKind RunDriver::SelectTree(const std::string& dir) {
+  BeginTreeSelection();
+  const TreeScan scan = ScanTree(dir);
+  return AcceptTree(scan, scan.Files);
+}
+
+void RunDriver::BeginTreeSelection() {
   PrepareProtocol();
   host_.ShowStatus("Searching for HTML-Files: please wait ...");
-  ScanDirectory(
-      dir, state_.FilterIndex, state_.DoValidate, state_.FileList, [this](const ScanEvent& event) {
+}
+
+TreeScan RunDriver::ScanTree(const std::string& dir) const {
+  TreeScan scan;
+  scan.Dir = dir;
+  scan.Stopped = !ScanDirectory(
+      dir, state_.FilterIndex, state_.DoValidate, scan.Files, [&](const ScanEvent& event) {
         if (event.What == ScanEvent::Kind::Unreadable) {
-          Add("--> not searched: " + std::string(event.Path) + ": " + std::string(event.Error));
+          scan.NotSearched.push_back(std::string(event.Path) + ": " + std::string(event.Error));
         }
         return !state_.UserBreak;
       });
+  return scan;
+}
+
+SelectionKind RunDriver::AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen) {
+  for (const std::string& dir : scan.NotSearched) Add("--> not searched: " + dir);
+  state_.FileList = chosen;
   std::string lines;
   for (const std::string& path : state_.FileList) {
     lines += "-->  " + path + "\t" + SizeInK(path) + "\r\n";
@@ -108,7 +125,7 @@ SelectionKind RunDriver::SelectTree(const std::string& dir) {
   if (!lines.empty()) Add(lines.substr(0, lines.size() - 2));
   if (!state_.FileList.empty()) {
     state_.SourceDir =
-        WithTrailingSeparator(std::filesystem::absolute(dir).lexically_normal().string());
+        WithTrailingSeparator(std::filesystem::absolute(scan.Dir).lexically_normal().string());
   }
   return FinishSelection(SelectionKind::Tree);
 }
@@ -155,55 +172,50 @@ RunSummary RunDriver::RunSingleFile() {
     return summary;
   }
   const std::string path = state_.FileName;
-  std::string err;
-  if (state_.DoCreateBackUps && state_.ProcessMode != ProcessKind::Restore &&
-      !MakeBackup(state_, path, &err)) {
-    ++summary.Ignored;
-    summary.Error = BackupFailedLine(path, err);
-    host_.ShowMessage(MessageKind::Error, summary.Error);
-    return summary;
+  const FileResult result = ProcessOne(path, nullptr);
+  switch (result.What) {
+    case FileResult::End::Done:
+      ++summary.Processed;
+      host_.LoadEditor(state_.TempOutFile);
+      if (state_.ProcessMode == ProcessKind::Compress) {
+        host_.AppendStatus("  Size: " + SizeStats(result.Before, result.After));
+      }
+      return summary;
+    case FileResult::End::DiskFull:
+      summary.Aborted = true;
+      summary.Error = result.Outcome.Message;
+      break;
+    case FileResult::End::NotDone:
+    case FileResult::End::Stopped:
+      (result.Outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
+      summary.Error = FailedFileLine(path, result.Outcome);
+      break;
   }
-  ProcessOutcome outcome;
-  bool done = pipeline_.ProcessFile(path, &outcome);
-  int64_t before = GetFileSize(path);
-  int64_t after = before;
-  if (done && state_.ProcessMode != ProcessKind::Restore &&
-      !pipeline_.WriteResult(path, &err, &after)) {
-    done = false;
-    outcome.Message = "cannot write: " + err;
-  }
-  if (!done) {
-    summary.Aborted = outcome.Fault == FileFault::DiskFull;
-    (outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
-    summary.Error = summary.Aborted ? outcome.Message : FailedFileLine(path, outcome);
-    host_.ShowMessage(MessageKind::Error, summary.Error);
-    return summary;
-  }
-  ++summary.Processed;
-  host_.LoadEditor(state_.TempOutFile);
-  if (state_.ProcessMode == ProcessKind::Compress) {
-    host_.AppendStatus("  Size: " + SizeStats(before, after));
-  }
+  host_.ShowMessage(MessageKind::Error, summary.Error);
   return summary;
 }
 
-// One file of a batch run. False when the run has to end here.
-bool RunDriver::ProcessOne(const std::string& path, RunSummary& summary) {
+bool RunDriver::UserBreakConfirmed() {
+  if (!state_.UserBreak) return false;
+  if (host_.AskYesNo(kUserBreakQuestion)) return true;
+  state_.UserBreak = false;
+  return false;
+}
+
+FileResult RunDriver::ProcessOne(const std::string& path, const std::function<bool()>& stopHere) {
+  FileResult result;
   state_.FileName = path;
-  host_.ShowStatus("Processing: " + path);
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {  // gone before its turn: nothing to back up
-    ++summary.Ignored;
-    Add(FileNotProcessedLine(path, "file not found"));
-    return true;
+    result.Outcome = {FileFault::Gone, "file not found"};
+    return result;
   }
   std::string err;
   bool linked = false;
   if (state_.DoCreateBackUps && state_.ProcessMode != ProcessKind::Restore &&
       !MakeBackup(state_, path, &err, &linked)) {
-    ++summary.Ignored;  // never process a file whose backup failed
-    Add(BackupFailedLine(path, err));
-    return true;
+    result.Outcome = {FileFault::BackupFailed, err};  // never process a file without its backup
+    return result;
   }
   // A page that is not rewritten keeps its data; a backup linked to it must become a copy.
   auto keepBackupApart = [&] {
@@ -213,41 +225,51 @@ bool RunDriver::ProcessOne(const std::string& path, RunSummary& summary) {
           ": " + detachErr);
     }
   };
-  ProcessOutcome outcome;
-  bool done = pipeline_.ProcessFile(path, &outcome);
-  if (outcome.Fault == FileFault::DiskFull) {
+  bool done = pipeline_.ProcessFile(path, &result.Outcome);
+  if (result.Outcome.Fault == FileFault::DiskFull || (stopHere && stopHere())) {
     keepBackupApart();
-    summary.Aborted = true;
-    summary.Error = outcome.Message;
-    Add("\r\n==> aborted: " + outcome.Message);
-    host_.ShowMessage(MessageKind::Error, outcome.Message);
-    return false;
+    result.What = result.Outcome.Fault == FileFault::DiskFull ? FileResult::End::DiskFull
+                                                               : FileResult::End::Stopped;
+    return result;
   }
-  if (state_.UserBreak) {
-    if (host_.AskYesNo(kUserBreakQuestion)) {
-      keepBackupApart();
-      Add("\r\n==> aborted: USER BREAK ...");
-      summary.Stopped = true;
-      return false;
-    }
-    state_.UserBreak = false;
-  }
-  int64_t before = GetFileSize(path);
-  int64_t after = before;
+  result.Before = result.After = GetFileSize(path);
   if (done && state_.ProcessMode != ProcessKind::Restore &&
-      !pipeline_.WriteResult(path, &err, &after)) {
+      !pipeline_.WriteResult(path, &err, &result.After)) {
     done = false;
-    outcome.Fault = FileFault::Unreadable;
-    outcome.Message = "cannot write: " + err;
+    result.Outcome = {FileFault::WriteFailed, err};
   }
   if (!done) {
     keepBackupApart();
-    (outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
-    Add(FailedFileLine(path, outcome));
-    return true;
+    return result;
   }
-  ++summary.Processed;
-  LogFileResult(state_, host_, before, after, true);
+  result.What = FileResult::End::Done;
+  return result;
+}
+
+// One file of a batch run. False when the run has to end here.
+bool RunDriver::RunOneOfBatch(const std::string& path, RunSummary& summary) {
+  host_.ShowStatus("Processing: " + path);
+  const FileResult result = ProcessOne(path, [this] { return UserBreakConfirmed(); });
+  switch (result.What) {
+    case FileResult::End::Done:
+      ++summary.Processed;
+      LogFileResult(state_, host_, result.Before, result.After, true);
+      return true;
+    case FileResult::End::NotDone:
+      (result.Outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
+      Add(FailedFileLine(path, result.Outcome));
+      return true;
+    case FileResult::End::DiskFull:
+      summary.Aborted = true;
+      summary.Error = result.Outcome.Message;
+      Add("\r\n==> aborted: " + result.Outcome.Message);
+      host_.ShowMessage(MessageKind::Error, result.Outcome.Message);
+      return false;
+    case FileResult::End::Stopped:
+      Add("\r\n==> aborted: USER BREAK ...");
+      summary.Stopped = true;
+      return false;
+  }
   return true;
 }
 
@@ -284,7 +306,7 @@ RunSummary RunDriver::RunBatch() {
   Add("--> Started: " + Now());
   for (size_t i = 0; i < count; ++i) {
     pipeline_.WriteScratchFiles = i + 1 == count;
-    if (!ProcessOne(state_.FileList[i], summary)) return summary;
+    if (!RunOneOfBatch(state_.FileList[i], summary)) return summary;
     host_.SetProgress(ProgressBar::All, static_cast<int64_t>(i));
   }
   host_.SetProgress(ProgressBar::All, 0);

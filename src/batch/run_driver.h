@@ -25,6 +25,28 @@ struct RunSummary {
   std::string Error;
 };
 
+/// What a tree scan found, before the user chooses among the files.
+struct TreeScan {
+  std::string Dir;                       // the tree's root, as given
+  std::vector<std::string> Files;        // every accepted file, depth first
+  std::vector<std::string> NotSearched;  // "path: reason" of directories that could not be read
+  bool Stopped = false;                  // the user stopped the scan (Esc)
+};
+
+/// What became of one file of a run.
+struct FileResult {
+  enum class End {
+    Done,     // processed (or restored) and written
+    NotDone,  // left unchanged; Outcome says why
+    DiskFull, // too little free space: the run must end (Outcome.Message is the text to show)
+    Stopped,  // the user stopped the run before the result was written
+  };
+  End What = End::NotDone;
+  ProcessOutcome Outcome;
+  int64_t Before = 0;  // the file's size before, and after it was written
+  int64_t After = 0;
+};
+
 /// Where a selection comes from: a file named on the command line (or dropped), files
 /// picked in the file dialog, or the directory chosen in the tree dialog.
 struct SelectionSource {
@@ -46,8 +68,22 @@ class RunDriver {
   SelectionKind SelectSingleFile(const std::string& path);
   /// Picked files: the accepted ones become FileList, with a protocol line each.
   SelectionKind SelectPickedFiles(const std::vector<std::string>& paths);
-  /// Every accepted file below `dir` (by state.FilterIndex) becomes FileList.
+  /// Every accepted file below `dir` (by state.FilterIndex) becomes FileList, each listed
+  /// in the protocol: BeginTreeSelection, ScanTree and AcceptTree with all files found.
   SelectionKind SelectTree(const std::string& dir);
+
+  /// A tree selection in steps, for a window that lets the user choose among the files
+  /// found. First: the protocol page starts afresh and the status line says that the
+  /// search is on.
+  void BeginTreeSelection();
+  /// Then: the accepted files below `dir` (by state.FilterIndex and DoValidate), found
+  /// without writing anything; state.UserBreak stops the scan. Touches no other state, so
+  /// it may run off the window's thread.
+  TreeScan ScanTree(const std::string& dir) const;
+  /// Last: `chosen` (the files of `scan` the user kept, in their order) becomes FileList
+  /// with a "-->  " protocol line each, after a line for each directory that could not be
+  /// read. None when nothing was chosen.
+  SelectionKind AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen);
 
   /// Runs state.ProcessMode over the current selection.
   RunSummary LetsGo();
@@ -63,7 +99,9 @@ class RunDriver {
   void PrepareProtocol();
   RunSummary RunSingleFile();
   RunSummary RunBatch();
-  bool ProcessOne(const std::string& path, RunSummary& summary);
+  FileResult ProcessOne(const std::string& path, const std::function<bool()>& stopHere);
+  bool RunOneOfBatch(const std::string& path, RunSummary& summary);
+  bool UserBreakConfirmed();
   void SaveReport(const std::string& dir);
 
   RunState& state_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/line_ends.h"
+
 namespace tessel {
 namespace {
 
@@ -19,6 +21,20 @@ Engine::Engine(Style& style, StatusHooks* hooks)
 TagIndex& Engine::TagMemo() {
   tagMemo_.Refresh();
   return tagMemo_;
+}
+
+const LineList& Engine::Process(EngineMode mode, std::string text, const TrimTagList& trimList) {
+  SourceText = std::move(text);
+  NormalizeLineEndsInPlace(SourceText, nullptr);
+  if (mode == EngineMode::Trim) {
+    TrimTags(trimList);
+  } else {
+    Tokenize();
+    Hooks().SetProgress(ProgressBar::ActFile, 0);
+    std::string().swap(SourceText);
+    mode == EngineMode::Format ? Format() : CompressLines();
+  }
+  return PreviewSink ? *PreviewSink : OutputLines;
 }
 
 StatusHooks& Engine::Hooks() {

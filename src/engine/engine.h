@@ -49,9 +49,24 @@ struct BlockRef {
   int Row = 0;            // row of BlockTagTable (0-based)
 };
 
+/// What the engine does with a text.
+enum class EngineMode { Format, Compress, Trim };
+
 class Engine {
  public:
   explicit Engine(Style& style, StatusHooks* hooks = nullptr);
+
+  /// The one processing call. `text` (any line ends; callers refuse a NUL byte, as a file
+  /// holding one is no HTML text) becomes SourceText, and the stages of `mode` run over it:
+  /// Format and Compress tokenize and then lay the token lines out, Trim removes whitespace
+  /// inside the tags `trimList` selects. Returns the result: OutputLines, or the preview
+  /// sink. Format and Compress release SourceText once it is tokenized, as no later stage
+  /// reads it; TokenList and BlockList stay for inspection.
+  const LineList& Process(EngineMode mode, std::string text, const TrimTagList& trimList = {});
+  /// OutputLines, every line followed by CR LF: the bytes a processed file is written as.
+  std::string OutputBytes() const { return OutputLines.Joined("\r\n"); }
+
+  // The stages Process runs, for the tests of each stage and for partial processing.
 
   /// Splits SourceText into TokenList and BlockList; clears OutputLines.
   void Tokenize();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/ascii.h"
+
 namespace tessel {
 namespace {
 
@@ -9,8 +11,6 @@ bool IsNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '<' ||
          c == '/' || c == '%';
 }
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 bool IsUtf8Continuation(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
 
@@ -73,9 +73,9 @@ std::string NormalizeTagName(std::string_view tag) {
 
 char TagCaseChar(char c, int mode, bool beforeContinuation) {
   unsigned char u = static_cast<unsigned char>(c);
-  if (mode == 1) return (u >= 'a' && u <= 'z') ? char(u - 32) : c;
+  if (mode == 1) return AsciiUpper(c);
   if (mode != 2) return c;
-  if (u >= 'A' && u <= 'Z') return char(u + 32);
+  if (u >= 'A' && u <= 'Z') return AsciiLower(c);
   if ((u == 196 || u == 214 || u == 220) && !beforeContinuation) return char(u + 32);  // Ä Ö Ü
   return c;
 }

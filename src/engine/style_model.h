@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace tessel {
+#include "engine/version.h"
 
-/// Title and version text; the documentation line carries it with its trailing space.
-inline constexpr std::string_view kProgramVersion = "Tessel HTML v3.5e ";
+namespace tessel {
 
 inline constexpr int kMaxTags = 100;
 inline constexpr size_t kTagFieldWidth = 20;      // TagName, TagOpen, TagClose

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "base/ascii.h"
+
 namespace tessel {
 namespace {
 
@@ -15,7 +17,7 @@ constexpr size_t kMaxSlots = 1 << 15;
 constexpr std::array<char, 256> MakeNameChars() {
   std::array<char, 256> t{};
   for (int c = 'A'; c <= 'Z'; ++c) t[c] = char(c);
-  for (int c = 'a'; c <= 'z'; ++c) t[c] = char(c - 32);
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = AsciiUpper(char(c));
   for (int c = '0'; c <= '9'; ++c) t[c] = char(c);
   t['<'] = '<';
   t['/'] = '/';

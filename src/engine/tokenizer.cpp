@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/ascii.h"
 #include "engine/engine.h"
 #include "engine/scan.h"
 #include "engine/tag_index.h"
@@ -18,8 +19,6 @@ constexpr size_t kProgressStep = 1000;
 bool IsBlank(char c) { return c == '\n' || c == '\r' || c == ' ' || c == '\t'; }
 
 bool IsBlankText(std::string_view s) { return std::all_of(s.begin(), s.end(), IsBlank); }
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 bool IsAngle(char c) { return c == '<' || c == '>'; }
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "batch/text_file.h"
+#include "io/safe_replace.h"
+#include "io/text_file.h"
 
 namespace tessel {
 namespace {
@@ -11,8 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 std::string_view Trim(std::string_view s) {
   size_t begin = s.find_first_not_of(" \t");
@@ -68,12 +67,6 @@ void AddOnce(std::vector<std::string>& out, std::string_view name) {
 }
 
 }  // namespace
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
 
 bool IniFile::Load(const fs::path& path, std::string* err) {
   std::error_code ec;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii.h"
+
 namespace tessel {
 
 /// Sections open with a "[name]" line and hold "key=value" lines. Section names and keys
@@ -67,8 +69,5 @@ class IniFile {
   std::vector<std::string> lead_;  // lines before the first section
   std::vector<Section> sections_;
 };
-
-/// ASCII case-insensitive equality, as INI names and style names are matched.
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace tessel

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <variant>
 
-#include "batch/text_file.h"
+#include "base/ascii.h"
+#include "io/text_file.h"
 #include "styles/ini_file.h"
+#include "styles/ini_record.h"
 
 namespace tessel {
 namespace {
@@ -13,15 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kOptionsSection = "OPTIONS";
-
-template <typename Record>
-using Field = std::variant<std::string Record::*, int Record::*, bool Record::*>;
-
-template <typename Record>
-struct KeyField {
-  std::string_view Key;
-  Field<Record> Member;
-};
 
 /// options.ini keys, in the order they are read and written.
 const std::array<KeyField<StyleOptions>, 16> kOptionKeys = {{
@@ -63,45 +55,6 @@ const std::array<KeyField<TagEntry>, 15> kTagKeys = {{
     {"CIndent", &TagEntry::Cindent},
 }};
 
-// Each field's current value is its default when the key is missing or unreadable.
-void ReadValue(const IniFile& ini, std::string_view section, std::string_view key, std::string& v) {
-  v = ini.GetString(section, key, v);
-}
-void ReadValue(const IniFile& ini, std::string_view section, std::string_view key, int& v) {
-  v = ini.GetInt(section, key, v);
-}
-void ReadValue(const IniFile& ini, std::string_view section, std::string_view key, bool& v) {
-  v = ini.GetBool(section, key, v);
-}
-
-void WriteValue(IniFile& ini, std::string_view section, std::string_view key,
-                const std::string& v) {
-  ini.Set(section, key, v);
-}
-void WriteValue(IniFile& ini, std::string_view section, std::string_view key, int v) {
-  ini.SetInt(section, key, v);
-}
-void WriteValue(IniFile& ini, std::string_view section, std::string_view key, bool v) {
-  ini.SetBool(section, key, v);
-}
-
-template <typename Record, size_t N>
-void ReadRecord(const IniFile& ini, std::string_view section,
-                const std::array<KeyField<Record>, N>& keys, Record& record) {
-  // No structured binding here: clang before 16 cannot capture one in the lambda.
-  for (const KeyField<Record>& k : keys) {
-    std::visit([&](auto field) { ReadValue(ini, section, k.Key, record.*field); }, k.Member);
-  }
-}
-
-template <typename Record, size_t N>
-void WriteRecord(IniFile& ini, std::string_view section,
-                 const std::array<KeyField<Record>, N>& keys, const Record& record) {
-  for (const KeyField<Record>& k : keys) {
-    std::visit([&](auto field) { WriteValue(ini, section, k.Key, record.*field); }, k.Member);
-  }
-}
-
 TagEntry ReadTagEntry(const IniFile& ini, const std::string& section, int number) {
   TagEntry entry = DefaultTagEntry();
   entry.CommentSymbol.clear();  // unlike the other keys, a missing symbol reads as none
@@ -111,14 +64,6 @@ TagEntry ReadTagEntry(const IniFile& ini, const std::string& section, int number
   CutTagFields(entry);
   ApplyStandAloneMinimum(entry);
   return entry;
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : int(c); };
-  auto less = [&](char x, char y) { return lower(x) < lower(y); };
-  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) return true;
-  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less)) return false;
-  return a < b;  // names that differ only in case still get a fixed order
 }
 
 /// A plain directory name: never empty, "." or "..", and without a path separator.
@@ -224,7 +169,8 @@ int StyleLibrary::FindStyles() {
       styleList_.push_back(it->path().filename().string());
     }
   }
-  std::sort(styleList_.begin(), styleList_.end(), LessNoCase);
+  std::sort(styleList_.begin(), styleList_.end(),
+            [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
   return int(styleList_.size());
 }
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "batch/text_file.h"
+#include "engine/line_ends.h"
 #include "engine/engine.h"
 #include "styles/style_files.h"
 #include "support/text_essence.h"

@@ -1,4 +1,5 @@
 #include "batch/backups.h"
+#include "io/safe_replace.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -15,15 +15,6 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 using testing::WriteFile;
 
-TEST(DiscoveryTest, TypeListRowsMatchTheListText) {
-  std::string text;
-  for (const FileType& row : kFileTypes) {
-    text +=
-        std::string(text.empty() ? "" : "|") + std::string(row.Label) + "|" + std::string(row.Mask);
-  }
-  EXPECT_EQ(text, kFileTypeList);
-}
-
 TEST(DiscoveryTest, MatchesFilterByExtensionBeginning) {
   const struct {
     const char* Name;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <ctime>
 
+#include "base/ascii.h"
 #include "engine/engine.h"
 #include "engine_fixture.h"
 #include "support/text_essence.h"
@@ -42,11 +43,6 @@ std::string Repeat(std::string_view piece, size_t times) {
   return s;
 }
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
-  return s;
-}
-
 // Shapes the fuzzer timed. A second of CPU time is over ten times what the linear work
 // takes in a sanitizer build, and a small part of what the quadratic work took.
 TEST(EngineFuzzRegressions, RepeatedShapesFormatInLinearTime) {
@@ -60,7 +56,7 @@ TEST(EngineFuzzRegressions, RepeatedShapesFormatInLinearTime) {
   } cases[] = {
       // One cell of names that never end: the tag case was applied from every "<" onwards.
       {"cell_of_unterminated_names", Repeat("<td\377\377\377cx", 40000), false, 1,
-       Upper(Repeat("<td\377\377\377cx", 40000))},
+       AsciiUpperCase(Repeat("<td\377\377\377cx", 40000))},
       // Own-comment openers without a close: one comment to the end, kept as it is. The
       // keeps-text check searched for a close from each opener.
       {"unclosed_own_comment_openers", Repeat("<!--~>", 40000), false, 1, Repeat("<!--~>", 40000)},

@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <random>
 
-#include "batch/text_file.h"
+#include "engine/line_ends.h"
+#include "io/text_file.h"
 #include "engine/engine.h"
 #include "engine_fixture.h"
 #include "styles/style_files.h"
@@ -177,8 +178,8 @@ TEST(KeepsTextTest, RealPages) {
   ASSERT_FALSE(pages.empty());
   for (const fs::path& page : pages) {
     std::string text, err;
-    bool nul = false;
-    ASSERT_TRUE(ReadTextForProcessing(page, text, &nul, &err)) << err;
+    ASSERT_TRUE(ReadWholeFile(page, text, &err)) << err;
+    NormalizeLineEndsInPlace(text, nullptr);
     for (Style& style : styles) ExpectKeepsText(style, text, page.string());
   }
   RecordProperty("pages", static_cast<int>(pages.size()));

@@ -1,10 +1,12 @@
 #include "support/text_essence.h"
 
+#include "base/ascii.h"
+
 namespace tessel::testing {
 namespace {
 
 char Fold(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return char(c + 32);
+  if (c >= 'A' && c <= 'Z') return AsciiLower(char(c));
   if (c == 196 || c == 214 || c == 220) return char(c + 32);  // the lower-case mode's umlauts
   return char(c);
 }

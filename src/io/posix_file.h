@@ -10,7 +10,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "batch/text_file.h"
+#include "io/text_file.h"
 
 namespace tessel::posix {
 

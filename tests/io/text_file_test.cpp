@@ -1,4 +1,5 @@
-#include "batch/text_file.h"
+#include "engine/line_ends.h"
+#include "io/safe_replace.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

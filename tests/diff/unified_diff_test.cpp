@@ -1,4 +1,4 @@
-#include "batch/unified_diff.h"
+#include "diff/unified_diff.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,0 +1,79 @@
+// One session of the program: the data directory and what is loaded from it (the program
+// settings, the styles with the active one, the trim list), the state of the current
+// selection and run, and the driver that runs it. Every command holds one, and so does the
+// window, instead of wiring these parts by hand.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "app/program_settings.h"
+#include "batch/run_driver.h"
+#include "batch/run_state.h"
+#include "engine/engine.h"
+#include "styles/style_files.h"
+
+namespace tessel {
+
+/// Why no style could be loaded.
+struct StyleError {
+  bool NoValidStyle = false;  // not one valid style: the program cannot go on
+  std::string Text;           // the reason; for NoValidStyle, kNoValidStyleMessage
+};
+
+class Session {
+ public:
+  /// Opens the data directory `programDir`: reads "prg.ini" (a missing file, or one that
+  /// cannot be read, gives the defaults; SettingsError tells the latter) and takes the
+  /// backup and validation settings from it. `host` shows what the runs do. The screen
+  /// size gives the default window size; headless commands pass 0.
+  Session(const std::filesystem::path& programDir, RunHost& host, int screenWidth = 0,
+          int screenHeight = 0);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  const std::filesystem::path& ProgramDir() const { return programDir_; }
+  std::filesystem::path SettingsPath() const { return programDir_ / "prg.ini"; }
+
+  ProgramSettings& Settings() { return settings_; }
+  /// Why "prg.ini" could not be read; empty when it was read or is missing.
+  const std::string& SettingsError() const { return settingsError_; }
+  /// Writes the settings (not [PATHS]) into "prg.ini".
+  bool WriteSettings(int screenWidth, int screenHeight, std::string* err);
+
+  StyleLibrary& Styles() { return library_; }
+  Style& ActiveStyle() { return style_; }
+  bool StyleLoaded() const { return !library_.ActiveStylePath().empty(); }
+  /// Loads the style `nameOrDir` names: a style of the styles directory, matched without
+  /// regard to case, or a style directory anywhere when the value holds a "/". Without one,
+  /// the active style of the settings, or the first style when that one is gone. False
+  /// with *err when no style was loaded (the one loaded before, if any, stays).
+  bool LoadStyle(const std::string* nameOrDir, StyleError* err);
+  /// Loads the active style afresh from its files, as every run does before it starts.
+  bool ReloadStyle(std::string* err);
+
+  TrimTagList& TrimList() { return trimList_; }
+  /// "trim.ini" of the data directory into TrimList (a missing file gives an empty list).
+  bool ReadTrimList(std::string* err);
+  bool WriteTrimList(std::string* err);
+
+  RunState& State() { return state_; }
+  RunDriver& Driver() { return driver_; }
+  FilePipeline& Pipeline() { return driver_.pipeline(); }
+
+ private:
+  std::filesystem::path programDir_;
+  ProgramSettings settings_;
+  std::string settingsError_;
+  Style style_;
+  StyleLibrary library_;
+  bool styleFromDirectory_ = false;  // loaded by path, not by name: reload from there
+  TrimTagList trimList_;
+  RunState state_;
+  RunDriver driver_;
+};
+
+/// The message for "no valid style", as lines for a terminal.
+std::string NoValidStyleText();
+
+}  // namespace tessel
