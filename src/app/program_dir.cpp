@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "io/safe_replace.h"
 #include "io/text_file.h"
 
 namespace tessel {
@@ -60,11 +61,15 @@ bool SeedEntry(const fs::directory_entry& entry, const fs::path& target, std::st
   } else {
     std::error_code probe;
     if (fs::symlink_status(target, probe).type() != fs::file_type::not_found) return true;
-    fs::copy_file(entry.path(), target, ec);
+    // Through the safe replace: a copy cut short never stays behind as a half file, which
+    // seeding would then keep for good.
+    std::string copyErr;
+    if (!CopyFileKeepDate(entry.path().string(), target.string(), &copyErr)) {
+      return Fail(err, copyErr);
+    }
     // Installed files may be read-only; the user's copies are theirs to change.
-    if (!ec)
-      fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
-                      ec);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    ec);
   }
   if (ec)
     return Fail(err, "Cannot copy " + QuotedPath(entry.path()) + " to " + QuotedPath(target) +

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "batch/backups.h"
@@ -39,10 +38,9 @@ std::string MountPointOf(const std::string& path) {
   return at.string();
 }
 
-/// Scratch files for inspection only: no temporary file, no sync, failures ignored.
+/// Scratch files are for inspection only: a failure to write one is no fault of the run.
 void WriteScratch(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
+  WriteFileAtomic(path, bytes, nullptr);
 }
 
 }  // namespace

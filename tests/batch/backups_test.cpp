@@ -1,5 +1,4 @@
 #include "batch/backups.h"
-#include "io/safe_replace.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -112,25 +111,6 @@ TEST(Backups, CreateBackupDirReportsFailure) {
   EXPECT_EQ(state.BackupDir, "");
 }
 
-TEST(Backups, FailedCopyLeavesTheTargetAlone) {
-  TempDir tmp;
-  WriteFile(tmp / "page.htm", "current");
-  WriteFile(tmp / "ro/page.htm", "old backup");
-  WriteFile(tmp / "rofile/page.htm", "old backup");
-  chmod((tmp / "ro").c_str(), 0555);
-  chmod((tmp / "rofile/page.htm").c_str(), 0444);
-  const std::string source = (tmp / "page.htm").string();
-  for (const char* target : {"ro/page.htm", "rofile/page.htm"}) {
-    std::string err;
-    EXPECT_FALSE(CopyFileKeepDate(source, (tmp / target).string(), &err)) << target;
-    EXPECT_NE(err, "") << target;
-    EXPECT_EQ(ReadFile(tmp / target), "old backup") << target;
-  }
-  EXPECT_FALSE(CopyFileKeepDate((tmp / "missing").string(), (tmp / "new").string()));
-  EXPECT_FALSE(fs::exists(tmp / "new"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "ro"), fs::directory_iterator()), 1);
-}
-
 TEST(Backups, BackupExistsBySelection) {
   TempDir tmp;
   const std::string a = (tmp / "a.htm").string(), b = (tmp / "b.htm").string();
@@ -180,8 +160,6 @@ TEST(LogFileResult, OneLinePerModeAndTotals) {
     EXPECT_EQ(state.TotalBytesBefore, counted ? 1000 : 0) << c.Line;
     EXPECT_EQ(state.TotalBytesAfter, counted ? 800 : 0) << c.Line;
   }
-  EXPECT_EQ(BackupFailedLine("/w/a.htm", "why"),
-            "==> /w/a.htm   -  backup failed, file left unchanged: why");
 }
 
 }  // namespace

@@ -117,6 +117,39 @@ TEST_F(RunDriverTest, TreeRunsMirrorBackupsOrMakeNone) {
   EXPECT_EQ(lines.back(), "Report saved ==> " + state.ProgramDir + "report.txt");
 }
 
+TEST_F(RunDriverTest, TreeSelectionInStepsListsOnlyTheChosenFiles) {
+  driver.BeginTreeSelection();
+  const std::vector<std::string> heading = Protocol();
+  const TreeScan scan = driver.ScanTree(site.string());
+  EXPECT_EQ(scan.Files.size(), 2u);
+  EXPECT_EQ(Protocol(), heading);  // the scan writes nothing: the user chooses first
+  const std::string b = (site / "sub" / "b.htm").string();
+  ASSERT_EQ(driver.AcceptTree(scan, {b}), SelectionKind::Tree);
+  EXPECT_EQ(state.FileList, std::vector<std::string>{b});
+  const auto lines = Protocol();
+  EXPECT_EQ(lines[heading.size()], "-->  " + b + "\t0K");
+  EXPECT_EQ(Run(ProcessKind::Format).Processed, 1);
+  EXPECT_EQ(ReadFile(site / "a.htm"), "<p>one</p>\n");
+  EXPECT_EQ(driver.AcceptTree(scan, {}), SelectionKind::None);  // the user chose nothing
+}
+
+TEST_F(RunDriverTest, SingleFileFaultsAreShownAndLeaveTheFileAlone) {
+  const std::string a = (site / "a.htm").string();
+  fs::create_directories(a + ".pbak");  // the backup cannot be written
+  driver.SelectSingleFile(a);
+  RunSummary s = Run(ProcessKind::Format);
+  EXPECT_EQ(s.Ignored, 1);
+  EXPECT_TRUE(host.messages.back().starts_with("==> " + a + "   -  backup failed"))
+      << host.messages.back();
+  state.DoCreateBackUps = false;
+  chmod(site.c_str(), 0555);  // the result cannot be written
+  s = Run(ProcessKind::Format);
+  EXPECT_EQ(s.Ignored, 1);
+  EXPECT_TRUE(host.messages.back().starts_with("==> " + a + "   -  not processed: cannot write: "))
+      << host.messages.back();
+  EXPECT_EQ(ReadFile(a), "<p>one</p>\n");
+}
+
 TEST_F(RunDriverTest, TreeBackupsNeverShareDataWithAPage) {
   auto inode = [](const fs::path& p) {
     struct stat st {};
