@@ -35,6 +35,13 @@ bool Session::WriteSettings(int screenWidth, int screenHeight, std::string* err)
   return WriteProgramSettings(SettingsPath(), settings_, screenWidth, screenHeight, err);
 }
 
+bool Session::RememberPath(std::string_view key, const std::string& dir, std::string* err) {
+  if (key == "Multi") settings_.Multi = dir;
+  if (key == "Save") settings_.Save = dir;
+  if (key == "Tree") settings_.Tree = dir;
+  return WriteProgramPath(SettingsPath(), key, dir, err);
+}
+
 bool Session::LoadStyle(const std::string* nameOrDir, StyleError* err) {
   *err = {};
   if (nameOrDir && IsDirectoryArgument(*nameOrDir)) {

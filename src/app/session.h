@@ -40,6 +40,9 @@ class Session {
   const std::string& SettingsError() const { return settingsError_; }
   /// Writes the settings (not [PATHS]) into "prg.ini".
   bool WriteSettings(int screenWidth, int screenHeight, std::string* err);
+  /// Remembers a directory ("Multi", "Save" or "Tree") in the settings and writes that one
+  /// key of "prg.ini" at once, as the dialogs do the moment it changes.
+  bool RememberPath(std::string_view key, const std::string& dir, std::string* err);
 
   StyleLibrary& Styles() { return library_; }
   Style& ActiveStyle() { return style_; }

@@ -28,6 +28,11 @@ TEST(SessionTest, TakesTheSettingsIntoTheRunState) {
   EXPECT_EQ(state.BackupExt, ".old");
   EXPECT_FALSE(state.DoCreateBackUps);
   EXPECT_TRUE(state.DoValidate);
+
+  std::string err;
+  ASSERT_TRUE(session.RememberPath("Tree", "/sites/a/", &err)) << err;
+  EXPECT_EQ(session.Settings().Tree, "/sites/a/");
+  EXPECT_NE(ReadFile(home / "prg.ini").find("[PATHS]\r\nTree=/sites/a/"), std::string::npos);
 }
 
 // A run reads the active style afresh, wherever it was loaded from, so edits made to its
