@@ -11,6 +11,7 @@ struct CompressCase {
   bool purge;
   std::string source;
   Lines output;
+  const char* unstable = nullptr;  // why compressing the output again may change it
 };
 void PrintTo(const CompressCase& c, std::ostream* os) { *os << c.name; }
 
@@ -21,27 +22,28 @@ TEST_P(CompressorTest, JoinsLines) {
   Style style;
   style.Options.DoPurgeComments = c.purge;
   Engine engine(style);
-  EXPECT_EQ(Compressed(engine, c.source), c.output);
+  ExpectOutput(engine, EngineMode::Compress, c.source, c.output, c.unstable);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CompressorTest,
     ::testing::Values(
-        CompressCase{"TextAndTag", true, "Hello<BR>", {"Hello<BR>"}},
-        CompressCase{"PurgedCommentJoins", true, "a<!-- c -->b", {"ab"}},
+        CompressCase{"TextAndTag", true, "Hello<BR>", Lines{"Hello<BR>"}},
+        CompressCase{"PurgedCommentJoins", true, "a<!-- c -->b", Lines{"ab"}},
+        CompressCase{"KeptCommentKeepsItsBreaks", false, "a<!-- 1\n2\n3 -->b",
+                     Lines{"a<!-- 1\r\n2\r\n3 -->b"}},
+        CompressCase{"IncludeLikeCommentPurged", true, "a<!--#include file=x-->b", Lines{"ab"}},
         CompressCase{
-            "KeptCommentKeepsItsBreaks", false, "a<!-- 1\n2\n3 -->b", {"a<!-- 1\r\n2\r\n3 -->b"}},
-        CompressCase{"IncludeLikeCommentPurged", true, "a<!--#include file=x-->b", {"ab"}},
-        CompressCase{"ScriptOnOwnLines",
-                     true,
-                     "one <i>x</i>\n<script>\n<!--\nf();\n// -->\n</script>\ntwo",
-                     {"one <I>x</I> ", "<script>", "<!--", "f();", "// -->", "</script>", "two"}},
-        CompressCase{"OwnCommentsAlwaysGo", false, "a<!--~ doc ~-->b<!--~*** T1 ***~-->c", {"abc"}},
-        CompressCase{"HashLinesSurvive",
-                     true,
-                     "### x\n<pre>\n###<PRE>:1\n</pre>\n### y",
-                     {"### x ", "<pre>", "###<PRE>:1", "</pre>", "### y"}},
-        CompressCase{"EmptySource", true, "", {}}),
+            "ScriptOnOwnLines", true, "one <i>x</i>\n<script>\n<!--\nf();\n// -->\n</script>\ntwo",
+            Lines{"one <I>x</I> ", "<script>", "<!--", "f();", "// -->", "</script>", "two"}},
+        CompressCase{"OwnCommentsAlwaysGo", false, "a<!--~ doc ~-->b<!--~*** T1 ***~-->c",
+                     Lines{"abc"}},
+        CompressCase{"HashLinesSurvive", true, "### x\n<pre>\n###<PRE>:1\n</pre>\n### y",
+                     Lines{"### x ", "<pre>", "###<PRE>:1", "</pre>", "### y"}},
+        CompressCase{"EmptySource", true, "", Lines{}},
+        CompressCase{"TextRightBeforeABlock", true, "x<pre>p</pre>y",
+                     Lines{"x", "<pre>p</pre>", "y"},
+                     "the line end written after x reads back as a blank: x becomes \"x \""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CompressorModesTest, DocLineUnlessPartialAndPreviewSink) {
@@ -50,12 +52,12 @@ TEST(CompressorModesTest, DocLineUnlessPartialAndPreviewSink) {
   style.Options.DoIncludeUser = style.Options.DoIncludeDate = style.Options.DoIncludeTime =
       style.Options.DoIncludeStyle = style.Options.DoIncludeVersion = false;
   Engine engine(style);
-  EXPECT_EQ(Compressed(engine, "a\nb"), (Lines{"", "a b"}));
+  ExpectOutput(engine, EngineMode::Compress, "a\nb", {"", "a b"});
   engine.PartialMode = true;
-  EXPECT_EQ(Compressed(engine, "a\nb"), (Lines{"a b"}));
+  ExpectOutput(engine, EngineMode::Compress, "a\nb", {"a b"});
   LineList preview;
   engine.PreviewSink = &preview;
-  EXPECT_EQ(Compressed(engine, "x<pre>p</pre>y"), Lines{});
+  EXPECT_EQ(Output(engine, EngineMode::Compress, "x<pre>p</pre>y"), Lines{});
   EXPECT_EQ(preview.ToStrings(), (Lines{"x", "<pre>p</pre>", "y"}));
 }
 

@@ -78,22 +78,5 @@ TEST(StyleModelTest, TagIndexAgreesWithLookupTag) {
   }
 }
 
-TEST(StyleModelTest, CountersPairLikeBrackets) {
-  Style style;
-  TagEntry table = MakeEntry({"<TABLE>", "</TABLE>"});
-  table.EnableCounter = true;
-  AddEntries(style, {table});
-  const TagEntry& e = style.Tags.Entry(1);
-  EXPECT_EQ(PopCounter(style.Tags, e), "");  // nothing open yet
-  std::vector<std::string> got = {PushCounter(style.Tags, e), PushCounter(style.Tags, e),
-                                  PopCounter(style.Tags, e), PopCounter(style.Tags, e),
-                                  PushCounter(style.Tags, e)};
-  EXPECT_EQ(got, (Lines{"1", "2", "2", "1", "3"}));
-  EXPECT_EQ(PushCounter(style.Tags, DefaultTagEntry()), "");
-  ResetCounters(style.Tags);
-  EXPECT_EQ(style.Tags.Entry(1).CounterStack, "");
-  EXPECT_EQ(PushCounter(style.Tags, e), "1");
-}
-
 }  // namespace
 }  // namespace tessel::testing

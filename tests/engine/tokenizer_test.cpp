@@ -10,7 +10,7 @@ struct TokenCase {
   const char* name;
   std::string source;
   Lines tokens;
-  Lines blocks;
+  Lines blocks = {};
 };
 
 // Styles: <B> As Text without line breaks, <P> As Text that breaks, nothing else.
@@ -31,10 +31,9 @@ TEST_P(TokenizerTest, SplitsIntoTokenAndBlockLines) {
   Engine engine(style);
   EXPECT_EQ(Tokens(engine, c.source), c.tokens);
   EXPECT_EQ(engine.BlockList.ToStrings(), c.blocks);
-  for (size_t i = 0; i < engine.TokenList.size(); ++i) {
-    bool looksLikeMarker = engine.TokenList[i].starts_with("###<");
-    if (!looksLikeMarker) {
-      EXPECT_EQ(engine.TokenList.Tag(i), 0u) << engine.TokenList[i];
+  for (size_t i = 0; i < engine.TokenList.size(); ++i) {  // only markers carry a number
+    if (!engine.TokenList[i].starts_with("###<")) {
+      EXPECT_EQ(engine.TokenList.Tag(i), 0u) << i;
     }
   }
 }
@@ -42,64 +41,44 @@ TEST_P(TokenizerTest, SplitsIntoTokenAndBlockLines) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TokenizerTest,
     ::testing::Values(
-        TokenCase{"Empty", "", {}, {}},
-        TokenCase{"StandAloneBetweenText", "Hello<BR>World\n", {"Hello", "<BR>", "World "}, {}},
-        TokenCase{"AsTextStaysInLine", "a <b>bold</b> word", {"a <B>bold</B> word"}, {}},
-        TokenCase{"CaseStopsAtFirstSpace", "<  table   border=1 >", {"<table border=1>"}, {}},
-        TokenCase{"GtInsideQuotesEndsTag",
-                  "<a title=\"x>y\">z</a>",
-                  {"<A title=\"x>", "y\">z", "</A>"},
-                  {}},
-        TokenCase{"TagSplitOverLines", "<TABLE\n  border=1>", {"<TABLE border=1>"}, {}},
-        TokenCase{"CommentKeptRaw",
-                  "x<!-- a\n\tb  c\n d -->y",
-                  {"x", "###<!--:1", "y"},
-                  {"###<!--:1", "<!-- a", "\tb  c", " d -->"}},
+        TokenCase{"Empty", "", Lines{}},
+        TokenCase{"StandAloneBetweenText", "Hello<BR>World\n", Lines{"Hello", "<BR>", "World "}},
+        TokenCase{"AsTextStaysInLine", "a <b>bold</b> word", Lines{"a <B>bold</B> word"}},
+        TokenCase{"CaseStopsAtFirstSpace", "<  table   border=1 >", Lines{"<table border=1>"}},
+        TokenCase{"GtInsideQuotesEndsTag", "<a title=\"x>y\">z</a>",
+                  Lines{"<A title=\"x>", "y\">z", "</A>"}},
+        TokenCase{"TagSplitOverLines", "<TABLE\n  border=1>", Lines{"<TABLE border=1>"}},
+        TokenCase{"CommentKeptRaw", "x<!-- a\n\tb  c\n d -->y", Lines{"x", "###<!--:1", "y"},
+                  Lines{"###<!--:1", "<!-- a", "\tb  c", " d -->"}},
         // Our own comment goes, and the text around it stays one text.
-        TokenCase{"OwnCommentDropped", "a<!--~ old ~-->b\n<!--~ x ~-->c", {"ab c"}, {}},
-        TokenCase{"TextlessCellIsBlock",
-                  "<TD><IMG src=a.gif></TD>x",
-                  {"###<TD>:1", "x"},
-                  {"###<TD>:1", "<TD><IMG src=a.gif></TD>"}},
-        TokenCase{"CellWithTextIsNot", "<TD> text </TD>", {"<TD>", "text ", "</TD>"}, {}},
-        TokenCase{"CellWithSpaceIsNot",
-                  "<TD><IMG src=a.gif> </TD>",
-                  {"<TD>", "<IMG src=a.gif> ", "</TD>"},
-                  {}},
-        TokenCase{"CellNamesChangeCaseNotAttributes",
-                  "<td\tclass=Big><img\nsrc=A.gif></td>",
-                  {"###<TD>:1"},
-                  {"###<TD>:1", "<TD class=Big><IMG src=A.gif></TD>"}},
-        TokenCase{"ClosingTextsAnyCase",
-                  "<pre>a</pre><SCRIPT>b</Script>z",
-                  {"###<PRE>:1", "###<SCRIPT>:2", "z"},
-                  {"###<PRE>:1", "<pre>a</pre>", "###<SCRIPT>:2", "<SCRIPT>b</Script>"}},
-        TokenCase{"TextAfterLastTagKept", "a<B>x</B>y", {"a<B>x</B>y"}, {}},
-        TokenCase{"LoneLtAtEnd", "text<", {"text", "<>"}, {}},
-        TokenCase{"LoneCrIsNoBreak", "a\rb\n\r", {"a\rb \r"}, {}},
-        TokenCase{"BreakingAsTextStartsAndEndsLine",
-                  "x<p>one <b>two</b></p>y",
-                  {"x", "<P>one <B>two</B></P>", "y"},
-                  {}},
-        TokenCase{"FoldedAngleRuns", "<<<b>>>", {"<B>", ">>"}, {}},
-        TokenCase{"UnclosedBlockRunsToEnd",
-                  "<pre>a\nb\n",
-                  {"###<PRE>:1"},
-                  {"###<PRE>:1", "<pre>a", "b"}},
+        TokenCase{"OwnCommentDropped", "a<!--~ old ~-->b\n<!--~ x ~-->c", Lines{"ab c"}},
+        TokenCase{"TextlessCellIsBlock", "<TD><IMG src=a.gif></TD>x", Lines{"###<TD>:1", "x"},
+                  Lines{"###<TD>:1", "<TD><IMG src=a.gif></TD>"}},
+        TokenCase{"CellWithTextIsNot", "<TD> text </TD>", Lines{"<TD>", "text ", "</TD>"}},
+        TokenCase{"CellWithSpaceIsNot", "<TD><IMG src=a.gif> </TD>",
+                  Lines{"<TD>", "<IMG src=a.gif> ", "</TD>"}},
+        TokenCase{"CellNamesChangeCaseNotAttributes", "<td\tclass=Big><img\nsrc=A.gif></td>",
+                  Lines{"###<TD>:1"}, Lines{"###<TD>:1", "<TD class=Big><IMG src=A.gif></TD>"}},
+        TokenCase{"ClosingTextsAnyCase", "<pre>a</pre><SCRIPT>b</Script>z",
+                  Lines{"###<PRE>:1", "###<SCRIPT>:2", "z"},
+                  Lines{"###<PRE>:1", "<pre>a</pre>", "###<SCRIPT>:2", "<SCRIPT>b</Script>"}},
+        TokenCase{"TextAfterLastTagKept", "a<B>x</B>y", Lines{"a<B>x</B>y"}},
+        TokenCase{"LoneLtAtEnd", "text<", Lines{"text", "<>"}},
+        TokenCase{"LoneCrIsNoBreak", "a\rb\n\r", Lines{"a\rb \r"}},
+        TokenCase{"BreakingAsTextStartsAndEndsLine", "x<p>one <b>two</b></p>y",
+                  Lines{"x", "<P>one <B>two</B></P>", "y"}},
+        TokenCase{"FoldedAngleRuns", "<<<b>>>", Lines{"<B>", ">>"}},
+        TokenCase{"UnclosedBlockRunsToEnd", "<pre>a\nb\n", Lines{"###<PRE>:1"},
+                  Lines{"###<PRE>:1", "<pre>a", "b"}},
         // Text and block lines that look like markers are ordinary lines.
-        TokenCase{"HashTextIsText",
-                  "### one\n<pre>\n###<PRE>:1\n</pre>",
-                  {"### one ", "###<PRE>:1"},
-                  {"###<PRE>:1", "<pre>", "###<PRE>:1", "</pre>"}},
+        TokenCase{"HashTextIsText", "### one\n<pre>\n###<PRE>:1\n</pre>",
+                  Lines{"### one ", "###<PRE>:1"},
+                  Lines{"###<PRE>:1", "<pre>", "###<PRE>:1", "</pre>"}},
         // A comment that merely starts like ours is a user's comment and stays.
-        TokenCase{"OwnLookalikeKept",
-                  "<!--~ a -->b<!--~c~-->",
-                  {"###<!--:1", "b"},
-                  {"###<!--:1", "<!--~ a -->"}},
-        TokenCase{"UnclosedOwnCommentKept",
-                  "a<!--~ no end\nmore",
-                  {"a", "###<!--:1"},
-                  {"###<!--:1", "<!--~ no end", "more"}}),
+        TokenCase{"OwnLookalikeKept", "<!--~ a -->b<!--~c~-->", Lines{"###<!--:1", "b"},
+                  Lines{"###<!--:1", "<!--~ a -->"}},
+        TokenCase{"UnclosedOwnCommentKept", "a<!--~ no end\nmore", Lines{"a", "###<!--:1"},
+                  Lines{"###<!--:1", "<!--~ no end", "more"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Text pending before a block whose tag is As Text goes out as one text line: words on
@@ -128,34 +107,6 @@ TEST(TokenizerTest, TagMemoFollowsAnEditedStyle) {
   style.Tags.Entry(1).TagClose = "</I>";
   style.Tags.Entry(1).TreatAsText = true;
   EXPECT_EQ(Tokens(engine, "a <i>x</i> <b>"), (Lines{"a <I>x</I> ", "<B>"}));
-}
-
-TEST(TokenizerHooksTest, ReportsStatusAndProgressUnlessPreview) {
-  struct Recorder : StatusHooks {
-    std::vector<std::string> status;
-    std::vector<int64_t> progress;
-    void ShowStatus(std::string_view t) override { status.emplace_back(t); }
-    void SetProgress(ProgressBar, int64_t p) override { progress.push_back(p); }
-  } hooks;
-  Style style;
-  Engine engine(style, &hooks);
-  engine.FileName = "page.htm";
-  engine.SourceText.clear();
-  for (int i = 0; i < 500; ++i) engine.SourceText += "x<br>";
-  engine.Tokenize();
-  EXPECT_EQ(hooks.status, (Lines{"Parsing: page.htm"}));
-  EXPECT_EQ(hooks.progress, (std::vector<int64_t>{1000, 2000, 2500, 0}));
-
-  LineList preview;
-  engine.PreviewSink = &preview;
-  hooks.status.clear();
-  hooks.progress.clear();
-  engine.Tokenize();
-  engine.Format();
-  EXPECT_TRUE(hooks.status.empty());
-  EXPECT_TRUE(hooks.progress.empty());
-  EXPECT_TRUE(engine.OutputLines.empty());
-  EXPECT_EQ(preview.size(), 1000u);  // "x" and "<BR>" on lines of their own
 }
 
 }  // namespace

@@ -28,19 +28,19 @@ TEST_P(TrimmerTest, RemovesWhitespaceInsideSelectedTags) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TrimmerTest,
-    ::testing::Values(TrimCase{"CellAndLink",
-                               "<TD>  <A HREF=x.htm>  Home  </A>  </TD>\n",
-                               {"<TD><A HREF=x.htm>Home</A></TD>"}},
-                      TrimCase{"LineBreaksAreBlanks", "<A>\n  Home\n</A>\n", {"<A>Home</A>"}},
-                      TrimCase{"AttributesAndCaseStay", "<a href=y> x </a>\n", {"<a href=y>x</a>"}},
-                      TrimCase{"UnselectedUntouched", "<B> bold </B>\n", {"<B> bold </B>"}},
-                      TrimCase{"OutsideBlanksStay", "x <A>y</A> z\n", {"x <A>y</A> z"}},
-                      TrimCase{"ClosingAtStart", "</A> x\n", {"</A> x"}},
-                      TrimCase{"InsideCommentsToo", "<!-- <A> x </A> -->\n", {"<!-- <A>x</A> -->"}},
-                      TrimCase{"WholeNamesOnly", "<BR> x <ABBR> y\n", {"<BR> x <ABBR> y"}},
-                      TrimCase{"UnterminatedTagAtEnd", "x <A  \n", {"x <A  "}},
-                      TrimCase{"EmptyLinesKept", "a\n\n<td>\n\n b</td>\n", {"a", "", "<td>b</td>"}},
-                      TrimCase{"EmptySource", "", {}}),
+    ::testing::Values(
+        TrimCase{"CellAndLink", "<TD>  <A HREF=x.htm>  Home  </A>  </TD>\n",
+                 Lines{"<TD><A HREF=x.htm>Home</A></TD>"}},
+        TrimCase{"LineBreaksAreBlanks", "<A>\n  Home\n</A>\n", Lines{"<A>Home</A>"}},
+        TrimCase{"AttributesAndCaseStay", "<a href=y> x </a>\n", Lines{"<a href=y>x</a>"}},
+        TrimCase{"UnselectedUntouched", "<B> bold </B>\n", Lines{"<B> bold </B>"}},
+        TrimCase{"OutsideBlanksStay", "x <A>y</A> z\n", Lines{"x <A>y</A> z"}},
+        TrimCase{"ClosingAtStart", "</A> x\n", Lines{"</A> x"}},
+        TrimCase{"InsideCommentsToo", "<!-- <A> x </A> -->\n", Lines{"<!-- <A>x</A> -->"}},
+        TrimCase{"WholeNamesOnly", "<BR> x <ABBR> y\n", Lines{"<BR> x <ABBR> y"}},
+        TrimCase{"UnterminatedTagAtEnd", "x <A  \n", Lines{"x <A  "}},
+        TrimCase{"EmptyLinesKept", "a\n\n<td>\n\n b</td>\n", Lines{"a", "", "<td>b</td>"}},
+        TrimCase{"EmptySource", "", Lines{}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

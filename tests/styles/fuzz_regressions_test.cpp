@@ -39,17 +39,11 @@ TEST(IniFuzzRegressions, LineBreaksAtTheEndsOfNamesAreDropped) {
 TEST(IniFuzzRegressions, TrimListKeyOfACarriageReturnIsDroppedOnSaving) {
   testing::TempDir read, saved;
   testing::WriteFile(read / "trim.ini", "[TRIMTAGS]\r\n<A>=1\r\n\r=1\r\n</A>=0\r\n");
-  TrimTagList list, again;
+  TrimTagList list;
   std::string err;
   ASSERT_TRUE(ReadTrimList(read.path(), list, &err)) << err;
   ASSERT_EQ(list.size(), 3u);
   ASSERT_TRUE(WriteTrimList(saved.path(), list, &err)) << err;
-  ASSERT_TRUE(ReadTrimList(saved.path(), again, &err)) << err;
-  ASSERT_EQ(again.size(), 2u);
-  EXPECT_EQ(again[0].Tag, "<A>");
-  EXPECT_TRUE(again[0].Selected);
-  EXPECT_EQ(again[1].Tag, "</A>");
-  EXPECT_FALSE(again[1].Selected);
   EXPECT_EQ(testing::ReadFile(saved / "trim.ini"), "[TRIMTAGS]\r\n<A>=1\r\n</A>=0\r\n");
 }
 

@@ -54,8 +54,9 @@ std::string Around(const std::string& s, size_t at) {
   return s.substr(from, 120);
 }
 
-}  // namespace
-
+// The characters that must survive: no whitespace, no skipped comments ("<!--~ ... ~-->"
+// when `skipComments`, every comment as well when `purge`), letters case folded, and runs
+// of "<" or ">" folded into one.
 std::string Essence(std::string_view s, bool skipComments, bool purge) {
   std::string out;
   CloseFinder closes(s);
@@ -74,6 +75,7 @@ std::string Essence(std::string_view s, bool skipComments, bool purge) {
   return out;
 }
 
+// Index in `needle` of the first character that `text` does not hold in order, or npos.
 size_t MissingFrom(const std::string& needle, const std::string& text) {
   size_t t = 0;
   for (size_t n = 0; n < needle.size(); ++n) {
@@ -83,6 +85,8 @@ size_t MissingFrom(const std::string& needle, const std::string& text) {
   }
   return std::string::npos;
 }
+
+}  // namespace
 
 std::string LostText(std::string_view source, std::string_view out, bool purge) {
   std::string in = Essence(source, true, purge);

@@ -7,14 +7,6 @@
 
 namespace tessel::testing {
 
-/// The characters that must survive: no whitespace, no skipped comments ("<!--~ ... ~-->"
-/// when `skipComments`, every comment as well when `purge`), letters case folded, and runs
-/// of "<" or ">" folded into one.
-std::string Essence(std::string_view s, bool skipComments, bool purge);
-
-/// Index in `needle` of the first character that `text` does not hold in order, or npos.
-size_t MissingFrom(const std::string& needle, const std::string& text);
-
 /// Empty when `out`, the result of formatting or compressing `source`, keeps its text;
 /// otherwise a short description with the surroundings of the first lost character.
 std::string LostText(std::string_view source, std::string_view out, bool purge);
