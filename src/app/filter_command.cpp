@@ -1,10 +1,10 @@
 #include "app/filter_command.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/session.h"
 #include "engine/engine.h"
+#include "engine/line_ends.h"
 #include "io/text_file.h"
 
 namespace tessel {
@@ -87,7 +87,9 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
 bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string* err) {
   std::string name = a.file == "-" ? "standard input" : a.file;
   if (a.file == "-" ? !io.ReadStdin(text, err) : !ReadWholeFile(a.file, text, err)) return false;
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
+  bool hadNul = false;
+  NormalizeLineEndsInPlace(text, &hadNul);
+  if (hadNul) {
     // Writing the text back would cut it at the NUL byte.
     *err = name + " holds a NUL byte: it is not an HTML text file";
     return false;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/line_ends.h"
-
 namespace tessel {
 namespace {
 
@@ -25,7 +23,6 @@ TagIndex& Engine::TagMemo() {
 
 const LineList& Engine::Process(EngineMode mode, std::string text, const TrimTagList& trimList) {
   SourceText = std::move(text);
-  NormalizeLineEndsInPlace(SourceText, nullptr);
   if (mode == EngineMode::Trim) {
     TrimTags(trimList);
   } else {

@@ -56,8 +56,9 @@ class Engine {
  public:
   explicit Engine(Style& style, StatusHooks* hooks = nullptr);
 
-  /// The one processing call. `text` (any line ends; callers refuse a NUL byte, as a file
-  /// holding one is no HTML text) becomes SourceText, and the stages of `mode` run over it:
+  /// The one processing call. `text`, in the form the engine reads (every line ended by one
+  /// LF, as NormalizeLineEnds gives it; callers refuse a file holding a NUL byte, as it is
+  /// no HTML text), becomes SourceText, and the stages of `mode` run over it:
   /// Format and Compress tokenize and then lay the token lines out, Trim removes whitespace
   /// inside the tags `trimList` selects. Returns the result: OutputLines, or the preview
   /// sink. Format and Compress release SourceText once it is tokenized, as no later stage
