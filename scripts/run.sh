@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Builds Tessel HTML and formats a shipped sample page to standard output with the default style.
+# Builds Tessel HTML and opens the main window on a shipped sample page. Without a display
+# it says so and formats the sample page to standard output with the default style instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build >&2
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec build/tessel-html build/preview/sample_html4.htm
+fi
+echo "run.sh: no display (DISPLAY is not set), so no window; the filter formats the sample page instead:" >&2
 exec build/tessel-html --format --style _default build/preview/sample_html4.htm

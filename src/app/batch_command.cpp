@@ -123,11 +123,8 @@ int RunCommandLine(const std::vector<std::string>& args, const fs::path& program
     io.WriteStderr("tessel-html: not a command this program understands\n" + UsageText());
     return kExitUsage;
   }
-  if (line.CmdLineMode != CmdLineKind::Automatic) {
-    io.WriteStderr(
-        "tessel-html: opening a file in the window is not available in this build; "
-        "add A to the options (-" +
-        line.Options.substr(1) + "A) for an automatic run\n");
+  if (line.CmdLineMode != CmdLineKind::Automatic) {  // the window opens such a file
+    io.WriteStderr("tessel-html: add A to the options for a run without the window\n");
     return kExitUsage;
   }
   ConsoleHost host(io, false);

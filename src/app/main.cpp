@@ -9,6 +9,7 @@
 #include "app/check_command.h"
 #include "app/filter_command.h"
 #include "app/program_dir.h"
+#include "app/window_loader.h"
 
 namespace {
 
@@ -46,10 +47,7 @@ int main(int argc, char** argv) {
   io.ReadStdin = [](std::string& bytes, std::string* err) { return ReadAll(0, bytes, err); };
   io.WriteStdout = [](std::string_view bytes) { return WriteAll(1, bytes); };
   io.WriteStderr = [](std::string_view text) { WriteAll(2, text); };
-  if (args.empty()) {
-    io.WriteStderr("tessel-html: no command given\n" + tessel::UsageText());
-    return tessel::kExitUsage;
-  }
+  if (tessel::WantsWindow(args)) return tessel::RunWindow(argc, argv, io);
   std::string err;
   bool needsData = true;
   for (const std::string& a : args)

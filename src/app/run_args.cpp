@@ -115,6 +115,12 @@ bool CheckRunPaths(const RunArgs& a, std::string* err) {
                                             : "a directory is processed on its own: " + path;
       return false;
     }
+    // A stray blank before a path is enough to name the root, and a run there would rewrite
+    // every page on the machine (and a check would wander through /proc).
+    if (fs::is_directory(st) && fs::weakly_canonical(fs::absolute(path, ec), ec) == "/") {
+      *err = "the root of the file system is no tree to process: " + path;
+      return false;
+    }
   }
   return true;
 }

@@ -33,7 +33,8 @@ struct RunArgs {
 /// --in-place only. False with *err for a bad command line.
 bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string* err);
 
-/// Every path must exist; a directory only alone, and never for a restore.
+/// Every path must exist; a directory only alone, never the file system's root, and never
+/// for a restore.
 bool CheckRunPaths(const RunArgs& a, std::string* err);
 
 /// The selection the paths make, as full paths: a tree when the one path is a directory,

@@ -171,11 +171,11 @@ bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome)
 }
 
 bool FilePipeline::WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten) {
-  const std::string bytes = engine_.OutputBytes();
-  if (!WriteFileAtomic(path, bytes, err)) return false;
-  if (bytesWritten) *bytesWritten = int64_t(bytes.size());
-  // The editor's copy of the last result; the file itself is already safe.
-  if (WriteScratchFiles && !state_.TempOutFile.empty()) WriteScratch(state_.TempOutFile, bytes);
+  lastResult_ = engine_.OutputBytes();
+  if (!WriteFileAtomic(path, lastResult_, err)) return false;
+  if (bytesWritten) *bytesWritten = int64_t(lastResult_.size());
+  // The scratch copy of the last result; the file itself is already safe.
+  if (WriteScratchFiles && !state_.TempOutFile.empty()) WriteScratch(state_.TempOutFile, lastResult_);
   return true;
 }
 

@@ -81,6 +81,8 @@ class FilePipeline {
   bool WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten = nullptr);
 
   Engine& engine() { return engine_; }
+  /// The bytes the last WriteResult wrote.
+  const std::string& LastResult() const { return lastResult_; }
 
   /// Whether the scratch files (the list dumps and TempOutFile) are written. A batch run
   /// writes them for its last file only: each would overwrite the one before.
@@ -96,6 +98,7 @@ class FilePipeline {
   const TrimTagList& trimList_;
   RunHost& host_;
   Engine engine_;
+  std::string lastResult_;
 };
 
 }  // namespace tessel

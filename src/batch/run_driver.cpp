@@ -44,10 +44,10 @@ RunDriver::RunDriver(RunState& state, Style& style, const TrimTagList& trimList,
 
 void RunDriver::Add(std::string_view text) { AddProtocolLine(state_, host_, text); }
 
-void RunDriver::PrepareProtocol() {
+void RunDriver::PrepareProtocol(bool showPage) {
   state_.Protokoll.Prepare();
   state_.FileList.clear();
-  host_.ProtocolAdded(state_.Protokoll.Text());
+  host_.ProtocolCleared(state_.Protokoll.Text(), showPage);
 }
 
 SelectionKind RunDriver::ShowFileSelection(const SelectionSource& source) {
@@ -60,17 +60,16 @@ SelectionKind RunDriver::ShowFileSelection(const SelectionSource& source) {
 }
 
 SelectionKind RunDriver::SelectSingleFile(const std::string& path) {
-  state_.Protokoll.Prepare();  // nothing to show: a single-file run writes no protocol
-  state_.FileList.clear();
+  if (!host_.LoadEditor(path)) return SelectionKind::None;  // nothing changes
+  PrepareProtocol(/*showPage=*/false);  // a single file shows the editor, not the protocol
   state_.FileName = path;
   state_.SourceDir = DirectoryOf(path);
-  host_.LoadEditor(path);
   host_.RememberPath("Multi", state_.SourceDir);
   return state_.SelectionMode = SelectionKind::SingleFile;
 }
 
 SelectionKind RunDriver::SelectPickedFiles(const std::vector<std::string>& paths) {
-  PrepareProtocol();
+  PrepareProtocol(/*showPage=*/true);
   host_.ShowStatus("Checking HTML-Files: please wait ...");
   if (!paths.empty()) state_.SourceDir = DirectoryOf(paths.front());
   std::string lines;
@@ -98,7 +97,7 @@ SelectionKind RunDriver::SelectTree(const std::string& dir) {
 }
 
 void RunDriver::BeginTreeSelection() {
-  PrepareProtocol();
+  PrepareProtocol(/*showPage=*/true);
   host_.ShowStatus("Searching for HTML-Files: please wait ...");
 }
 
@@ -176,7 +175,7 @@ RunSummary RunDriver::RunSingleFile() {
   switch (result.What) {
     case FileResult::End::Done:
       ++summary.Processed;
-      host_.LoadEditor(state_.TempOutFile);
+      host_.ShowResult(pipeline_.LastResult());
       if (state_.ProcessMode == ProcessKind::Compress) {
         host_.AppendStatus("  Size: " + SizeStats(result.Before, result.After));
       }

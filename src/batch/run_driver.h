@@ -96,7 +96,7 @@ class RunDriver {
  private:
   SelectionKind FinishSelection(SelectionKind kind);
   void Add(std::string_view text);
-  void PrepareProtocol();
+  void PrepareProtocol(bool showPage);
   RunSummary RunSingleFile();
   RunSummary RunBatch();
   FileResult ProcessOne(const std::string& path, const std::function<bool()>& stopHere);

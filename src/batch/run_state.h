@@ -60,13 +60,23 @@ class RunHost : public StatusHooks {
  public:
   /// A line (or lines) just added to the protocol page.
   virtual void ProtocolAdded(std::string_view /*text*/) {}
+  /// The protocol page was started afresh for a new selection and holds `heading`. With
+  /// `showPage` the selection is a batch whose protocol is to be shown; a single file shows
+  /// the editor instead, and its heading is not shown as added.
+  virtual void ProtocolCleared(std::string_view heading, bool showPage) {
+    if (showPage) ProtocolAdded(heading);
+  }
   /// The confirmation before a run; may change state.DoCreateBackUps. True: go on.
   virtual bool ConfirmRun(RunState& /*state*/) { return true; }
   /// A Yes/No question; true for Yes.
   virtual bool AskYesNo(std::string_view /*text*/) { return false; }
   virtual void ShowMessage(MessageKind /*kind*/, std::string_view /*text*/) {}
-  /// The single file was processed: the editor shows the new text (nothing headless).
-  virtual void LoadEditor(const std::string& /*path*/) {}
+  /// A single file is being selected: the editor loads it. False when it cannot be read (the
+  /// host has said why); the selection then stays as it was. Headless hosts have no editor.
+  virtual bool LoadEditor(const std::string& /*path*/) { return true; }
+  /// The single file was processed and `bytes` written over it: the editor shows them. The
+  /// text comes from memory, never read back from a scratch file another run may rewrite.
+  virtual void ShowResult(const std::string& /*bytes*/) {}
   /// A directory to remember in the settings ([PATHS] "Multi" for file selections); the
   /// window stores it, headless runs leave the settings alone.
   virtual void RememberPath(std::string_view /*key*/, const std::string& /*dir*/) {}

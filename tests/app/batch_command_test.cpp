@@ -55,6 +55,7 @@ TEST_F(BatchCommandTest, ExitStatusTellsWhatHappened) {
       {"--format --in-place", 2},
       {"--restore --in-place site", 2},
       {"--format --in-place site/none.htm", 2},
+      {"--compress --check /..", 2},  // never the whole file system
       {"--format --in-place --types 9 site", 2},
       {"--trim --in-place --style html5 site/a.htm", 2},
       {"--format --in-place --no-backup site/sub/b.htm", 0},

@@ -1,0 +1,160 @@
+// Window benchmark (offscreen): a tree run started from the main window against the
+// in-place command on copies of the same tree, alternating, with the largest gap of a 10 ms
+// heartbeat timer on the window's thread during the window's run; and the file list (Form2)
+// with every file of a big tree listed and selected.
+//
+// Usage: tessel_window_bench --data DIR --exe PROGRAM --tree TREE [--big-tree TREE]
+//                            [--rounds N] [--work DIR]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/session.h"
+#include "gui/Form_2.h"
+#include "gui/Unit1.h"
+#include "gui_test_support.h"
+
+namespace fs = std::filesystem;
+using tessel::gui::TForm1;
+using tessel::gui::testing::ScriptedDialogs;
+
+namespace {
+
+struct Options {
+  fs::path data, exe, tree, bigTree, work = fs::temp_directory_path() / "tessel-window-bench";
+  int rounds = 3;
+};
+
+[[noreturn]] void Die(const std::string& why) {
+  std::fprintf(stderr, "tessel_window_bench: %s\n", why.c_str());
+  std::exit(2);
+}
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) Die(a + " needs a value");
+      return argv[++i];
+    };
+    if (a == "--data") o.data = value();
+    else if (a == "--exe") o.exe = value();
+    else if (a == "--tree") o.tree = value();
+    else if (a == "--big-tree") o.bigTree = value();
+    else if (a == "--rounds") o.rounds = std::stoi(value());
+    else if (a == "--work") o.work = value();
+    else Die("unknown option " + a);
+  }
+  if (o.data.empty() || o.exe.empty() || o.tree.empty()) Die("--data, --exe and --tree are needed");
+  return o;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+fs::path FreshCopy(const fs::path& tree, const fs::path& where) {
+  fs::remove_all(where);
+  fs::remove_all(where.string() + "_BAK00");
+  fs::create_directories(where.parent_path());
+  fs::copy(tree, where, fs::copy_options::recursive);
+  std::system("sync");
+  return where;
+}
+
+double CommandRun(const Options& o, const fs::path& copy) {
+  const std::string cmd = "'" + o.exe.string() + "' --format --in-place '" + copy.string() +
+                          "' > /dev/null";
+  const auto t0 = std::chrono::steady_clock::now();
+  if (std::system(cmd.c_str()) != 0) Die("the in-place command failed on " + copy.string());
+  return Seconds(t0);
+}
+
+struct WindowRun {
+  double seconds = 0;
+  double maxGapMs = 0;
+};
+
+WindowRun WindowTreeRun(const fs::path& dataDir, const fs::path& copy) {
+  ScriptedDialogs dialogs;
+  dialogs.trees.push_back(copy.string());
+  TForm1 form(dataDir, tessel::CommandLine{}, &dialogs);
+  form.show();
+  QApplication::processEvents();
+  // The heartbeat: the window's thread must keep serving its timers during the run.
+  QElapsedTimer beat;
+  double maxGap = 0;
+  QTimer heartbeat;
+  heartbeat.setInterval(10);
+  QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+    maxGap = std::max(maxGap, double(beat.restart()));
+  });
+  QSignalSpy finished(&form, &TForm1::RunFinished);
+  const auto t0 = std::chrono::steady_clock::now();
+  form.BTreeClick();  // the scan and the file list, as the command makes its selection
+  beat.start();
+  heartbeat.start();
+  form.BFormatClick();
+  if (!finished.wait(600000)) Die("the window's run did not end");
+  WindowRun run{Seconds(t0), maxGap};
+  heartbeat.stop();
+  const auto summary = finished.takeFirst().at(0).value<tessel::RunSummary>();
+  if (summary.Processed == 0) Die("the window's run processed nothing");
+  form.close();
+  return run;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  const Options o = Parse(argc, argv);
+  tessel::gui::testing::TempHome home;  // a data directory of the shipped data
+  std::vector<double> cmd, win, gaps;
+  for (int r = 0; r < o.rounds; ++r) {
+    cmd.push_back(CommandRun(o, FreshCopy(o.tree, o.work / "cmd")));
+    WindowRun w = WindowTreeRun(home.path(), FreshCopy(o.tree, o.work / "win"));
+    win.push_back(w.seconds);
+    gaps.push_back(w.maxGapMs);
+    std::printf("round %d: command %.3f s, window %.3f s (largest heartbeat gap %.0f ms)\n", r + 1,
+                cmd.back(), win.back(), gaps.back());
+  }
+  std::printf("tree run: command median %.3f s, window median %.3f s, ratio %.2f (target <= 1.5); "
+              "largest heartbeat gap %.0f ms (target <= 50)\n",
+              Median(cmd), Median(win), Median(win) / Median(cmd),
+              *std::max_element(gaps.begin(), gaps.end()));
+  if (!o.bigTree.empty()) {
+    tessel::RunHost quiet;
+    tessel::Session session(home.path(), quiet);
+    const auto s0 = std::chrono::steady_clock::now();
+    const size_t files = session.Driver().ScanTree(o.bigTree.string()).Files.size();
+    const double scan = Seconds(s0);
+    tessel::gui::TForm2 form2(session, tessel::gui::Skin{});
+    QObject::connect(&form2, &tessel::gui::TForm2::Listed, &form2, &QDialog::accept,
+                     Qt::QueuedConnection);
+    const auto l0 = std::chrono::steady_clock::now();
+    auto chosen = form2.Choose(o.bigTree.string());
+    const double total = Seconds(l0);
+    std::printf("file list: %zu files, scan %.3f s, scan and listing %.3f s, listing about %.3f s "
+                "(target <= 1 s), %zu returned selected\n",
+                files, scan, total, total - scan, chosen ? chosen->size() : size_t(0));
+  }
+  fs::remove_all(o.work);
+  return 0;
+}

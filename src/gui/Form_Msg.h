@@ -1,0 +1,45 @@
+// FormMsg: the confirmation before a run, with the message for the mode and selection and
+// the check box that switches backups on or off.
+#pragma once
+
+#include <QDialog>
+
+#include "batch/run_state.h"
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tessel {
+struct ProgramSettings;
+}
+
+namespace tessel::gui {
+
+struct Skin;
+
+class TFormMsg : public QDialog {
+  Q_OBJECT
+ public:
+  TFormMsg(const Skin& skin, QWidget* parent = nullptr);
+
+  /// Prepares the dialog for `state` (caption, message, check box) without showing it.
+  /// Ticking CBBackup sets state.DoCreateBackUps and settings.DoCreateBackUps at once and
+  /// rebuilds the message.
+  void Prepare(RunState& state, ProgramSettings& settings);
+  /// Prepare, then shows the dialog modally; true for OK (Enter), false for Cancel (Esc).
+  bool Confirm(RunState& state, ProgramSettings& settings);
+
+  QPlainTextEdit* MemoMsg = nullptr;
+  QCheckBox* CBBackup = nullptr;
+  QPushButton* BOK = nullptr;
+  QPushButton* BCancel = nullptr;
+
+ private:
+  void MakeMsg();
+
+  RunState* state_ = nullptr;
+  ProgramSettings* settings_ = nullptr;
+};
+
+}  // namespace tessel::gui

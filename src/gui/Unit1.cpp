@@ -1,0 +1,690 @@
+#include "gui/Unit1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "batch/backups.h"
+#include "batch/discovery.h"
+#include "batch/restore.h"
+#include "gui/editor_view.h"
+#include "gui/gui_text.h"
+#include "gui/window_dialogs.h"
+#include "io/safe_replace.h"
+#include "io/text_file.h"
+#include "styles/trim_list.h"
+
+namespace tessel::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kHintNote =
+    "Note: Tessel HTML v3.x supports partial code formatting via right mouse button! More "
+    "enhancements? -> see 'Help' ";
+constexpr int kHintVisibleMs = 5000;
+
+QSize ScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().size() : QSize(0, 0);
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* caption, const char* hint) {
+  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+  button->setToolTip(QString::fromUtf8(hint));
+  button->setToolTipDuration(kHintVisibleMs);
+  button->setFocusPolicy(Qt::NoFocus);  // keys belong to the editor and the key map
+  return button;
+}
+
+std::string FileSizeK(const std::string& path) {
+  return std::to_string(GetFileSize(path) / 1000) + "K";
+}
+
+}  // namespace
+
+TForm1::TForm1(const fs::path& programDir, const CommandLine& commandLine, UserDialogs* dialogs)
+    : ownDialogs_(dialogs ? nullptr : std::make_unique<WindowDialogs>(skin_)),
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()),
+      host_(*this),
+      commandLine_(commandLine) {
+  const QSize screen = ScreenSize();
+  session_ = std::make_unique<Session>(programDir, host_, screen.width(), screen.height());
+  const ProgramSettings& settings = session_->Settings();
+  skin_ = Skin::Load(programDir / "skin", settings.DoLoadWallPapers);
+  setWindowTitle(QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())));
+  BuildWindow();
+  move(settings.Left, settings.Top);
+  resize(settings.Width, settings.Height);
+  RunState& state = session_->State();
+  state.CmdLineMode = commandLine_.CmdLineMode;
+  if (!commandLine_.File.empty()) Edit1->setText(PathToQ(commandLine_.File));
+  qApp->installEventFilter(this);  // the window sees every key first
+  SetButtonState();
+}
+
+TForm1::~TForm1() {
+  qApp->removeEventFilter(this);
+  if (worker_.joinable()) worker_.join();
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout
+
+void TForm1::BuildWindow() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(BuildButtonPanel());
+
+  auto* panelMsg = new PicturePanel(this);
+  panelMsg->SetPicture(skin_.Status);
+  panelMsg->setFrameShape(QFrame::StyledPanel);
+  auto* msgLayout = new QHBoxLayout(panelMsg);
+  msgLayout->setContentsMargins(8, 4, 8, 4);
+  Label1 = new QLabel(panelMsg);
+  Label1->setTextFormat(Qt::PlainText);
+  Label1->setMinimumWidth(1);  // a long path must not widen the window
+  msgLayout->addWidget(Label1);
+  layout->addWidget(panelMsg);
+
+  layout->addWidget(BuildEditorPanel());
+  ProgressActFile = new QProgressBar(this);
+  ProgressActFile->setFixedHeight(10);
+  ProgressActFile->setTextVisible(false);
+  ProgressActFile->setRange(0, 0);
+  ProgressActFile->setValue(0);
+  layout->addWidget(ProgressActFile);
+
+  Notebook1 = new QTabWidget(this);
+  REScreen = new EditorView(Notebook1);
+  RichProtokoll = new QPlainTextEdit(Notebook1);
+  RichProtokoll->setReadOnly(true);
+  RichProtokoll->setLineWrapMode(QPlainTextEdit::NoWrap);
+  RichProtokoll->setUndoRedoEnabled(false);
+  RichProtokoll->setStyleSheet(
+      "QPlainTextEdit { color: #800000; background: #fffbf0; font-weight: bold; }");
+  Notebook1->addTab(REScreen, QStringLiteral("HTML"));
+  Notebook1->addTab(RichProtokoll, QStringLiteral("Protokoll"));
+  layout->addWidget(Notebook1, 1);
+  connect(REScreen, &QsciScintilla::modificationChanged, this, [this](bool modified) {
+    if (modified) ShowStatus("Unsaved: " + QuotedPath(session_->State().FileName));
+    SetButtonState();
+  });
+
+  ProgressAll = new QProgressBar(this);
+  ProgressAll->setTextVisible(false);
+  ProgressAll->setMaximumHeight(14);
+  ProgressAll->setRange(0, 0);
+  layout->addWidget(ProgressAll);
+
+  auto* bottom = new QWidget(this);
+  auto* bottomLayout = new QHBoxLayout(bottom);
+  bottomLayout->setContentsMargins(4, 2, 4, 2);
+  Edit1 = new QLineEdit(bottom);
+  Edit1->setReadOnly(true);
+  Edit1->setFocusPolicy(Qt::NoFocus);
+  bottomLayout->addWidget(Edit1, 1);
+  bottomLayout->addSpacing(196);  // the hint line is the window's width less 200
+  layout->addWidget(bottom);
+}
+
+QWidget* TForm1::BuildButtonPanel() {
+  auto* panel = new PicturePanel(this);
+  panel->SetPicture(skin_.Main);
+  auto* row = new QHBoxLayout(panel);
+  row->setContentsMargins(8, 6, 8, 6);
+  BFiles = MakeButton(panel, "Select File(s)",
+                      "<F3>: Load a single file (or more for batch processing)");
+  BTree = MakeButton(panel, "Select Tree", "<F4>: Choose a directory tree for batch processing");
+  BFormat = MakeButton(panel, "Format", "<F5>: Format and save file(s)");
+  BCompress = MakeButton(panel, "Compress", "<F6>: Compress and save file(s)");
+  BTrim = MakeButton(panel, "Trim", "<F7>: Trim specified tags and save file(s)");
+  BRestore = MakeButton(panel, "Restore", "<F8>: Restore file(s) from last Backup");
+  BOptions = MakeButton(panel, "Options", "<F9>: Open the Options Window");
+  BEarth = MakeButton(panel, "About", "Visit Loomwork Homepage");
+  BHelp = MakeButton(panel, "Help", "Show Help");
+  for (QPushButton* b : {BFiles, BTree}) row->addWidget(b);
+  row->addSpacing(16);
+  for (QPushButton* b : {BFormat, BCompress, BTrim, BRestore}) row->addWidget(b);
+  row->addSpacing(16);
+  row->addWidget(BOptions);
+  row->addStretch(1);
+  row->addWidget(BEarth);
+  row->addWidget(BHelp);
+  connect(BFiles, &QPushButton::clicked, this, &TForm1::BFilesClick);
+  connect(BTree, &QPushButton::clicked, this, &TForm1::BTreeClick);
+  connect(BFormat, &QPushButton::clicked, this, &TForm1::BFormatClick);
+  connect(BCompress, &QPushButton::clicked, this, &TForm1::BCompressClick);
+  connect(BTrim, &QPushButton::clicked, this, &TForm1::BTrimClick);
+  connect(BRestore, &QPushButton::clicked, this, &TForm1::BRestoreClick);
+  connect(BOptions, &QPushButton::clicked, this, &TForm1::BOptionsClick);
+  connect(BHelp, &QPushButton::clicked, this, &TForm1::BHelpClick);
+  connect(BEarth, &QPushButton::clicked, this, &TForm1::BEarthClick);
+  PanelButtons = panel;
+  return panel;
+}
+
+QWidget* TForm1::BuildEditorPanel() {
+  auto* panel = new PicturePanel(this);
+  panel->SetPicture(skin_.Main);
+  auto* row = new QHBoxLayout(panel);
+  row->setContentsMargins(8, 3, 8, 3);
+  BNew = MakeButton(panel, "New", "Create a new HTML file ");
+  BSaveAs = MakeButton(panel, "Save As", "Save a copy of the current file");
+  BSave = MakeButton(panel, "Save", "<CTRL><S>: Save current file");
+  BCancel = MakeButton(panel, "Cancel All", "<ESC>: Cancel editing and undo all changes");
+  BUndo = MakeButton(panel, "Undo", "<CTRL><Z>: Undo last change");
+  BSearchRep = MakeButton(panel, "Search/Replace", "<CTRL><R>: Open Search&Replace Dialog");
+  static const char* const kRepaintHints[5] = {
+      "<ALT><1>: Repaint Syntax Highlight", "<ALT><2>: Emphasize Tags",
+      "<ALT><3>: Emphasize quoted strings", "<ALT><4>: Emphasize floating text",
+      "<ALT><5>: Emphasize comments"};
+  BBrowser = MakeButton(panel, "Browser", "<ALT><B>:  View current file in default browser");
+  for (QPushButton* b : {BNew, BSaveAs, BSave, BCancel, BUndo, BSearchRep}) row->addWidget(b);
+  row->addStretch(1);
+  for (int i = 0; i < 5; ++i) {
+    BRepaint[i] = MakeButton(panel, std::to_string(i + 1).c_str(), kRepaintHints[i]);
+    BRepaint[i]->setFixedWidth(BRepaint[i]->fontMetrics().horizontalAdvance("MM") + 12);
+    row->addWidget(BRepaint[i]);
+    connect(BRepaint[i], &QPushButton::clicked, this, [this, i] {
+      if (hooks_.Repaint) hooks_.Repaint(i + 1);
+    });
+  }
+  row->addSpacing(8);
+  row->addWidget(BBrowser);
+  auto hook = [this](std::function<void()> TForm1::EditorHooks::*member) {
+    return [this, member] {
+      if (hooks_.*member) (hooks_.*member)();
+    };
+  };
+  connect(BNew, &QPushButton::clicked, this, hook(&EditorHooks::New));
+  connect(BCancel, &QPushButton::clicked, this, hook(&EditorHooks::CancelAll));
+  connect(BSearchRep, &QPushButton::clicked, this, hook(&EditorHooks::SearchReplace));
+  connect(BBrowser, &QPushButton::clicked, this, hook(&EditorHooks::Browser));
+  connect(BSave, &QPushButton::clicked, this, [this] { BSaveClick(); });
+  connect(BSaveAs, &QPushButton::clicked, this, &TForm1::BSaveAsClick);
+  connect(BUndo, &QPushButton::clicked, this, &TForm1::BUndoClick);
+  PanelEditor = panel;
+  return panel;
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FirstShow();
+}
+
+void TForm1::FirstShow() {
+  StyleError err;
+  if (!session_->LoadStyle(nullptr, &err)) {
+    // Without any style the program cannot work at all; this is the designed end.
+    dialogs_->Message(this, MessageKind::Error, err.Text);
+    QMetaObject::invokeMethod(qApp, [] { QApplication::exit(2); }, Qt::QueuedConnection);
+    return;
+  }
+  setWindowTitle(ToQ(session_->Styles().WindowCaption()));
+  std::string trimErr;
+  if (!session_->ReadTrimList(&trimErr)) dialogs_->Message(this, MessageKind::Error, trimErr);
+  BTrim->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
+  ResetCounters(session_->ActiveStyle().Tags);
+  if (commandLine_.CmdLineMode == CmdLineKind::None) Notebook1->setCurrentWidget(RichProtokoll);
+  Edit1->setText(QString::fromUtf8(kHintNote));
+  if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode == ProcessKind::None) {
+    RunCommandLine();
+  }
+}
+
+bool TForm1::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  if (event->type() == QEvent::WindowActivate && !activated_ && shown_) {
+    activated_ = true;
+    FirstActivation();
+  }
+  return handled;
+}
+
+void TForm1::FirstActivation() {
+  if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode != ProcessKind::None) {
+    RunCommandLine();
+  }
+  REScreen->MarkSaved();
+  SetButtonState();
+  setAcceptDrops(true);
+  session_->State().CmdLineMode = CmdLineKind::None;
+  emit FirstActivated();
+}
+
+void TForm1::RunCommandLine() {
+  Notebook1->setCurrentWidget(REScreen);
+  if (!OpenSingleFile(commandLine_.File)) return;
+  if (commandLine_.ProcessMode == ProcessKind::None) {
+    REScreen->setFocus();
+    return;
+  }
+  RunState& state = session_->State();
+  const bool backups = state.DoCreateBackUps;
+  state.DoCreateBackUps = commandLine_.Backup;
+  StartRun(commandLine_.ProcessMode, [this, backups](const RunSummary& first) {
+    RunState& state = session_->State();
+    auto done = [this, backups](const RunSummary&) {
+      session_->State().DoCreateBackUps = backups;
+      REScreen->setFocus();
+    };
+    if (first.Processed == 1 && commandLine_.Trim && commandLine_.ProcessMode != ProcessKind::Trim) {
+      state.DoCreateBackUps = false;
+      StartRun(ProcessKind::Trim, done);
+    } else {
+      done(first);
+    }
+  });
+}
+
+// ---------------------------------------------------------------------------------------
+// Status line, protocol page, button states
+
+void TForm1::ShowStatus(const std::string& text) { host_.ShowStatus(text); }
+
+void TForm1::AppendStatus(const std::string& text) { host_.AppendStatus(text); }
+
+QString TForm1::StatusText() const { return Label1->text(); }
+
+QString TForm1::ProtocolText() const { return RichProtokoll->toPlainText(); }
+
+void TForm1::ApplyStatus(const std::string& text) {
+  const QString shown = ToQ(text);
+  if (Label1->text() == shown) return;
+  Label1->setText(shown);
+  Label1->repaint();
+}
+
+void TForm1::ApplyProgress(ProgressBar bar, int64_t maximum, int64_t position) {
+  QProgressBar* target = bar == ProgressBar::ActFile ? ProgressActFile : ProgressAll;
+  // The bars count in 32 bits: a huge file is shown in proportion.
+  const int64_t scale = maximum > INT32_MAX ? maximum / INT32_MAX + 1 : 1;
+  target->setRange(0, int(maximum / scale));
+  target->setValue(int(std::clamp<int64_t>(position, 0, maximum) / scale));
+}
+
+void TForm1::ApplyProtocol(bool cleared, bool showPage, const QString& lines) {
+  if (cleared) {
+    RichProtokoll->clear();
+    Notebook1->setCurrentWidget(showPage ? static_cast<QWidget*>(RichProtokoll) : REScreen);
+  }
+  if (!lines.isEmpty()) RichProtokoll->appendPlainText(lines);
+}
+
+bool TForm1::SingleFileState() const {
+  return session_->State().SelectionMode == SelectionKind::SingleFile;
+}
+
+void TForm1::SetButtonState() {
+  RunState& state = session_->State();
+  const bool single = state.SelectionMode == SelectionKind::SingleFile;
+  const bool modified = REScreen->IsModified();
+  const bool any = state.SelectionMode != SelectionKind::None;
+  const bool backup = BackupExists(state);
+  for (QPushButton* b : {BFiles, BTree, BNew}) b->setEnabled(!single || !modified);
+  for (QPushButton* b : {BFormat, BCompress, BTrim}) b->setEnabled(single ? !modified : any);
+  BRestore->setEnabled(backup && (!single || !modified));
+  for (QPushButton* b : {BSave, BCancel, BUndo}) b->setEnabled(single && modified);
+  for (QPushButton* b : {BSaveAs, BSearchRep, BBrowser}) b->setEnabled(single);
+  for (QPushButton* b : BRepaint) b->setEnabled(session_->Settings().DoColorTags);
+}
+
+void TForm1::PanelState(bool enabled) { PanelButtons->setEnabled(enabled); }
+
+// ---------------------------------------------------------------------------------------
+// Keys
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyRelease && event->type() != QEvent::KeyPress) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;  // a dialog's own keys
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (event->type() == QEvent::KeyPress) {
+    // Ctrl+S saves from the editor; the other keys act when they are released.
+    if (key->key() == Qt::Key_S && key->modifiers() == Qt::ControlModifier && !running_) {
+      if (BSave->isEnabled()) BSaveClick();
+      return true;
+    }
+    return false;
+  }
+  if (key->isAutoRepeat()) return false;
+  return HandleKeyRelease(key);
+}
+
+bool TForm1::ClickIfEnabled(QPushButton* button) {
+  // A disabled panel (a selection or a run is under way) starts nothing.
+  if (!button->isEnabled() || !PanelButtons->isEnabled() || running_) return true;
+  button->click();
+  return true;
+}
+
+bool TForm1::HandleKeyRelease(QKeyEvent* key) {
+  const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+  switch (key->key()) {
+    case Qt::Key_F3: return ClickIfEnabled(BFiles);
+    case Qt::Key_F4: return ClickIfEnabled(BTree);
+    case Qt::Key_F5: return ClickIfEnabled(BFormat);
+    case Qt::Key_F6: return ClickIfEnabled(BCompress);
+    case Qt::Key_F7: return ClickIfEnabled(BTrim);
+    case Qt::Key_F8: return ClickIfEnabled(BRestore);
+    case Qt::Key_F9: return ClickIfEnabled(BOptions);
+    case Qt::Key_Escape:
+      if (!running_ && SingleFileState() && BCancel->isEnabled() && PanelEditor->isEnabled()) {
+        if (hooks_.CancelAll) hooks_.CancelAll();
+      } else {
+        session_->State().UserBreak = true;
+      }
+      return true;
+    case Qt::Key_F1:
+      if (mods == Qt::ShiftModifier && SingleFileState() && !running_ && hooks_.InsertHint) {
+        hooks_.InsertHint();
+        return true;
+      }
+      return false;
+    default:
+      break;
+  }
+  if (running_) return false;
+  if (mods == Qt::AltModifier && key->key() >= Qt::Key_1 && key->key() <= Qt::Key_5) {
+    QPushButton* b = BRepaint[key->key() - Qt::Key_1];
+    if (b->isEnabled() && PanelEditor->isEnabled()) b->click();
+    return true;
+  }
+  if (mods == Qt::AltModifier && key->key() == Qt::Key_B) {
+    if (BBrowser->isEnabled() && PanelEditor->isEnabled()) BBrowser->click();
+    return true;
+  }
+  if (mods == Qt::ControlModifier && (key->key() == Qt::Key_F || key->key() == Qt::Key_R)) {
+    if (SingleFileState() && hooks_.SearchReplace) hooks_.SearchReplace();
+    return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Selections
+
+void TForm1::BFilesClick() {
+  if (running_ || !BFiles->isEnabled()) return;
+  QWidget* page = Notebook1->currentWidget();
+  PanelState(false);
+  std::optional<std::vector<std::string>> files = dialogs_->ChooseFiles(this, *session_);
+  SelectionKind kind = SelectionKind::None;
+  if (files && !files->empty()) {
+    kind = session_->Driver().ShowFileSelection({SelectionSource::Kind::PickedFiles, *files});
+  }
+  if (kind == SelectionKind::None) Notebook1->setCurrentWidget(page);
+  if (kind == SelectionKind::SingleFile) REScreen->setFocus();
+  SetButtonState();
+  PanelState(true);
+}
+
+void TForm1::BTreeClick() {
+  if (running_ || !BTree->isEnabled()) return;
+  QWidget* page = Notebook1->currentWidget();
+  PanelState(false);
+  SelectionKind kind = SelectionKind::None;
+  if (std::optional<std::string> dir = dialogs_->ChooseTree(this, *session_)) {
+    RunDriver& driver = session_->Driver();
+    driver.BeginTreeSelection();
+    host_.Flush();
+    std::optional<UserDialogs::TreeChoice> choice =
+        dialogs_->ChooseFromTree(this, *session_, *dir);
+    kind = choice ? driver.AcceptTree(choice->Scan, choice->Chosen)
+                  : driver.AcceptTree(TreeScan{*dir, {}, {}, false}, {});
+    host_.Flush();
+  }
+  if (kind == SelectionKind::None) Notebook1->setCurrentWidget(page);
+  SetButtonState();
+  PanelState(true);
+}
+
+bool TForm1::OpenSingleFile(const std::string& path) {
+  const SelectionKind kind =
+      session_->Driver().ShowFileSelection({SelectionSource::Kind::CommandLineFile, {path}});
+  host_.Flush();
+  SetButtonState();
+  return kind == SelectionKind::SingleFile;
+}
+
+bool TForm1::LoadEditorFile(const std::string& path) {
+  std::string bytes, err;
+  if (!ReadWholeFile(path, bytes, &err)) {
+    dialogs_->Message(this, MessageKind::Error, "Cannot open the file:\r\n" + err);
+    return false;  // the editor keeps what it shows
+  }
+  SetEditorText(bytes);
+  Notebook1->setCurrentWidget(REScreen);
+  ShowStatus("File: " + path + "  " + FileSizeK(path));
+  return true;
+}
+
+void TForm1::SetEditorText(const std::string& fileBytes) {
+  const EditorText text = ToEditorText(fileBytes);
+  REScreen->SetDocument(text);
+  savedText_ = text.Bytes;
+  WriteScratch(SavedBytes(text.Bytes));
+}
+
+void TForm1::WriteScratch(const std::string& bytes) const {
+  // "$tmp.htm" is a scratch copy for other tools only; the editor never reads it back.
+  const std::string& scratch = session_->State().TempOutFile;
+  if (!scratch.empty()) WriteFileAtomic(scratch, bytes, nullptr);
+}
+
+void TForm1::ShowRunResult(const std::string& bytes) {
+  SetEditorText(bytes);
+  REScreen->setCursorPosition(0, 0);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls() && !running_ && PanelButtons->isEnabled()) {
+    event->acceptProposedAction();
+  }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(PathFromQ(url.toLocalFile()));
+  }
+  event->acceptProposedAction();
+  DropFiles(paths);
+}
+
+void TForm1::DropFiles(const std::vector<std::string>& paths) {
+  // While a selection or a run is under way a drop does nothing.
+  if (paths.empty() || running_ || !PanelButtons->isEnabled()) return;
+  raise();
+  activateWindow();
+  const std::string& path = paths.front();
+  if (!IsValidHtmlFile(path, session_->State().DoValidate, false)) {
+    QApplication::beep();
+    dialogs_->Message(this, MessageKind::Plain, "Tessel HTML:\r\nFile not accepted.\r\n" + path);
+    return;
+  }
+  if (!AskSaveFirst("before opening another one?", true)) return;
+  OpenSingleFile(path);
+}
+
+bool TForm1::AskSaveFirst(const std::string& question, bool withCancel) {
+  if (!REScreen->IsModified()) return true;
+  const std::string text = "Save:\r\n" + session_->State().FileName + "\r\n" + question;
+  Answer answer = withCancel ? dialogs_->YesNoCancel(this, text)
+                             : (dialogs_->YesNo(this, text) ? Answer::Yes : Answer::No);
+  if (answer == Answer::Cancel) return false;
+  return answer == Answer::No || BSaveClick();  // a failed save goes no further
+}
+
+// ---------------------------------------------------------------------------------------
+// Runs
+
+void TForm1::StartRun(ProcessKind mode, std::function<void(const RunSummary&)> after) {
+  if (running_) return;
+  session_->State().ProcessMode = mode;
+  afterRun_ = std::move(after);
+  LockForRun(true);
+  if (worker_.joinable()) worker_.join();
+  worker_ = std::thread([this] {
+    const RunSummary summary = session_->Driver().LetsGo();
+    QMetaObject::invokeMethod(this, [this, summary] { FinishRun(summary); },
+                              Qt::QueuedConnection);
+  });
+}
+
+void TForm1::FinishRun(const RunSummary& summary) {
+  if (worker_.joinable()) worker_.join();
+  host_.Flush();
+  session_->Pipeline().engine().OutputLines.Clear();
+  LockForRun(false);
+  SetButtonState();
+  emit RunFinished(summary);
+  if (auto after = std::move(afterRun_)) {
+    afterRun_ = nullptr;
+    if (!closeAfterRun_) after(summary);
+  }
+  if (closeAfterRun_ && !running_) close();
+}
+
+void TForm1::LockForRun(bool locked) {
+  running_ = locked;
+  host_.SetRunning(locked);
+  PanelState(!locked);
+  // Everything that could touch the run's state waits until it is over.
+  PanelEditor->setEnabled(!locked);
+  REScreen->setReadOnly(locked);
+  setAcceptDrops(!locked && activated_);
+}
+
+void TForm1::BRestoreClick() {
+  if (running_ || !BRestore->isEnabled()) return;
+  RunState& state = session_->State();
+  if (state.SelectionMode != SelectionKind::SingleFile) {
+    StartRun(ProcessKind::Restore);
+    return;
+  }
+  state.BackupFileName = SiblingBackupPath(state, state.FileName);
+  std::string backup, err;
+  if (!ReadWholeFile(state.BackupFileName, backup, &err)) return;  // no backup: nothing
+  if (!dialogs_->ConfirmRestore(this, state.BackupFileName, backup)) return;
+  std::string text;
+  if (!RestoreSingleFile(state, state.FileName, &err, &text)) {
+    dialogs_->Message(this, MessageKind::Error, err);
+    return;
+  }
+  REScreen->SetDocument(ToEditorText(text));
+  savedText_ = text;
+  ShowStatus(RestoredStatusText(state.FileName));
+  SetButtonState();
+}
+
+// ---------------------------------------------------------------------------------------
+// Editor commands
+
+bool TForm1::BSaveClick() {
+  RunState& state = session_->State();
+  if (running_ || state.SelectionMode != SelectionKind::SingleFile) return false;
+  const std::string bytes = SavedBytes(REScreen->Bytes());
+  std::string err;
+  if (!WriteFileAtomic(state.FileName, bytes, &err)) {
+    dialogs_->Message(this, MessageKind::Error, "The file was not saved:\r\n" + err);
+    return false;
+  }
+  WriteScratch(bytes);
+  savedText_ = REScreen->Bytes();
+  REScreen->MarkSaved();
+  SetButtonState();
+  ShowStatus("Saved: " + QuotedPath(state.FileName));
+  return true;
+}
+
+void TForm1::BSaveAsClick() {
+  RunState& state = session_->State();
+  if (running_ || state.SelectionMode != SelectionKind::SingleFile) return;
+  const std::string bytes = SavedBytes(REScreen->Bytes());
+  std::optional<std::string> saved = dialogs_->SaveAs(
+      this, *session_, state.FileName, [&bytes, this](const std::string& path) {
+        std::string err;
+        if (WriteFileAtomic(path, bytes, &err)) return true;
+        dialogs_->Message(this, MessageKind::Error, "Invalid Filename: " + path);
+        return false;
+      });
+  if (!saved) return;
+  state.FileName = *saved;
+  state.SourceDir = WithTrailingSeparator(fs::path(*saved).parent_path().string());
+  WriteScratch(bytes);
+  savedText_ = REScreen->Bytes();
+  REScreen->MarkSaved();
+  SetButtonState();
+  ShowStatus("Saved: " + QuotedPath(*saved));
+}
+
+void TForm1::BUndoClick() {
+  if (!running_ && REScreen->isUndoAvailable()) REScreen->undo();
+}
+
+void TForm1::BOptionsClick() {
+  // The options dialog attaches here.
+}
+
+void TForm1::BHelpClick() {
+  dialogs_->OpenDocument((session_->ProgramDir() / "help" / "index.html").string());
+}
+
+void TForm1::BEarthClick() {
+  dialogs_->OpenDocument((session_->ProgramDir() / "help" / "about.html").string());
+}
+
+// ---------------------------------------------------------------------------------------
+// Closing
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    // Closing during a run stops it between files, as Esc does, and closes after it.
+    closeAfterRun_ = true;
+    session_->State().UserBreak = true;
+    event->ignore();
+    return;
+  }
+  if (!AskSaveFirst("before close?", false)) {
+    event->ignore();
+    return;
+  }
+  SaveSettings();
+  event->accept();
+}
+
+void TForm1::SaveSettings() {
+  ProgramSettings& settings = session_->Settings();
+  settings.Left = x();
+  settings.Top = y();
+  settings.Width = width();
+  settings.Height = height();
+  const QSize screen = ScreenSize();
+  std::string err;
+  if (!session_->WriteSettings(screen.width(), screen.height(), &err)) {
+    dialogs_->Message(this, MessageKind::Error,
+                      "The settings could not be saved:\r\n" + err);
+  }
+}
+
+}  // namespace tessel::gui

@@ -1,0 +1,160 @@
+// The main window TForm1: the button panel, the status line, the editor tool bar, the
+// progress bars, the notebook with the editor ("HTML") and the protocol ("Protokoll"), and
+// the hint line. It holds the session, starts selections and runs, and owns the editor's
+// document while one file is loaded.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/command_line.h"
+#include "app/session.h"
+#include "gui/qt_run_host.h"
+#include "gui/skin.h"
+#include "gui/user_dialogs.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+
+namespace tessel::gui {
+
+class EditorView;
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  /// Creation: the data directory's settings and the skin are read and the window is laid
+  /// out; `commandLine` is what ParseCommandLine made of the program's arguments.
+  /// `dialogs` puts every question to the user (the real dialogs when null).
+  TForm1(const std::filesystem::path& programDir, const CommandLine& commandLine,
+         UserDialogs* dialogs = nullptr);
+  ~TForm1() override;
+
+  Session& session() { return *session_; }
+  UserDialogs& dialogs() { return *dialogs_; }
+  const Skin& skin() const { return skin_; }
+
+  // The status line and the protocol page.
+  void ShowStatus(const std::string& text);
+  void AppendStatus(const std::string& text);
+  QString StatusText() const;
+  QString ProtocolText() const;
+
+  /// Enables the buttons by the selection, the editor's modified flag, the backups and
+  /// the colouring setting.
+  void SetButtonState();
+  /// Enables or disables the whole button panel.
+  void PanelState(bool enabled);
+  bool Running() const { return running_; }
+  /// The window was closed during a run: the run stops between files, then it closes.
+  bool ClosingAfterRun() const { return closeAfterRun_; }
+  /// Whether one file is loaded in the editor (the single-file state).
+  bool SingleFileState() const;
+
+  // The commands of the buttons; each does nothing while it is disabled.
+  void BFilesClick();
+  void BTreeClick();
+  void BFormatClick() { StartRun(ProcessKind::Format); }
+  void BCompressClick() { StartRun(ProcessKind::Compress); }
+  void BTrimClick() { StartRun(ProcessKind::Trim); }
+  void BRestoreClick();
+  void BOptionsClick();
+  void BHelpClick();
+  void BEarthClick();
+  /// Save (Ctrl+S): the editor's text over its file. False when it could not be written.
+  bool BSaveClick();
+  void BSaveAsClick();
+  void BUndoClick();
+
+  /// Hooks of the editor commands that later parts of the program fill in.
+  struct EditorHooks {
+    std::function<void()> New, CancelAll, SearchReplace, Browser, InsertHint;
+    std::function<void(int mode)> Repaint;
+  };
+  EditorHooks& editorHooks() { return hooks_; }
+
+  /// Opens `path` in the editor as the single file (command line, drop, file dialog).
+  bool OpenSingleFile(const std::string& path);
+  /// Files dropped on the window: the first one opens, after the save question.
+  void DropFiles(const std::vector<std::string>& paths);
+
+  // Called by the run host on the window's thread.
+  void ApplyStatus(const std::string& text);
+  void ApplyProgress(ProgressBar bar, int64_t maximum, int64_t position);
+  void ApplyProtocol(bool cleared, bool showPage, const QString& lines);
+  bool LoadEditorFile(const std::string& path);
+  void ShowRunResult(const std::string& bytes);
+
+  // Widgets, named as in the design, for the dialogs and the tests.
+  QWidget* PanelButtons = nullptr;
+  QWidget* PanelEditor = nullptr;
+  QLabel* Label1 = nullptr;
+  QPushButton *BFiles, *BTree, *BFormat, *BCompress, *BTrim, *BRestore, *BOptions, *BHelp,
+      *BEarth;
+  QPushButton *BNew, *BSaveAs, *BSave, *BCancel, *BUndo, *BSearchRep, *BBrowser;
+  std::array<QPushButton*, 5> BRepaint{};
+  QProgressBar *ProgressActFile, *ProgressAll;
+  QTabWidget* Notebook1 = nullptr;
+  EditorView* REScreen = nullptr;
+  QPlainTextEdit* RichProtokoll = nullptr;
+  QLineEdit* Edit1 = nullptr;
+
+ signals:
+  /// A run ended and the window is ready again.
+  void RunFinished(const RunSummary& summary);
+  /// The window was activated for the first time: start-up is over.
+  void FirstActivated();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildWindow();
+  QWidget* BuildButtonPanel();
+  QWidget* BuildEditorPanel();
+  void FirstShow();
+  void FirstActivation();
+  void RunCommandLine();
+  bool HandleKeyRelease(QKeyEvent* key);
+  void StartRun(ProcessKind mode, std::function<void(const RunSummary&)> after = {});
+  void FinishRun(const RunSummary& summary);
+  void LockForRun(bool locked);
+  bool AskSaveFirst(const std::string& question, bool withCancel);
+  void SetEditorText(const std::string& fileBytes);
+  void WriteScratch(const std::string& bytes) const;
+  void SaveSettings();
+  bool ClickIfEnabled(QPushButton* button);
+
+  std::unique_ptr<UserDialogs> ownDialogs_;
+  UserDialogs* dialogs_;
+  QtRunHost host_;
+  std::unique_ptr<Session> session_;
+  CommandLine commandLine_;
+  Skin skin_;
+  EditorHooks hooks_;
+  std::string savedText_;  // the editor's text as last loaded or saved (CR LF line ends)
+  bool shown_ = false;
+  bool activated_ = false;
+  bool running_ = false;
+  bool closeAfterRun_ = false;
+  std::function<void(const RunSummary&)> afterRun_;
+  std::thread worker_;
+};
+
+}  // namespace tessel::gui
+
+Q_DECLARE_METATYPE(tessel::RunSummary)

@@ -1,0 +1,104 @@
+#include "gui/window_dialogs.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "app/session.h"
+#include "gui/FRestore.h"
+#include "gui/Form_2.h"
+#include "gui/Form_Msg.h"
+#include "gui/Form_Tree.h"
+#include "gui/Form_file.h"
+#include "gui/gui_text.h"
+
+namespace tessel::gui {
+namespace {
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Error:
+      return QMessageBox::Critical;
+    case MessageKind::Information:
+      return QMessageBox::Information;
+    case MessageKind::Plain:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QString Title() { return QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())).trimmed(); }
+
+}  // namespace
+
+void WindowDialogs::Message(QWidget* parent, MessageKind kind, const std::string& text) {
+  QMessageBox box(IconOf(kind), Title(), ToQ(text), QMessageBox::Ok, parent);
+  box.exec();
+}
+
+bool WindowDialogs::YesNo(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, Title(), ToQ(text), QMessageBox::Yes | QMessageBox::No,
+                  parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+Answer WindowDialogs::YesNoCancel(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, Title(), ToQ(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
+bool WindowDialogs::ConfirmRun(QWidget* parent, Session& session, RunState& state) {
+  TFormMsg dialog(skin_, parent);
+  return dialog.Confirm(state, session.Settings());
+}
+
+std::optional<std::string> WindowDialogs::ChooseTree(QWidget* parent, Session& session) {
+  TFormTree dialog(session, skin_, parent);
+  return dialog.Choose();
+}
+
+std::optional<UserDialogs::TreeChoice> WindowDialogs::ChooseFromTree(QWidget* parent,
+                                                                     Session& session,
+                                                                     const std::string& dir) {
+  TForm2 dialog(session, skin_, parent);
+  std::optional<std::vector<std::string>> chosen = dialog.Choose(dir);
+  if (!chosen) return std::nullopt;
+  return TreeChoice{dialog.Scan(), std::move(*chosen)};
+}
+
+std::optional<std::vector<std::string>> WindowDialogs::ChooseFiles(QWidget* parent,
+                                                                   Session& session) {
+  TFormFile dialog(session, *this, skin_, parent);
+  return dialog.SelectFiles();
+}
+
+std::optional<std::string> WindowDialogs::SaveAs(
+    QWidget* parent, Session& session, const std::string& fileName,
+    const std::function<bool(const std::string& path)>& save) {
+  TFormFile dialog(session, *this, skin_, parent);
+  return dialog.SaveAs(fileName, save);
+}
+
+bool WindowDialogs::ConfirmRestore(QWidget* parent, const std::string& backupPath,
+                                   const std::string& text) {
+  TFormRestore dialog(skin_, parent);
+  return dialog.Confirm(backupPath, text);
+}
+
+void WindowDialogs::OpenDocument(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQ(path)));
+}
+
+}  // namespace tessel::gui

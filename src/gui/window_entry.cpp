@@ -1,0 +1,36 @@
+// The window module's entry point: the program loads this module and calls it when it
+// opens the window.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/command_line.h"
+#include "app/program_dir.h"
+#include "app/startup_mark.h"
+#include "gui/Unit1.h"
+#include "gui/gui_text.h"
+
+extern "C" __attribute__((visibility("default"))) int tessel_html_window_main(int argc,
+                                                                              char** argv) {
+  using namespace tessel;
+  StartupMark mark;  // from the start until the first activation of the window
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("tessel-html"));
+  QApplication::setApplicationDisplayName(gui::ToQ(std::string(kProgramTitle)).trimmed());
+  QApplication::setDesktopFileName(QStringLiteral("tessel-html"));
+  std::string err;
+  const std::optional<std::filesystem::path> programDir = ProgramDir(&err);
+  if (!programDir) {
+    std::fprintf(stderr, "tessel-html: %s\n", err.c_str());
+    return 2;
+  }
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  gui::TForm1 window(*programDir, ParseCommandLine(args));
+  QObject::connect(&window, &gui::TForm1::FirstActivated, [&mark] {
+    mark.Release();
+    // For the start-up benchmark: the time from start to a window ready for input.
+    if (std::getenv("TESSEL_HTML_EXIT_AFTER_START")) QApplication::exit(0);
+  });
+  window.show();
+  return app.exec();
+}

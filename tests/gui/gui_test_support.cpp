@@ -1,0 +1,115 @@
+#include "gui_test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "app/session.h"
+
+namespace tessel::gui::testing {
+
+namespace fs = std::filesystem;
+
+std::vector<TestFactory>& Registry() {
+  static std::vector<TestFactory> registry;
+  return registry;
+}
+
+TempHome::TempHome() {
+  std::string pattern = (fs::temp_directory_path() / "tessel-gui-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+  fs::copy(fs::path(TESSEL_SOURCE_DIR) / "data", path_, fs::copy_options::recursive);
+}
+
+TempHome::~TempHome() {
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(path_, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void ScriptedDialogs::Note(const std::string& what, const std::string& text) {
+  asked.push_back({what, text});
+  if (onAsk) onAsk(what);
+}
+
+template <typename T>
+T Next(std::deque<T>& queue, const T& fallback) {
+  if (queue.empty()) return fallback;
+  T value = queue.front();
+  queue.pop_front();
+  return value;
+}
+
+void ScriptedDialogs::Message(QWidget*, MessageKind, const std::string& text) {
+  Note("message", text);
+}
+bool ScriptedDialogs::YesNo(QWidget*, const std::string& text) {
+  Note("yesno", text);
+  return Next<bool>(yesNo, true);
+}
+Answer ScriptedDialogs::YesNoCancel(QWidget*, const std::string& text) {
+  Note("yesnocancel", text);
+  return Next<Answer>(yesNoCancel, Answer::Yes);
+}
+bool ScriptedDialogs::ConfirmRun(QWidget*, Session&, RunState&) {
+  Note("confirm", "");
+  return Next<bool>(confirmRun, true);
+}
+std::optional<std::string> ScriptedDialogs::ChooseTree(QWidget*, Session&) {
+  Note("tree", "");
+  return Next<std::optional<std::string>>(trees, {});
+}
+std::optional<UserDialogs::TreeChoice> ScriptedDialogs::ChooseFromTree(QWidget*, Session& session,
+                                                                       const std::string& dir) {
+  Note("filelist", dir);
+  TreeChoice choice{session.Driver().ScanTree(dir), {}};
+  choice.Chosen = keep ? keep(choice.Scan) : choice.Scan.Files;
+  return choice;
+}
+std::optional<std::vector<std::string>> ScriptedDialogs::ChooseFiles(QWidget*, Session&) {
+  Note("files", "");
+  return Next<std::optional<std::vector<std::string>>>(files, {});
+}
+std::optional<std::string> ScriptedDialogs::SaveAs(
+    QWidget*, Session&, const std::string& fileName,
+    const std::function<bool(const std::string&)>& save) {
+  Note("saveas", fileName);
+  std::optional<std::string> path = Next<std::optional<std::string>>(saveAs, {});
+  if (path && !save(*path)) return std::nullopt;
+  return path;
+}
+bool ScriptedDialogs::ConfirmRestore(QWidget*, const std::string& backupPath,
+                                     const std::string& text) {
+  Note("restore", backupPath + "\n" + text);
+  return Next<bool>(restore, true);
+}
+void ScriptedDialogs::OpenDocument(const std::string& path) { Note("open", path); }
+
+std::vector<std::string> ScriptedDialogs::Texts(const std::string& what) const {
+  std::vector<std::string> texts;
+  for (const Asked& a : asked)
+    if (a.What == what) texts.push_back(a.Text);
+  return texts;
+}
+
+}  // namespace tessel::gui::testing
+

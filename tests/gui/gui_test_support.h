@@ -1,0 +1,81 @@
+// What the window tests share: registration of Qt Test classes into one executable, and a
+// UserDialogs that answers for the user from a script and records what was asked.
+#pragma once
+
+#include <QObject>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gui/user_dialogs.h"
+
+namespace tessel::gui::testing {
+
+/// Registers a Qt Test class; the shared main runs every registered class.
+using TestFactory = std::function<QObject*()>;
+std::vector<TestFactory>& Registry();
+#define TESSEL_GUI_TEST(Class)                                                    \
+  static const bool Class##Registered = [] {                                      \
+    ::tessel::gui::testing::Registry().push_back([] { return new Class(); });     \
+    return true;                                                                  \
+  }()
+
+/// A repository data directory copied into a fresh temporary directory, the data directory
+/// of a window under test; removed again with everything in it.
+class TempHome {
+ public:
+  TempHome();
+  ~TempHome();
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+/// Answers every question from queues and records what was asked. An empty queue answers
+/// Yes / OK / nothing chosen.
+class ScriptedDialogs : public UserDialogs {
+ public:
+  struct Asked {
+    std::string What;  // "message", "yesno", "yesnocancel", "confirm", "restore", ...
+    std::string Text;
+  };
+  std::vector<Asked> asked;
+  std::deque<bool> yesNo;
+  std::deque<Answer> yesNoCancel;
+  std::deque<bool> confirmRun;
+  std::deque<std::optional<std::string>> trees;
+  /// Picks the files to keep from a scan; all of them when null.
+  std::function<std::vector<std::string>(const TreeScan&)> keep;
+  std::deque<std::optional<std::vector<std::string>>> files;
+  std::deque<std::optional<std::string>> saveAs;
+  std::deque<bool> restore;
+  /// Runs while a question is asked (e.g. to press Esc during a run).
+  std::function<void(const std::string& what)> onAsk;
+
+  void Message(QWidget*, MessageKind, const std::string& text) override;
+  bool YesNo(QWidget*, const std::string& text) override;
+  Answer YesNoCancel(QWidget*, const std::string& text) override;
+  bool ConfirmRun(QWidget*, Session&, RunState&) override;
+  std::optional<std::string> ChooseTree(QWidget*, Session&) override;
+  std::optional<TreeChoice> ChooseFromTree(QWidget*, Session& session,
+                                           const std::string& dir) override;
+  std::optional<std::vector<std::string>> ChooseFiles(QWidget*, Session&) override;
+  std::optional<std::string> SaveAs(QWidget*, Session&, const std::string& fileName,
+                                    const std::function<bool(const std::string&)>& save) override;
+  bool ConfirmRestore(QWidget*, const std::string& backupPath, const std::string& text) override;
+  void OpenDocument(const std::string& path) override;
+
+  /// The texts asked with `what`, in order.
+  std::vector<std::string> Texts(const std::string& what) const;
+
+ private:
+  void Note(const std::string& what, const std::string& text);
+};
+
+}  // namespace tessel::gui::testing

@@ -1,0 +1,282 @@
+// The main window as a user meets it: button states, the key map, selections and runs
+// through the real run driver on a worker thread, with the user's answers scripted.
+#include <sys/stat.h>
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <filesystem>
+
+#include "app/session.h"
+#include "gui/Unit1.h"
+#include "gui/editor_view.h"
+#include "gui_test_support.h"
+
+namespace tessel::gui::testing {
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  struct Window {
+    TempHome home;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+    explicit Window(const CommandLine& cmd = {}) {
+      WriteFile(home / "site/a.htm", "<html><p>one</p></html>\n");
+      WriteFile(home / "site/sub/b.htm", "<html><p>two</p></html>\n");
+      form = std::make_unique<TForm1>(home.path(), cmd, &dialogs);
+      form->show();
+      form->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    std::string Site(const std::string& name) const { return home / ("site/" + name); }
+    RunState& State() { return form->session().State(); }
+    RunSummary Run(QPushButton* button) {
+      QSignalSpy finished(form.get(), &TForm1::RunFinished);
+      button->click();
+      if (!finished.wait(20000)) return {};
+      return finished.takeFirst().at(0).value<RunSummary>();
+    }
+  };
+
+ private slots:
+  void ButtonStatesFollowSelectionAndEdits();
+  void KeysStartNothingWhileDisabledOrRunning();
+  void TreeRunProtocolEqualsTheReport();
+  void UserBreakStopsOrGoesOn();
+  void EditorIsLockedDuringARunAndShowsTheResultFromMemory();
+  void FailuresLeaveTheEditorAsItWas();
+  void DropsAreCheckedAndAskToSaveFirst();
+  void CloseAsksToSaveWheneverModified();
+  void CloseDuringARunStopsItFirst();
+  void SettingsAreWrittenAtCloseOrTheErrorIsShown();
+  void SingleFileRestoreWritesCrLf();
+};
+
+// Runs pass RunSummary through a queued call.
+const int kSummaryType = qRegisterMetaType<RunSummary>("tessel::RunSummary");
+
+void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
+  Window w;
+  TForm1& f = *w.form;
+  QVERIFY(f.BFiles->isEnabled() && f.BTree->isEnabled());
+  QVERIFY(!f.BFormat->isEnabled() && !f.BRestore->isEnabled() && !f.BSave->isEnabled());
+
+  WriteFile(w.Site("a.htm.pbak"), "<html>old</html>\n");
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  QVERIFY(f.BFormat->isEnabled() && f.BRestore->isEnabled() && f.BSaveAs->isEnabled());
+  QVERIFY(!f.BSave->isEnabled() && !f.BUndo->isEnabled());
+  QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.REScreen));
+
+  f.REScreen->insert(QStringLiteral("x"));
+  QVERIFY(f.REScreen->IsModified());
+  for (QPushButton* b : {f.BFiles, f.BTree, f.BNew, f.BFormat, f.BCompress, f.BTrim, f.BRestore})
+    QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
+  for (QPushButton* b : {f.BSave, f.BCancel, f.BUndo}) QVERIFY(b->isEnabled());
+
+  // F5 with unsaved changes does nothing.
+  const std::string before = ReadFile(w.Site("a.htm"));
+  QTest::keyRelease(f.REScreen, Qt::Key_F5);
+  QVERIFY(!f.Running());
+  QCOMPARE(ReadFile(w.Site("a.htm")), before);
+
+  // A tree: the editor commands are off, Restore too (a tree has no sibling backups).
+  QVERIFY(f.BSaveClick());
+  w.dialogs.trees.push_back(w.home / "site");
+  f.BTreeClick();
+  QCOMPARE(w.State().SelectionMode, SelectionKind::Tree);
+  QVERIFY(f.BFormat->isEnabled() && !f.BRestore->isEnabled() && !f.BSaveAs->isEnabled());
+}
+
+void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
+  Window w;
+  TForm1& f = *w.form;
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  f.PanelState(false);
+  for (int key = Qt::Key_F3; key <= Qt::Key_F9; ++key) QTest::keyRelease(&f, Qt::Key(key));
+  QVERIFY(!f.Running());
+  QVERIFY(w.dialogs.asked.empty());
+  f.PanelState(true);
+
+  // During a run only Esc acts: it asks for a break between files.
+  w.dialogs.onAsk = [&](const std::string& what) {
+    if (what != "confirm") return;
+    QTest::keyRelease(&f, Qt::Key_F3, Qt::ControlModifier);
+    QTest::keyRelease(&f, Qt::Key_Escape);
+  };
+  QVERIFY(w.Run(f.BFormat).Processed == 1);
+  QVERIFY(w.State().UserBreak);
+  QCOMPARE(w.dialogs.Texts("files").size(), size_t(0));
+}
+
+void MainWindowTest::TreeRunProtocolEqualsTheReport() {
+  Window w;
+  TForm1& f = *w.form;
+  w.dialogs.trees.push_back(w.home / "site");
+  w.dialogs.keep = [](const TreeScan& scan) { return scan.Files; };
+  QTest::keyRelease(&f, Qt::Key_F4);
+  QCOMPARE(w.State().FileList.size(), size_t(2));
+  QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.RichProtokoll));
+  const RunSummary s = w.Run(f.BCompress);
+  QCOMPARE(s.Processed, 2);
+  const std::string report = ReadFile(w.home / "site_BAK00/report.txt");
+  std::string page = f.ProtocolText().toStdString();
+  std::string crlf;
+  for (char c : page) c == '\n' ? crlf += "\r\n" : crlf += c;
+  crlf += "\r\n";
+  QCOMPARE(crlf, report + "Report saved ==> " + (w.home / "site_BAK00/report.txt") + "\r\n");
+}
+
+void MainWindowTest::UserBreakStopsOrGoesOn() {
+  for (bool stop : {true, false}) {
+    Window w;
+    TForm1& f = *w.form;
+    w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
+    f.BFilesClick();
+    QCOMPARE(w.State().SelectionMode, SelectionKind::PickedFiles);
+    w.dialogs.yesNo.push_back(stop);
+    w.dialogs.onAsk = [&](const std::string& what) {
+      if (what == "confirm") QTest::keyRelease(&f, Qt::Key_Escape);
+    };
+    const RunSummary s = w.Run(f.BFormat);
+    QCOMPARE(s.Stopped, stop);
+    QCOMPARE(w.dialogs.Texts("yesno").size(), size_t(1));
+    QCOMPARE(ReadFile(w.Site("a.htm")) == "<html><p>one</p></html>\n", stop);
+    QVERIFY(fs::exists(w.Site("a.htm.pbak")));
+    QCOMPARE(f.ProtocolText().endsWith("==> aborted: USER BREAK ..."), stop);
+  }
+}
+
+void MainWindowTest::EditorIsLockedDuringARunAndShowsTheResultFromMemory() {
+  Window w;
+  TForm1& f = *w.form;
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  bool lockedWhileAsked = false;
+  w.dialogs.onAsk = [&](const std::string& what) {
+    if (what != "confirm") return;
+    lockedWhileAsked = !f.PanelEditor->isEnabled() && f.REScreen->isReadOnly() &&
+                       !f.PanelButtons->isEnabled();
+    // Another instance rewrites the shared scratch file while this run is under way.
+    WriteFile(w.State().TempOutFile, "<p>another page</p>\r\n");
+  };
+  QCOMPARE(w.Run(f.BFormat).Processed, 1);
+  QVERIFY(lockedWhileAsked);
+  QVERIFY(f.PanelEditor->isEnabled() && !f.REScreen->isReadOnly());
+  QCOMPARE(f.REScreen->Bytes(), ReadFile(w.Site("a.htm")));  // not the scratch file
+  QVERIFY(f.REScreen->Bytes().find("<P>one</P>") != std::string::npos);
+  QVERIFY(!f.REScreen->IsModified());
+}
+
+void MainWindowTest::FailuresLeaveTheEditorAsItWas() {
+  Window w;
+  TForm1& f = *w.form;
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  const std::string shown = f.REScreen->Bytes();
+  // A file that cannot be read does not open: the editor and the selection stay.
+  fs::create_directories(w.Site("dir.htm"));
+  QVERIFY(!f.OpenSingleFile(w.Site("dir.htm")));
+  QCOMPARE(w.State().FileName, w.Site("a.htm"));
+  // A run whose file fails says why and keeps the text.
+  WriteFile(w.Site("a.htm"), std::string("<p>a\0b</p>\n", 11));
+  QCOMPARE(w.Run(f.BFormat).Processed, 0);
+  QCOMPARE(f.REScreen->Bytes(), shown);
+  const auto messages = w.dialogs.Texts("message");
+  QCOMPARE(messages.size(), size_t(2));
+  QVERIFY(messages[1].find("NUL byte") != std::string::npos);
+}
+
+void MainWindowTest::DropsAreCheckedAndAskToSaveFirst() {
+  Window w;
+  TForm1& f = *w.form;
+  WriteFile(w.Site("notes.txt"), "<html>");
+  f.DropFiles({w.Site("notes.txt")});
+  QCOMPARE(w.dialogs.Texts("message"),
+           std::vector<std::string>{"Tessel HTML:\r\nFile not accepted.\r\n" + w.Site("notes.txt")});
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  f.REScreen->insert(QStringLiteral("x"));
+  w.dialogs.yesNoCancel.push_back(Answer::Cancel);
+  f.DropFiles({w.Site("sub/b.htm")});
+  QCOMPARE(w.State().FileName, w.Site("a.htm"));
+  chmod((w.home / "site").c_str(), 0555);  // Yes, but the save fails: nothing opens
+  w.dialogs.yesNoCancel.push_back(Answer::Yes);
+  f.DropFiles({w.Site("sub/b.htm")});
+  QCOMPARE(w.State().FileName, w.Site("a.htm"));
+  chmod((w.home / "site").c_str(), 0755);
+  w.dialogs.yesNoCancel.push_back(Answer::Yes);
+  f.DropFiles({w.Site("sub/b.htm")});
+  QCOMPARE(w.State().FileName, w.Site("sub/b.htm"));
+  QVERIFY(ReadFile(w.Site("a.htm")).starts_with("x<html>"));
+}
+
+void MainWindowTest::CloseAsksToSaveWheneverModified() {
+  Window w;
+  TForm1& f = *w.form;
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  f.REScreen->insert(QStringLiteral("x"));
+  f.Notebook1->setCurrentWidget(f.RichProtokoll);  // even from the protocol page
+  chmod((w.home / "site").c_str(), 0555);
+  QVERIFY(!f.close());  // Yes, and the save failed: the window stays open
+  QCOMPARE(w.dialogs.Texts("yesno"),
+           std::vector<std::string>{"Save:\r\n" + w.Site("a.htm") + "\r\nbefore close?"});
+  chmod((w.home / "site").c_str(), 0755);
+  w.dialogs.yesNo.push_back(false);
+  QVERIFY(f.close());
+  QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html><p>one</p></html>\n"));
+}
+
+void MainWindowTest::CloseDuringARunStopsItFirst() {
+  Window w;
+  TForm1& f = *w.form;
+  w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
+  f.BFilesClick();
+  w.dialogs.onAsk = [&](const std::string& what) {
+    if (what == "confirm") QMetaObject::invokeMethod(&f, [&f] { f.close(); }, Qt::QueuedConnection);
+  };
+  QSignalSpy finished(&f, &TForm1::RunFinished);
+  f.BFormat->click();
+  QVERIFY(finished.wait(20000));
+  QTRY_VERIFY(!f.isVisible());
+  const RunSummary s = finished.takeFirst().at(0).value<RunSummary>();
+  QVERIFY(s.Stopped || s.Processed == 2);  // stopped between files, nothing cut
+  QVERIFY(w.dialogs.Texts("yesno").empty());
+}
+
+void MainWindowTest::SettingsAreWrittenAtCloseOrTheErrorIsShown() {
+  {
+    Window w;
+    w.form->resize(100000, 100000);
+    w.form->session().Settings().TagCol = 0xC0C0C0;  // an emphasis palette is not kept
+    QVERIFY(w.form->close());
+    const std::string ini = ReadFile(w.home / "prg.ini");
+    QVERIFY(ini.find("TagCol=16711680") != std::string::npos);
+    ProgramSettings read;
+    ReadProgramSettings(w.home / "prg.ini", 1000, 800, read);
+    QVERIFY(read.Width < 100000 && read.Height < 100000);
+  }
+  Window w;
+  fs::create_directories(w.home / "prg.ini");  // cannot be written
+  QVERIFY(w.form->close());
+  QCOMPARE(w.dialogs.Texts("message").size(), size_t(1));
+}
+
+void MainWindowTest::SingleFileRestoreWritesCrLf() {
+  Window w;
+  TForm1& f = *w.form;
+  WriteFile(w.Site("a.htm.pbak"), "<html>\n<p>old</p>\n</html>");
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  f.BRestoreClick();
+  QCOMPARE(w.dialogs.Texts("restore").size(), size_t(1));
+  QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html>\r\n<p>old</p>\r\n</html>\r\n"));
+  QVERIFY(!f.REScreen->IsModified() && !f.BSave->isEnabled() && f.BRestore->isEnabled());
+  QCOMPARE(f.StatusText(), QString("Restored and saved: \"%1\"").arg(QString::fromStdString(w.Site("a.htm"))));
+}
+
+TESSEL_GUI_TEST(MainWindowTest);
+
+}  // namespace tessel::gui::testing
+
+#include "unit1_test.moc"
