@@ -118,6 +118,16 @@ std::optional<fs::path> ResolveProgramDir(const ProgramDirInputs& inputs, std::s
   return Absolute(*dir);
 }
 
+fs::path ShippedFile(const fs::path& programDir, const fs::path& relative) {
+  std::error_code ec;
+  const fs::path own = programDir / relative;
+#ifdef TESSEL_INSTALLED_DATA_DIR
+  const fs::path installed = fs::path(TESSEL_INSTALLED_DATA_DIR) / relative;
+  if (!fs::exists(own, ec) && fs::exists(installed, ec)) return installed;
+#endif
+  return own;
+}
+
 std::optional<fs::path> ProgramDir(std::string* err) {
   ProgramDirInputs inputs;
   inputs.TesselHome = Env("TESSEL_HTML_HOME");

@@ -27,6 +27,12 @@ std::optional<std::filesystem::path> ResolveProgramDir(const ProgramDirInputs& i
 bool SeedDataDir(const std::filesystem::path& from, const std::filesystem::path& to,
                  std::string* err);
 
+/// `relative` below the data directory, or, when the data directory lacks it (it was made
+/// before that file shipped), the installed copy. Manuals and pictures are looked up this
+/// way; they are the program's, not the user's.
+std::filesystem::path ShippedFile(const std::filesystem::path& programDir,
+                                  const std::filesystem::path& relative);
+
 /// ResolveProgramDir for this process's environment.
 std::optional<std::filesystem::path> ProgramDir(std::string* err);
 

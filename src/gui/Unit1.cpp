@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/program_dir.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "batch/restore.h"
@@ -63,7 +64,7 @@ TForm1::TForm1(const fs::path& programDir, const CommandLine& commandLine, UserD
   const QSize screen = ScreenSize();
   session_ = std::make_unique<Session>(programDir, host_, screen.width(), screen.height());
   const ProgramSettings& settings = session_->Settings();
-  skin_ = Skin::Load(programDir / "skin", settings.DoLoadWallPapers);
+  skin_ = Skin::Load(ShippedFile(programDir, "skin"), settings.DoLoadWallPapers);
   setWindowTitle(QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())));
   BuildWindow();
   move(settings.Left, settings.Top);
@@ -647,11 +648,11 @@ void TForm1::BOptionsClick() {
 }
 
 void TForm1::BHelpClick() {
-  dialogs_->OpenDocument((session_->ProgramDir() / "help" / "index.html").string());
+  dialogs_->OpenDocument(ShippedFile(session_->ProgramDir(), "help/index.html").string());
 }
 
 void TForm1::BEarthClick() {
-  dialogs_->OpenDocument((session_->ProgramDir() / "help" / "about.html").string());
+  dialogs_->OpenDocument(ShippedFile(session_->ProgramDir(), "help/about.html").string());
 }
 
 // ---------------------------------------------------------------------------------------

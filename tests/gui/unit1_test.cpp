@@ -25,9 +25,11 @@ class MainWindowTest : public QObject {
     TempHome home;
     ScriptedDialogs dialogs;
     std::unique_ptr<TForm1> form;
-    explicit Window(const CommandLine& cmd = {}) {
+    /// `commandLine` gets the page a.htm's path.
+    explicit Window(std::function<CommandLine(const std::string&)> commandLine = {}) {
       WriteFile(home / "site/a.htm", "<html><p>one</p></html>\n");
       WriteFile(home / "site/sub/b.htm", "<html><p>two</p></html>\n");
+      const CommandLine cmd = commandLine ? commandLine(Site("a.htm")) : CommandLine{};
       form = std::make_unique<TForm1>(home.path(), cmd, &dialogs);
       form->show();
       form->activateWindow();
@@ -55,6 +57,8 @@ class MainWindowTest : public QObject {
   void CloseDuringARunStopsItFirst();
   void SettingsAreWrittenAtCloseOrTheErrorIsShown();
   void SingleFileRestoreWritesCrLf();
+  void CommandLineOptionsRunAfterTheConfirmation();
+  void AStyleGoneAfterStartUpIsReportedAndKept();
 };
 
 // Runs pass RunSummary through a queued call.
@@ -273,6 +277,33 @@ void MainWindowTest::SingleFileRestoreWritesCrLf() {
   QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html>\r\n<p>old</p>\r\n</html>\r\n"));
   QVERIFY(!f.REScreen->IsModified() && !f.BSave->isEnabled() && f.BRestore->isEnabled());
   QCOMPARE(f.StatusText(), QString("Restored and saved: \"%1\"").arg(QString::fromStdString(w.Site("a.htm"))));
+}
+
+void MainWindowTest::CommandLineOptionsRunAfterTheConfirmation() {
+  // "tessel-html -F a.htm": formatted after the confirmation, and the window stays open.
+  Window w([](const std::string& page) {
+    return ParseCommandLine({"-F", page});
+  });
+  QTRY_VERIFY(ReadFile(w.Site("a.htm")).find("<P>one</P>") != std::string::npos);
+  QCOMPARE(w.dialogs.Texts("confirm").size(), size_t(1));
+  QTRY_VERIFY(!w.form->Running());
+  QVERIFY(w.form->isVisible());
+  QCOMPARE(w.State().FileName, w.Site("a.htm"));
+  QCOMPARE(w.State().CmdLineMode, CmdLineKind::None);
+}
+
+void MainWindowTest::AStyleGoneAfterStartUpIsReportedAndKept() {
+  Window w;
+  TForm1& f = *w.form;
+  QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
+  const std::string style = f.session().ActiveStyle().Options.StyleName;
+  fs::remove_all(w.home / "styles");
+  const RunSummary s = w.Run(f.BFormat);
+  QVERIFY(s.Aborted);
+  QCOMPARE(w.dialogs.Texts("message").size(), size_t(1));
+  QVERIFY(f.isVisible());
+  QCOMPARE(f.session().ActiveStyle().Options.StyleName, style);
+  QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html><p>one</p></html>\n"));
 }
 
 TESSEL_GUI_TEST(MainWindowTest);

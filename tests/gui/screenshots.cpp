@@ -1,0 +1,148 @@
+// Renders the main window and every dialog to PNG files (offscreen), for the README and
+// for looking at them after a change: scripts/screenshots.sh runs it.
+//
+// Usage: tessel_screenshots OUTDIR
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/session.h"
+#include "batch/backups.h"
+#include "gui/FRestore.h"
+#include "gui/Form_2.h"
+#include "gui/Form_Msg.h"
+#include "gui/Form_Tree.h"
+#include "gui/Form_file.h"
+#include "gui/Unit1.h"
+#include "gui/editor_view.h"
+#include "gui/skin.h"
+#include "gui_test_support.h"
+
+namespace fs = std::filesystem;
+using namespace tessel;
+using namespace tessel::gui;
+using tessel::gui::testing::ReadFile;
+using tessel::gui::testing::ScriptedDialogs;
+using tessel::gui::testing::TempHome;
+using tessel::gui::testing::WriteFile;
+
+namespace {
+
+fs::path out;
+
+void Save(QWidget& widget, const std::string& name) {
+  QApplication::processEvents();
+  const std::string path = (out / (name + ".png")).string();
+  if (!widget.grab().save(QString::fromStdString(path))) {
+    std::fprintf(stderr, "tessel_screenshots: cannot write %s\n", path.c_str());
+    std::exit(1);
+  }
+  std::printf("%s\n", path.c_str());
+}
+
+/// A small site of real pages below the data directory.
+std::string MakeSite(const TempHome& home) {
+  const fs::path pages = fs::path(TESSEL_SOURCE_DIR) / "tests" / "data" / "pages";
+  int n = 0;
+  for (const auto& entry : fs::directory_iterator(pages)) {
+    if (entry.path().extension() != ".html") continue;
+    const std::string dir = n % 3 == 0 ? "site" : n % 3 == 1 ? "site/docs" : "site/docs/api";
+    WriteFile(home / (dir + "/" + entry.path().stem().string() + ".htm"), ReadFile(entry.path()));
+    ++n;
+  }
+  return home / "site";
+}
+
+void MainWindow(int width, int height) {
+  TempHome home;
+  const std::string site = MakeSite(home);
+  ScriptedDialogs dialogs;
+  dialogs.trees.push_back(site);
+  TForm1 form(home.path(), CommandLine{}, &dialogs);
+  form.resize(width, height);
+  form.show();
+  QApplication::processEvents();
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  form.BTreeClick();
+  QSignalSpy finished(&form, &TForm1::RunFinished);
+  form.BFormatClick();
+  finished.wait(60000);
+  Save(form, "main-protocol-" + size);
+  const std::string page = home / "site/sample.htm";
+  WriteFile(page, ReadFile(home / "preview/sample_html4.htm"));
+  form.OpenSingleFile(page);
+  Save(form, "main-html-" + size);
+}
+
+void Dialogs() {
+  TempHome home;
+  const std::string site = MakeSite(home);
+  RunHost quiet;
+  Session session(home.path(), quiet);
+  ScriptedDialogs answers;
+  const Skin skin = Skin::Load(fs::path(home.path()) / "skin", true);
+  RunState& state = session.State();
+
+  state.ProcessMode = ProcessKind::Format;
+  state.SelectionMode = SelectionKind::Tree;
+  state.SourceDir = WithTrailingSeparator(site);
+  state.FileList = {site + "/a.htm", site + "/b.htm"};
+  TFormMsg msg(skin);
+  msg.Prepare(state, session.Settings());
+  msg.show();
+  Save(msg, "dialog-formmsg");
+
+  session.Settings().Tree = site + "/";
+  TFormTree tree(session, skin);
+  tree.Prepare();
+  tree.show();
+  Save(tree, "dialog-formtree");
+
+  TForm2 list(session, skin);
+  QObject::connect(&list, &TForm2::Listed, &list, [&list] {
+    list.ListBox1->item(1)->setSelected(false);
+    Save(list, "dialog-form2");
+    list.accept();
+  }, Qt::QueuedConnection);
+  list.Choose(site);
+
+  session.Settings().Multi = site + "/";
+  TFormFile files(session, answers, skin);
+  files.PrepareSelection();
+  files.show();
+  Save(files, "dialog-formfile-select");
+
+  TFormFile saveAs(session, answers, skin);
+  saveAs.PrepareSave(site + "/index.htm", [](const std::string&) { return true; });
+  saveAs.show();
+  Save(saveAs, "dialog-formfile-save");
+
+  TFormRestore restore(skin);
+  restore.Prepare(site + "/index.htm.pbak", ReadFile(home / "preview/sample_html4.htm"));
+  restore.show();
+  Save(restore, "dialog-formrestore");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: tessel_screenshots OUTDIR\n");
+    return 2;
+  }
+  out = argv[1];
+  fs::create_directories(out);
+  MainWindow(1280, 800);
+  MainWindow(1920, 1080);
+  Dialogs();
+  return 0;
+}
