@@ -45,7 +45,8 @@ struct RunState {
   SelectionKind SelectionMode = SelectionKind::None;
   CmdLineKind CmdLineMode = CmdLineKind::None;
   std::vector<std::string> FileList;
-  int FilterIndex = 0;
+  int FilterIndex = 0;      // the file type of tree selections
+  int FileFilterIndex = 0;  // the file type the file dialog lists
   int64_t TotalBytesBefore = 0;
   int64_t TotalBytesAfter = 0;
   std::atomic<bool> UserBreak{false};  // set by the window (Esc), read between files

@@ -47,6 +47,9 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, const char* hint) 
   button->setToolTip(QString::fromUtf8(hint));
   button->setToolTipDuration(kHintVisibleMs);
   button->setFocusPolicy(Qt::NoFocus);  // keys belong to the editor and the key map
+  // Room around every caption, and buttons of one row alike in width.
+  const int text = button->fontMetrics().horizontalAdvance(button->text());
+  button->setMinimumWidth(std::max(text + 28, 84));
   return button;
 }
 

@@ -5,14 +5,16 @@
 namespace tessel::gui {
 
 EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
+  // Scintilla takes the size in points: a font sized in pixels would come out tiny.
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPixelSize(13);
+  font.setPointSize(10);
   setFont(font);
   setWrapMode(WrapNone);
   setEolMode(EolWindows);  // a typed line break is CR LF, as every line end of the text
   setTabWidth(8);
   setIndentationsUseTabs(true);
-  setMarginWidth(1, 0);  // no line-number margin: the text starts at the left edge
+  setMarginWidth(1, 0);  // no line-number margin
+  SendScintilla(SCI_SETMARGINLEFT, 0, 4L);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
   SendScintilla(SCI_SETSCROLLWIDTH, 1);

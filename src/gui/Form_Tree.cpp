@@ -1,0 +1,93 @@
+#include "gui/Form_Tree.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/session.h"
+#include "gui/dialog_parts.h"
+#include "gui/gui_text.h"
+#include "gui/skin.h"
+
+namespace tessel::gui {
+
+namespace {
+const QString kRoot = QStringLiteral("/");
+}
+
+TFormTree::TFormTree(Session& session, const Skin& skin, QWidget* parent)
+    : QDialog(parent), session_(session) {
+  ApplyDialogBackground(*this, skin);
+  setWindowTitle("Tree");
+  browser_ = new DirectoryBrowser(*this);
+  CBDrive = browser_->Places;
+  LBDir = browser_->List;
+  LabelDir = browser_->Path;
+  FilterComboBox1 = new QComboBox(this);
+  FillFileTypes(*FilterComboBox1, 0);
+  connect(FilterComboBox1, &QComboBox::currentIndexChanged, this,
+          [this](int index) { session_.State().FilterIndex = index; });
+
+  const OkCancel buttons = MakeOkCancel(*this);
+  BOK = buttons.Ok;
+  BCancel = buttons.Cancel;
+  connect(BOK, &QPushButton::clicked, this, [this] {
+    const QString dir = browser_->Dir();
+    if (dir == kRoot) return;  // a whole file system is no tree to process
+    std::string err;
+    session_.RememberPath("Tree", PathFromQ(dir) + "/", &err);
+    accept();
+  });
+  connect(browser_, &DirectoryBrowser::Opened, this,
+          [this](const QString& dir) { BOK->setEnabled(dir != kRoot); });
+
+  auto* heading = new QLabel("Select Subdirectory:", this);
+  auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(LabelDir, 1);
+  pathRow->addWidget(browser_->Up);
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel("Places:", this), 0, 0);
+  grid->addWidget(CBDrive, 0, 1);
+  grid->addWidget(new QLabel("File types:", this), 1, 0);
+  grid->addWidget(FilterComboBox1, 1, 1);
+  grid->setColumnStretch(1, 1);
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(BOK);
+  row->addWidget(BCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(heading);
+  layout->addLayout(pathRow);
+  layout->addWidget(LBDir, 1);
+  layout->addLayout(grid);
+  layout->addLayout(row);
+  resize(440, 480);
+}
+
+void TFormTree::Prepare() {
+  const QString programDir = PathToQ(session_.ProgramDir().string());
+  {
+    // The box shows the type in use; only the user's choice changes it.
+    const QSignalBlocker quiet(FilterComboBox1);
+    FillFileTypes(*FilterComboBox1, session_.State().FilterIndex);
+  }
+  OpenDir(PathFromQ(ExistingDirOr(session_.Settings().Tree, programDir)));
+  LBDir->setFocus();
+}
+
+std::optional<std::string> TFormTree::Choose() {
+  Prepare();
+  if (exec() != QDialog::Accepted) return std::nullopt;
+  return CurrentDir();
+}
+
+std::string TFormTree::CurrentDir() const { return PathFromQ(browser_->Dir()); }
+
+void TFormTree::OpenDir(const std::string& dir) { browser_->Open(PathToQ(dir)); }
+
+}  // namespace tessel::gui

@@ -1,0 +1,166 @@
+#include "gui/dialog_parts.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShortcut>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QToolButton>
+
+#include "batch/discovery.h"
+#include "gui/gui_text.h"
+
+namespace tessel::gui {
+namespace {
+
+/// A label that shows a long path with its middle left out rather than cut off at the end,
+/// where the directory's own name is.
+class PathLabel : public QLabel {
+ public:
+  explicit PathLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  }
+  void SetPath(const QString& path) {
+    path_ = path;
+    setToolTip(path);
+    Elide();
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    Elide();
+  }
+
+ private:
+  void Elide() { setText(fontMetrics().elidedText(path_, Qt::ElideMiddle, width())); }
+
+  QString path_;
+};
+
+bool IsBelow(const QString& dir, const QString& place) {
+  return place == QLatin1String("/") || dir == place || dir.startsWith(place + '/');
+}
+
+}  // namespace
+
+OkCancel MakeOkCancel(QDialog& dialog, const QString& okCaption) {
+  QStyle* style = dialog.style();
+  auto* ok = new QPushButton(style->standardIcon(QStyle::SP_DialogOkButton), okCaption, &dialog);
+  auto* cancel =
+      new QPushButton(style->standardIcon(QStyle::SP_DialogCancelButton), "Cancel", &dialog);
+  ok->setDefault(true);
+  ok->setMinimumWidth(90);
+  cancel->setMinimumWidth(90);
+  QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+  return {ok, cancel};
+}
+
+void FillFileTypes(QComboBox& box, int index) {
+  box.clear();
+  for (const FileType& type : kFileTypes) {
+    box.addItem(ToQ(type.Label));
+    box.setItemData(box.count() - 1, ToQ(type.Mask), Qt::ToolTipRole);
+  }
+  box.setCurrentIndex(index >= 0 && index < box.count() ? index : 0);
+}
+
+QString ExistingDirOr(const std::string& remembered, const QString& fallback) {
+  const QFileInfo info(PathToQ(remembered));
+  if (!remembered.empty() && info.isDir()) return QDir::cleanPath(info.absoluteFilePath());
+  return QDir::cleanPath(QFileInfo(fallback).absoluteFilePath());
+}
+
+DirectoryBrowser::DirectoryBrowser(QDialog& dialog) : QObject(&dialog) {
+  Places = new QComboBox(&dialog);
+  Places->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  Places->setMinimumContentsLength(16);
+  List = new QListView(&dialog);
+  Up = new QToolButton(&dialog);
+  Up->setIcon(dialog.style()->standardIcon(QStyle::SP_FileDialogToParent));
+  Up->setToolTip("Up to the parent directory (Backspace)");
+  auto* path = new PathLabel(&dialog);
+  Path = path;
+
+  model_ = new QFileSystemModel(this);
+  model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
+  List->setModel(model_);
+  List->setUniformItemSizes(true);
+  List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  List->setMinimumSize(200, 160);
+
+  FillPlaces();
+  connect(Places, &QComboBox::activated, this,
+          [this](int row) { Open(Places->itemData(row).toString()); });
+  connect(List, &QListView::clicked, this, [this](const QModelIndex& index) {
+    // The second click of a double click lands in the directory just opened; it must not
+    // open a directory of that one as well.
+    if (lastClickOpen_.isValid() && lastClickOpen_.elapsed() < QApplication::doubleClickInterval())
+      return;
+    if (Open(model_->filePath(index))) lastClickOpen_.start();
+  });
+  auto up = [this] {
+    if (dir_ != QLatin1String("/")) Open(QFileInfo(dir_).absolutePath());
+  };
+  connect(Up, &QToolButton::clicked, this, up);
+  auto* back = new QShortcut(QKeySequence(Qt::Key_Backspace), List);
+  back->setContext(Qt::WidgetShortcut);
+  connect(back, &QShortcut::activated, this, up);
+  connect(this, &DirectoryBrowser::Opened, path, &PathLabel::SetPath);
+}
+
+bool DirectoryBrowser::Open(const QString& dir) {
+  const QFileInfo info(dir);
+  if (dir.isEmpty() || !info.isDir()) return false;
+  dir_ = QDir::cleanPath(info.absoluteFilePath());
+  model_->setRootPath(dir_);
+  List->setRootIndex(model_->index(dir_));
+  Up->setEnabled(dir_ != QLatin1String("/"));
+  ShowPlace();
+  emit Opened(dir_);
+  return true;
+}
+
+void DirectoryBrowser::FillPlaces() {
+  QStyle* style = Places->style();
+  const QString home = QDir::cleanPath(QDir::homePath());
+  Places->addItem(style->standardIcon(QStyle::SP_DirHomeIcon), "Home (" + home + ")", home);
+  Places->addItem(style->standardIcon(QStyle::SP_DriveHDIcon), "/", QStringLiteral("/"));
+  for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+    const QString root = QDir::cleanPath(volume.rootPath());
+    // Snap images are program packages, not places for pages; bind-mounted files are no
+    // directories.
+    if (!volume.isValid() || !volume.isReady() || volume.fileSystemType() == "squashfs") continue;
+    if (root == QLatin1String("/") || root == home || !QFileInfo(root).isDir()) continue;
+    if (Places->findData(root) >= 0) continue;
+    QString text = root;
+    if (!volume.displayName().isEmpty() && volume.displayName() != root)
+      text += "  (" + volume.displayName() + ")";
+    Places->addItem(style->standardIcon(QStyle::SP_DriveHDIcon), text, root);
+  }
+}
+
+void DirectoryBrowser::ShowPlace() {
+  // The place that holds the directory most closely.
+  int best = -1;
+  qsizetype bestLength = -1;
+  for (int i = 0; i < Places->count(); ++i) {
+    const QString place = Places->itemData(i).toString();
+    if (IsBelow(dir_, place) && place.size() > bestLength) {
+      best = i;
+      bestLength = place.size();
+    }
+  }
+  Places->setCurrentIndex(best);
+}
+
+}  // namespace tessel::gui

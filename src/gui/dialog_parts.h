@@ -1,0 +1,64 @@
+// What the program's dialogs share: the OK / Cancel pair, the file type box, and the
+// directory browser of the tree and file dialogs (places box, directory list, way up).
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+class QComboBox;
+class QDialog;
+class QFileSystemModel;
+class QLabel;
+class QListView;
+class QPushButton;
+class QToolButton;
+
+namespace tessel::gui {
+
+struct OkCancel {
+  QPushButton* Ok;
+  QPushButton* Cancel;
+};
+
+/// OK and Cancel with the standard icons: OK is the default button (Enter), Cancel rejects
+/// (as Esc does). The caller connects OK.
+OkCancel MakeOkCancel(QDialog& dialog, const QString& okCaption = QStringLiteral("OK"));
+
+/// The file types in FilterIndex order, with `index` chosen.
+void FillFileTypes(QComboBox& box, int index);
+
+/// The directory a remembered [PATHS] value names, if it is still there; else `fallback`.
+QString ExistingDirOr(const std::string& remembered, const QString& fallback);
+
+/// A places box, a list of the subdirectories of the current directory (a single click
+/// opens one), a button and Backspace to go up, and a label with the current directory.
+/// Hidden directories are not listed.
+class DirectoryBrowser : public QObject {
+  Q_OBJECT
+ public:
+  explicit DirectoryBrowser(QDialog& dialog);
+
+  /// Opens `dir` when it is a directory; false (and nothing changes) otherwise.
+  bool Open(const QString& dir);
+  /// The directory shown, without a trailing "/" (except "/" itself).
+  const QString& Dir() const { return dir_; }
+
+  QComboBox* Places;
+  QListView* List;
+  QToolButton* Up;
+  QLabel* Path;
+
+ signals:
+  void Opened(const QString& dir);
+
+ private:
+  void FillPlaces();
+  void ShowPlace();
+
+  QFileSystemModel* model_;
+  QString dir_;
+  QElapsedTimer lastClickOpen_;
+};
+
+}  // namespace tessel::gui

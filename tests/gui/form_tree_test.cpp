@@ -1,0 +1,72 @@
+#include "gui/Form_Tree.h"
+
+#include <QComboBox>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "app/session.h"
+#include "gui/skin.h"
+#include "gui_test_support.h"
+
+namespace tessel::gui::testing {
+
+class FormTreeTest : public QObject {
+  Q_OBJECT
+
+  struct Fixture {
+    TempHome home;
+    RunHost host;
+    Session session{home.path(), host};
+    Skin skin;
+    TFormTree dialog{session, skin};
+    Fixture() { std::filesystem::create_directories(home / "site/pages"); }
+  };
+
+ private slots:
+  void StartsInTheRememberedTreeRefusesTheRootAndRemembersOnOk() {
+    Fixture f;
+    f.session.Settings().Tree = f.home / "gone/";
+    f.dialog.Prepare();
+    QCOMPARE(f.dialog.CurrentDir(), f.home.path());  // the data directory
+    f.session.Settings().Tree = f.home / "site/pages/";
+    f.dialog.Prepare();
+    QCOMPARE(f.dialog.CurrentDir(), f.home / "site/pages");
+    f.dialog.open();
+    f.dialog.OpenDir("/");
+    QVERIFY(!f.dialog.BOK->isEnabled());
+    QTest::keyClick(&f.dialog, Qt::Key_Return);
+    QVERIFY(f.dialog.isVisible());
+
+    f.dialog.OpenDir(f.home / "site");
+    QTest::keyClick(&f.dialog, Qt::Key_Return);
+    QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
+    ProgramSettings stored;
+    QVERIFY(ReadProgramSettings(f.session.SettingsPath(), 0, 0, stored));
+    QCOMPARE(stored.Tree, f.home / "site/");
+  }
+
+  void ClickOpensADirectoryAndTheTypeBoxSetsTheFilter() {
+    Fixture f;
+    f.session.State().FilterIndex = 2;
+    f.dialog.Prepare();
+    QCOMPARE(f.dialog.FilterComboBox1->currentIndex(), 2);
+    f.dialog.FilterComboBox1->setCurrentIndex(5);
+    QCOMPARE(f.session.State().FilterIndex, 5);
+
+    f.dialog.show();
+    f.dialog.OpenDir(f.home / "site");
+    QListView* list = f.dialog.LBDir;
+    QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 1);
+    const QRect pages = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pages.center());
+    QCOMPARE(f.dialog.CurrentDir(), f.home / "site/pages");
+  }
+};
+
+TESSEL_GUI_TEST(FormTreeTest);
+
+}  // namespace tessel::gui::testing
+
+#include "form_tree_test.moc"
