@@ -73,8 +73,9 @@ fs::path FreshCopy(const fs::path& tree, const fs::path& where) {
 }
 
 double CommandRun(const Options& o, const fs::path& copy) {
-  const std::string cmd = "'" + o.exe.string() + "' --format --in-place '" + copy.string() +
-                          "' > /dev/null";
+  std::string cmd = "'";
+  cmd.append(o.exe.string()).append("' --format --in-place '").append(copy.string());
+  cmd.append("' > /dev/null");
   const auto t0 = std::chrono::steady_clock::now();
   if (std::system(cmd.c_str()) != 0) Die("the in-place command failed on " + copy.string());
   return Seconds(t0);
