@@ -81,7 +81,15 @@ TForm1::TForm1(const fs::path& programDir, const CommandLine& commandLine, UserD
 
 TForm1::~TForm1() {
   qApp->removeEventFilter(this);
-  if (worker_.joinable()) worker_.join();
+  if (worker_.joinable()) {
+    // Gone with a run under way (the application is quitting): the run ends at the next
+    // file; its questions are answered without the user, as nobody is left to ask.
+    destroying_ = true;
+    host_.Detach();
+    session_->State().UserBreak = true;
+    while (!workerDone_) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    worker_.join();
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -548,10 +556,16 @@ void TForm1::StartRun(ProcessKind mode, std::function<void(const RunSummary&)> a
   afterRun_ = std::move(after);
   LockForRun(true);
   if (worker_.joinable()) worker_.join();
+  workerDone_ = false;
   worker_ = std::thread([this] {
     const RunSummary summary = session_->Driver().LetsGo();
-    QMetaObject::invokeMethod(this, [this, summary] { FinishRun(summary); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, summary] {
+          if (!destroying_) FinishRun(summary);
+        },
+        Qt::QueuedConnection);
+    workerDone_ = true;
   });
 }
 

@@ -153,6 +153,8 @@ class TForm1 : public QWidget {
   bool closeAfterRun_ = false;
   std::function<void(const RunSummary&)> afterRun_;
   std::thread worker_;
+  std::atomic<bool> workerDone_{true};
+  bool destroying_ = false;
 };
 
 }  // namespace tessel::gui

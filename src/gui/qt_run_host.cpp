@@ -140,20 +140,23 @@ void QtRunHost::SetRunning(bool running) {
 }
 
 bool QtRunHost::ConfirmRun(RunState& state) {
+  if (detached_) return false;
   return OnWindow([&] {
     return window_.dialogs().ConfirmRun(&window_, window_.session(), state);
   });
 }
 
 bool QtRunHost::AskYesNo(std::string_view text) {
+  // Closing the window during a run has already answered the user-break question.
+  if (detached_) return true;
   return OnWindow([&] {
-    // Closing the window during a run has already answered the user-break question.
     if (window_.ClosingAfterRun()) return true;
     return window_.dialogs().YesNo(&window_, std::string(text));
   });
 }
 
 void QtRunHost::ShowMessage(MessageKind kind, std::string_view text) {
+  if (detached_) return;
   OnWindow([&] {
     window_.dialogs().Message(&window_, kind, std::string(text));
     return true;
@@ -165,6 +168,7 @@ bool QtRunHost::LoadEditor(const std::string& path) {
 }
 
 void QtRunHost::ShowResult(const std::string& bytes) {
+  if (detached_) return;
   OnWindow([&] {
     window_.ShowRunResult(bytes);
     return true;
@@ -172,6 +176,7 @@ void QtRunHost::ShowResult(const std::string& bytes) {
 }
 
 void QtRunHost::RememberPath(std::string_view key, const std::string& dir) {
+  if (detached_) return;
   OnWindow([&] {
     std::string err;
     window_.session().RememberPath(key, dir, &err);  // a lost directory is no fault

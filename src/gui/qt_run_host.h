@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ class QtRunHost : public QObject, public RunHost {
   void SetRunning(bool running);
   /// The status line as the runs left it.
   std::string Status() const;
+  /// The window is going away: a run still under way gets no more answers from the user
+  /// (no confirmation, a break confirmed, nothing shown) and ends at the next file.
+  void Detach() { detached_ = true; }
 
  private:
   struct Bar {
@@ -61,6 +65,7 @@ class QtRunHost : public QObject, public RunHost {
   auto OnWindow(F ask);
 
   TForm1& window_;
+  std::atomic<bool> detached_{false};
   QTimer timer_;
   mutable std::mutex mutex_;
   std::string status_;  // the status line's text, whoever set it last

@@ -55,6 +55,7 @@ class MainWindowTest : public QObject {
   void DropsAreCheckedAndAskToSaveFirst();
   void CloseAsksToSaveWheneverModified();
   void CloseDuringARunStopsItFirst();
+  void AWindowDestroyedDuringARunEndsItWithoutHanging();
   void SettingsAreWrittenAtCloseOrTheErrorIsShown();
   void SingleFileRestoreWritesCrLf();
   void CommandLineOptionsRunAfterTheConfirmation();
@@ -106,15 +107,17 @@ void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
   QVERIFY(w.dialogs.asked.empty());
   f.PanelState(true);
 
-  // During a run only Esc acts: it asks for a break between files.
+  // During a run only Esc acts: it asks for a break between files. A drop opens nothing.
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what != "confirm") return;
     QTest::keyRelease(&f, Qt::Key_F3, Qt::ControlModifier);
     QTest::keyRelease(&f, Qt::Key_Escape);
+    f.DropFiles({w.Site("sub/b.htm")});
   };
   QVERIFY(w.Run(f.BFormat).Processed == 1);
   QVERIFY(w.State().UserBreak);
   QCOMPARE(w.dialogs.Texts("files").size(), size_t(0));
+  QCOMPARE(w.State().FileName, w.Site("a.htm"));
 }
 
 void MainWindowTest::TreeRunProtocolEqualsTheReport() {
@@ -173,6 +176,7 @@ void MainWindowTest::EditorIsLockedDuringARunAndShowsTheResultFromMemory() {
   QCOMPARE(f.REScreen->Bytes(), ReadFile(w.Site("a.htm")));  // not the scratch file
   QVERIFY(f.REScreen->Bytes().find("<P>one</P>") != std::string::npos);
   QVERIFY(!f.REScreen->IsModified());
+  QVERIFY2(!f.StatusText().startsWith("Unsaved"), qPrintable(f.StatusText()));
 }
 
 void MainWindowTest::FailuresLeaveTheEditorAsItWas() {
@@ -247,6 +251,18 @@ void MainWindowTest::CloseDuringARunStopsItFirst() {
   const RunSummary s = finished.takeFirst().at(0).value<RunSummary>();
   QVERIFY(s.Stopped || s.Processed == 2);  // stopped between files, nothing cut
   QVERIFY(w.dialogs.Texts("yesno").empty());
+}
+
+void MainWindowTest::AWindowDestroyedDuringARunEndsItWithoutHanging() {
+  Window w;
+  w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
+  w.form->BFilesClick();
+  w.dialogs.onAsk = [&](const std::string& what) {
+    if (what == "confirm") QMetaObject::invokeMethod(qApp, [&w] { w.form.reset(); }, Qt::QueuedConnection);
+  };
+  w.form->BFormatClick();
+  QTRY_VERIFY(w.form == nullptr);
+  QVERIFY(w.dialogs.Texts("yesno").empty());  // nobody was asked
 }
 
 void MainWindowTest::SettingsAreWrittenAtCloseOrTheErrorIsShown() {
