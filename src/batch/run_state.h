@@ -1,5 +1,5 @@
 // The state a batch run shares between the per-file pipeline, discovery, the run driver,
-// restore and the window: what the design keeps in program-wide variables.
+// restore and the window: the program-wide state of a selection and its runs.
 #pragma once
 
 #include <atomic>

@@ -246,7 +246,7 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FirstShow() {
   StyleError err;
   if (!session_->LoadStyle(nullptr, &err)) {
-    // Without any style the program cannot work at all; this is the designed end.
+    // Without any style the program cannot work at all: it ends here.
     dialogs_->Message(this, MessageKind::Error, err.Text);
     QMetaObject::invokeMethod(qApp, [] { QApplication::exit(2); }, Qt::QueuedConnection);
     return;

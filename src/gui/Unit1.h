@@ -94,7 +94,7 @@ class TForm1 : public QWidget {
   bool LoadEditorFile(const std::string& path);
   void ShowRunResult(const std::string& bytes);
 
-  // Widgets, named as in the design, for the dialogs and the tests.
+  // The widgets, for the dialogs and the tests.
   QWidget* PanelButtons = nullptr;
   QWidget* PanelEditor = nullptr;
   QLabel* Label1 = nullptr;
