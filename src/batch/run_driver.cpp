@@ -59,12 +59,12 @@ SelectionKind RunDriver::ShowFileSelection(const SelectionSource& source) {
   return SelectSingleFile(source.Paths.front());
 }
 
-SelectionKind RunDriver::SelectSingleFile(const std::string& path) {
+SelectionKind RunDriver::SelectSingleFile(const std::string& path, bool remember) {
   if (!host_.LoadEditor(path)) return SelectionKind::None;  // nothing changes
   PrepareProtocol(/*showPage=*/false);  // a single file shows the editor, not the protocol
   state_.FileName = path;
   state_.SourceDir = DirectoryOf(path);
-  host_.RememberPath("Multi", state_.SourceDir);
+  if (remember) host_.RememberPath("Multi", state_.SourceDir);
   return state_.SelectionMode = SelectionKind::SingleFile;
 }
 

@@ -64,8 +64,9 @@ class RunDriver {
   /// is a single-file selection, not a batch of one.
   SelectionKind ShowFileSelection(const SelectionSource& source);
 
-  /// A single file (command line or dropped file): it becomes the selection.
-  SelectionKind SelectSingleFile(const std::string& path);
+  /// A single file (command line or dropped file): it becomes the selection. With
+  /// `remember`, its directory is remembered for the file dialog.
+  SelectionKind SelectSingleFile(const std::string& path, bool remember = true);
   /// Picked files: the accepted ones become FileList, with a protocol line each.
   SelectionKind SelectPickedFiles(const std::vector<std::string>& paths);
   /// Every accepted file below `dir` (by state.FilterIndex) becomes FileList, each listed

@@ -14,27 +14,9 @@
 namespace tessel::gui {
 namespace {
 
-// Windows-1252 at 0x80..0x9F; the other bytes are the Latin-1 code points. The unused
-// positions keep their C1 value.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 /// The backup's bytes as the editor would show them: every kind of line end a line break,
 /// UTF-8 when the bytes are valid UTF-8, else Windows-1252.
-QString DecodeForDisplay(const std::string& bytes) {
-  const EditorText editorText = ToEditorText(bytes);
-  if (editorText.Encoding == TextEncoding::Utf8) return ToQ(editorText.Bytes);
-  QString text;
-  text.reserve(qsizetype(editorText.Bytes.size()));
-  for (const char c : editorText.Bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    text += QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
-  }
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
+QString DecodeForDisplay(const std::string& bytes) { return ToQ(ToEditorText(bytes).Bytes); }
 
 }  // namespace
 

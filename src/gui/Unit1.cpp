@@ -17,10 +17,13 @@
 #include <QVBoxLayout>
 
 #include "app/program_dir.h"
+#include "base/ascii.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "batch/restore.h"
+#include "editor/new_document.h"
 #include "gui/editor_view.h"
+#include "gui/search_dialog.h"
 #include "gui/gui_text.h"
 #include "gui/window_dialogs.h"
 #include "io/safe_replace.h"
@@ -70,6 +73,9 @@ TForm1::TForm1(const fs::path& programDir, const CommandLine& commandLine, UserD
   skin_ = Skin::Load(ShippedFile(programDir, "skin"), settings.DoLoadWallPapers);
   setWindowTitle(QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())));
   BuildWindow();
+  REScreen->SetColouring(settings.DoColorTags);
+  REScreen->SetPalette({settings.TextCol, settings.TagCol, settings.QuotedCol, settings.CommentCol});
+  ShowEncoding();
   move(settings.Left, settings.Top);
   resize(settings.Width, settings.Height);
   RunState& state = session_->State();
@@ -131,10 +137,8 @@ void TForm1::BuildWindow() {
   Notebook1->addTab(REScreen, QStringLiteral("HTML"));
   Notebook1->addTab(RichProtokoll, QStringLiteral("Protokoll"));
   layout->addWidget(Notebook1, 1);
-  connect(REScreen, &QsciScintilla::modificationChanged, this, [this](bool modified) {
-    if (modified) ShowStatus("Unsaved: " + QuotedPath(session_->State().FileName));
-    SetButtonState();
-  });
+  connect(REScreen, &QsciScintilla::modificationChanged, this, [this] { SetButtonState(); });
+  connect(REScreen, &EditorView::Edited, this, &TForm1::SetREToModified);
 
   ProgressAll = new QProgressBar(this);
   ProgressAll->setTextVisible(false);
@@ -207,25 +211,22 @@ QWidget* TForm1::BuildEditorPanel() {
   BBrowser = MakeButton(panel, "Browser", "<ALT><B>:  View current file in default browser");
   for (QPushButton* b : {BNew, BSaveAs, BSave, BCancel, BUndo, BSearchRep}) row->addWidget(b);
   row->addStretch(1);
+  LabelEncoding = new QLabel(panel);
+  LabelEncoding->setToolTip(QStringLiteral("The encoding the file is saved in"));
+  row->addWidget(LabelEncoding);
+  row->addSpacing(12);
   for (int i = 0; i < 5; ++i) {
     BRepaint[i] = MakeButton(panel, std::to_string(i + 1).c_str(), kRepaintHints[i]);
     BRepaint[i]->setFixedWidth(BRepaint[i]->fontMetrics().horizontalAdvance("MM") + 12);
     row->addWidget(BRepaint[i]);
-    connect(BRepaint[i], &QPushButton::clicked, this, [this, i] {
-      if (hooks_.Repaint) hooks_.Repaint(i + 1);
-    });
+    connect(BRepaint[i], &QPushButton::clicked, this, [this, i] { BRepaintClick(i + 1); });
   }
   row->addSpacing(8);
   row->addWidget(BBrowser);
-  auto hook = [this](std::function<void()> TForm1::EditorHooks::*member) {
-    return [this, member] {
-      if (hooks_.*member) (hooks_.*member)();
-    };
-  };
-  connect(BNew, &QPushButton::clicked, this, hook(&EditorHooks::New));
-  connect(BCancel, &QPushButton::clicked, this, hook(&EditorHooks::CancelAll));
-  connect(BSearchRep, &QPushButton::clicked, this, hook(&EditorHooks::SearchReplace));
-  connect(BBrowser, &QPushButton::clicked, this, hook(&EditorHooks::Browser));
+  connect(BNew, &QPushButton::clicked, this, &TForm1::BNewClick);
+  connect(BCancel, &QPushButton::clicked, this, &TForm1::BCancelClick);
+  connect(BSearchRep, &QPushButton::clicked, this, &TForm1::BSearchRepClick);
+  connect(BBrowser, &QPushButton::clicked, this, &TForm1::BBrowserClick);
   connect(BSave, &QPushButton::clicked, this, [this] { BSaveClick(); });
   connect(BSaveAs, &QPushButton::clicked, this, &TForm1::BSaveAsClick);
   connect(BUndo, &QPushButton::clicked, this, &TForm1::BUndoClick);
@@ -401,7 +402,7 @@ bool TForm1::HandleKeyRelease(QKeyEvent* key) {
     case Qt::Key_F9: return ClickIfEnabled(BOptions);
     case Qt::Key_Escape:
       if (!running_ && SingleFileState() && BCancel->isEnabled() && PanelEditor->isEnabled()) {
-        if (hooks_.CancelAll) hooks_.CancelAll();
+        BCancelClick();
       } else {
         session_->State().UserBreak = true;
       }
@@ -426,7 +427,7 @@ bool TForm1::HandleKeyRelease(QKeyEvent* key) {
     return true;
   }
   if (mods == Qt::ControlModifier && (key->key() == Qt::Key_F || key->key() == Qt::Key_R)) {
-    if (SingleFileState() && hooks_.SearchReplace) hooks_.SearchReplace();
+    BSearchRepClick();
     return true;
   }
   return false;
@@ -479,6 +480,17 @@ bool TForm1::OpenSingleFile(const std::string& path) {
 }
 
 bool TForm1::LoadEditorFile(const std::string& path) {
+  if (EqualsNoCase(path, NewFileName())) {
+    // A new document: the template, in the standard colours, unsaved from the start.
+    REScreen->SetDocument(EditorText{NewDocumentText(CurrentDocDateTime()), TextEncoding::Utf8},
+                          /*saved=*/false);
+    savedText_.clear();
+    BRepaintClick(1);
+    Notebook1->setCurrentWidget(REScreen);
+    ShowEncoding();
+    WriteScratch(REScreen->Bytes());
+    return true;
+  }
   std::string bytes, err;
   if (!ReadWholeFile(path, bytes, &err)) {
     dialogs_->Message(this, MessageKind::Error, "Cannot open the file:\r\n" + err);
@@ -494,13 +506,20 @@ void TForm1::SetEditorText(const std::string& fileBytes) {
   const EditorText text = ToEditorText(fileBytes);
   REScreen->SetDocument(text);
   savedText_ = text.Bytes;
-  WriteScratch(SavedBytes(text.Bytes));
+  ShowEncoding();
+  WriteScratch(fileBytes);
 }
 
 void TForm1::WriteScratch(const std::string& bytes) const {
   // "$tmp.htm" is a scratch copy for other tools only; the editor never reads it back.
   const std::string& scratch = session_->State().TempOutFile;
   if (!scratch.empty()) WriteFileAtomic(scratch, bytes, nullptr);
+}
+
+void TForm1::ShowEncoding() {
+  LabelEncoding->setText(SingleFileState() || REScreen->Length() > 0
+                             ? QString::fromUtf8(EncodingName(REScreen->Encoding()))
+                             : QString());
 }
 
 void TForm1::ShowRunResult(const std::string& bytes) {
@@ -610,7 +629,8 @@ void TForm1::BRestoreClick() {
     return;
   }
   REScreen->SetDocument(ToEditorText(text));
-  savedText_ = text;
+  savedText_ = REScreen->Bytes();
+  ShowEncoding();
   ShowStatus(RestoredStatusText(state.FileName));
   SetButtonState();
 }
@@ -618,16 +638,42 @@ void TForm1::BRestoreClick() {
 // ---------------------------------------------------------------------------------------
 // Editor commands
 
+std::optional<std::string> TForm1::BytesForSave() {
+  const std::string text = REScreen->Bytes();
+  std::size_t at = 0;
+  if (std::optional<std::string> bytes = SavedBytes(text, REScreen->Encoding(), &at)) return bytes;
+  // Never drop a character without the user's word.
+  size_t length = 1;
+  while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
+    ++length;
+  const long line = REScreen->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION,
+                                            static_cast<unsigned long>(at)) + 1;
+  const std::string question = "The file was read as Windows-1252, which cannot hold the character \"" +
+                               text.substr(at, length) + "\" in line " + std::to_string(line) +
+                               ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text "
+                               "stays as it is.)";
+  if (!dialogs_->YesNo(this, question)) return std::nullopt;
+  REScreen->SetEncoding(TextEncoding::Utf8);
+  ShowEncoding();
+  return SavedBytes(text, TextEncoding::Utf8);
+}
+
 bool TForm1::BSaveClick() {
   RunState& state = session_->State();
   if (running_ || state.SelectionMode != SelectionKind::SingleFile) return false;
-  const std::string bytes = SavedBytes(REScreen->Bytes());
-  std::string err;
-  if (!WriteFileAtomic(state.FileName, bytes, &err)) {
-    dialogs_->Message(this, MessageKind::Error, "The file was not saved:\r\n" + err);
-    return false;
+  DeleteBrowserTemp();
+  if (IsNewDocument()) {
+    BSaveAsClick();
+    return !REScreen->IsModified();
   }
-  WriteScratch(bytes);
+  const std::optional<std::string> bytes = BytesForSave();
+  if (!bytes) return false;
+  std::string err;
+  if (!WriteFileAtomic(state.FileName, *bytes, &err)) {
+    dialogs_->Message(this, MessageKind::Error, "The file was not saved:\r\n" + err);
+    return false;  // the text stays as it is, and unsaved
+  }
+  WriteScratch(*bytes);
   savedText_ = REScreen->Bytes();
   REScreen->MarkSaved();
   SetButtonState();
@@ -638,22 +684,152 @@ bool TForm1::BSaveClick() {
 void TForm1::BSaveAsClick() {
   RunState& state = session_->State();
   if (running_ || state.SelectionMode != SelectionKind::SingleFile) return;
-  const std::string bytes = SavedBytes(REScreen->Bytes());
+  DeleteBrowserTemp();
+  const std::optional<std::string> bytes = BytesForSave();
+  if (!bytes) return;
   std::optional<std::string> saved = dialogs_->SaveAs(
       this, *session_, state.FileName, [&bytes, this](const std::string& path) {
         std::string err;
-        if (WriteFileAtomic(path, bytes, &err)) return true;
+        if (WriteFileAtomic(path, *bytes, &err)) return true;
         dialogs_->Message(this, MessageKind::Error, "Invalid Filename: " + path);
         return false;
       });
   if (!saved) return;
   state.FileName = *saved;
   state.SourceDir = WithTrailingSeparator(fs::path(*saved).parent_path().string());
-  WriteScratch(bytes);
+  WriteScratch(*bytes);
   savedText_ = REScreen->Bytes();
   REScreen->MarkSaved();
   SetButtonState();
   ShowStatus("Saved: " + QuotedPath(*saved));
+}
+
+std::string TForm1::NewFileName() const {
+  return session_->State().ProgramDir + "tessel_html_new.htm";
+}
+
+bool TForm1::IsNewDocument() const {
+  return EqualsNoCase(session_->State().FileName, NewFileName());
+}
+
+std::string TForm1::BrowserTempFile() const {
+  const std::string& file = session_->State().FileName;
+  return (fs::path(file).parent_path() / "$tesselhtml_tmp.htm").string();
+}
+
+void TForm1::DeleteBrowserTemp() const {
+  if (session_->State().FileName.empty()) return;
+  std::error_code ec;
+  fs::remove(BrowserTempFile(), ec);  // the program's own scratch copy
+}
+
+void TForm1::BNewClick() {
+  if (running_ || !BNew->isEnabled()) return;
+  DeleteBrowserTemp();
+  // The template lives under its own name until Save As; that name is no directory to
+  // remember for the file dialog.
+  session_->Driver().SelectSingleFile(NewFileName(), /*remember=*/false);
+  host_.Flush();
+  SetREToModified();
+}
+
+void TForm1::BCancelClick() {
+  if (running_ || !BCancel->isEnabled()) return;
+  DeleteBrowserTemp();
+  RunState& state = session_->State();
+  if (IsNewDocument()) {
+    REScreen->ClearDocument();
+    state.SelectionMode = SelectionKind::None;
+    state.FileName.clear();
+    ShowEncoding();
+    SetButtonState();
+    ShowStatus("Click <Select File(s)> or <Select Tree> to process ...");
+    return;
+  }
+  if (REScreen->IsModified()) REScreen->ReplaceAllText(savedText_);
+  SetButtonState();
+  ShowStatus("Reloaded: " + state.FileName);
+}
+
+void TForm1::SetREToModified() {
+  ShowStatus("Unsaved: " + QuotedPath(session_->State().FileName));
+  SetButtonState();
+}
+
+void TForm1::BBrowserClick() {
+  if (running_ || !BBrowser->isEnabled()) return;
+  const RunState& state = session_->State();
+  if (!BUndo->isEnabled() && !IsNewDocument()) {
+    dialogs_->OpenDocument(state.FileName);
+    return;
+  }
+  // The unsaved text, beside the file so that its relative links still work.
+  std::optional<std::string> bytes = SavedBytes(REScreen->Bytes(), REScreen->Encoding());
+  if (!bytes) bytes = SavedBytes(REScreen->Bytes(), TextEncoding::Utf8);
+  std::string err;
+  if (!WriteFileAtomic(BrowserTempFile(), *bytes, &err)) {
+    dialogs_->Message(this, MessageKind::Error, "The page cannot be shown:\r\n" + err);
+    return;
+  }
+  dialogs_->OpenDocument(BrowserTempFile());
+}
+
+void TForm1::BRepaintClick(int mode) {
+  const std::optional<SyntaxPalette> palette = EmphasisPalette(mode);
+  if (!palette) return;
+  ProgramSettings& settings = session_->Settings();
+  settings.TextCol = palette->TextCol;
+  settings.TagCol = palette->TagCol;
+  settings.QuotedCol = palette->QuotedCol;
+  settings.CommentCol = palette->CommentCol;
+  REScreen->SetPalette(*palette);
+  REScreen->RepaintSyntax();
+  SetButtonState();
+}
+
+void TForm1::BSearchRepClick() {
+  if (running_ || !SingleFileState()) return;
+  if (ReplaceDialog1 == nullptr) {
+    ReplaceDialog1 = new ReplaceDialog(this);
+    connect(ReplaceDialog1, &ReplaceDialog::Search, this, &TForm1::Search);
+  }
+  const ProgramSettings& settings = session_->Settings();
+  ReplaceDialog1->Open(ToQ(settings.LastSearch), ToQ(settings.LastReplace));
+}
+
+void TForm1::Search(bool replace, bool all) {
+  ProgramSettings& settings = session_->Settings();
+  settings.LastSearch = ReplaceDialog1->FindText().toStdString();
+  settings.LastReplace = ReplaceDialog1->ReplaceText().toStdString();
+  if (running_ || !SingleFileState() || settings.LastSearch.empty()) return;
+  const std::string& find = settings.LastSearch;
+  const SearchOptions options = ReplaceDialog1->Options();
+  const std::string text = REScreen->Bytes();
+  const long selStart = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long selEnd = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  const std::size_t match = FindNext(text, find, SearchStart(selStart, selEnd - selStart), options);
+  if (match == kNoMatch) {
+    dialogs_->Message(this, MessageKind::Information, "\"" + find + "\" not found.");
+    return;
+  }
+  REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
+                          long(match + find.size()));
+  if (REScreen->isVisible() && REScreen->isEnabled()) REScreen->setFocus();
+  if (!replace || REScreen->isReadOnly()) return;
+  if (all) {
+    const ReplaceAllResult result = ReplaceAll(text, find, settings.LastReplace, options, match);
+    REScreen->ReplaceRange(result.ChangedStart, result.ChangedEndOld,
+                           std::string_view(result.Text).substr(
+                               result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
+    SetREToModified();
+    dialogs_->Message(this, MessageKind::Information,
+                      "\"" + find + "\", Replace done: " + std::to_string(result.Count) + " times");
+    return;
+  }
+  REScreen->ReplaceRange(match, match + find.size(), settings.LastReplace);
+  REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
+                          long(match + settings.LastReplace.size()));
+  SetREToModified();
 }
 
 void TForm1::BUndoClick() {
@@ -688,6 +864,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     return;
   }
   SaveSettings();
+  DeleteBrowserTemp();
   event->accept();
 }
 

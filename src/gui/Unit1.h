@@ -74,11 +74,28 @@ class TForm1 : public QWidget {
   bool BSaveClick();
   void BSaveAsClick();
   void BUndoClick();
+  /// New: a new document from the template, never saved under its own name.
+  void BNewClick();
+  /// Cancel All (Esc): the text as last loaded or saved; a new document goes away.
+  void BCancelClick();
+  void BSearchRepClick();
+  /// The editor's file (or, when it is modified, its text) in the desktop's browser.
+  void BBrowserClick();
+  /// The emphasis of the repaint buttons: 1 the standard palette, 2 to 5 one class.
+  void BRepaintClick(int mode);
+  /// The text counts as changed: status "Unsaved: ", the buttons follow.
+  void SetREToModified();
+  /// Find Next, Replace or Replace All of the search dialog.
+  void Search(bool replace, bool all);
+  /// The name a new document lives under until it is saved.
+  std::string NewFileName() const;
+  bool IsNewDocument() const;
+  /// The browser view's copy of unsaved text, beside the file.
+  std::string BrowserTempFile() const;
 
   /// Hooks of the editor commands that later parts of the program fill in.
   struct EditorHooks {
-    std::function<void()> New, CancelAll, SearchReplace, Browser, InsertHint;
-    std::function<void(int mode)> Repaint;
+    std::function<void()> InsertHint;
   };
   EditorHooks& editorHooks() { return hooks_; }
 
@@ -107,6 +124,8 @@ class TForm1 : public QWidget {
   EditorView* REScreen = nullptr;
   QPlainTextEdit* RichProtokoll = nullptr;
   QLineEdit* Edit1 = nullptr;
+  QLabel* LabelEncoding = nullptr;  // the encoding the editor's file is saved in
+  class ReplaceDialog* ReplaceDialog1 = nullptr;
 
  signals:
   /// A run ended and the window is ready again.
@@ -135,6 +154,11 @@ class TForm1 : public QWidget {
   void LockForRun(bool locked);
   bool AskSaveFirst(const std::string& question, bool withCancel);
   void SetEditorText(const std::string& fileBytes);
+  /// The editor's text as the bytes a save writes, in the file's encoding; when that cannot
+  /// hold a character, the user chooses UTF-8 or nothing is saved.
+  std::optional<std::string> BytesForSave();
+  void DeleteBrowserTemp() const;
+  void ShowEncoding();
   void WriteScratch(const std::string& bytes) const;
   void SaveSettings();
   bool ClickIfEnabled(QPushButton* button);

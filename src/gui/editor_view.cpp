@@ -1,52 +1,346 @@
 #include "gui/editor_view.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <algorithm>
 
 namespace tessel::gui {
+namespace {
+
+constexpr std::int64_t kTagSearchBound = 1000000;  // as far as the tag search looks each way
+
+QColor ToColor(std::uint32_t bgr) {
+  return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+/// A typed character as one byte: the first byte of its UTF-8 form; Enter and Tab too.
+char TypedByte(const QKeyEvent& event) {
+  if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) return '\r';
+  if (event.key() == Qt::Key_Tab) return '\t';
+  const QByteArray utf8 = event.text().toUtf8();
+  return utf8.isEmpty() ? '\0' : utf8.front();
+}
+
+bool IsCharacterKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers mods = event.modifiers();
+  if ((mods & Qt::ControlModifier) || (mods & Qt::AltModifier)) return false;
+  const char c = TypedByte(event);
+  return c == '\r' || c == '\t' || static_cast<unsigned char>(c) >= 0x20;
+}
+
+/// Line ends as the editor holds them: CR LF.
+std::string WithCrLf(const std::string& text) { return ToEditorText(text).Bytes; }
+
+}  // namespace
 
 EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
-  // Scintilla takes the size in points: a font sized in pixels would come out tiny.
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPointSize(10);
-  setFont(font);
+  setUtf8(true);
   setWrapMode(WrapNone);
   setEolMode(EolWindows);  // a typed line break is CR LF, as every line end of the text
   setTabWidth(8);
   setIndentationsUseTabs(true);
   setMarginWidth(1, 0);  // no line-number margin
   SendScintilla(SCI_SETMARGINLEFT, 0, 4L);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
   SendScintilla(SCI_SETSCROLLWIDTH, 1);
+  SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
+  // Scintilla takes the size in points: a font sized in pixels would come out tiny.
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSize(10);
+  setFont(font);
+  SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, font.family().toUtf8().constData());
+  SendScintilla(SCI_STYLESETSIZE, STYLE_DEFAULT, 10L);
+  SendScintilla(SCI_STYLECLEARALL);
+  SetPalette(SyntaxPalette{});
+  // No notification of each change: the component's accessibility support would count the
+  // characters up to the change on every keystroke, which grows with the text. Typing
+  // finds what it inserted from the cursor instead.
+  SendScintilla(SCI_SETMODEVENTMASK, 0L);
+  connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &EditorView::OnStyleNeeded);
 }
 
-void EditorView::SetDocument(const EditorText& text) {
+// ---------------------------------------------------------------------------------------
+// The document
+
+void EditorView::SetDocument(const EditorText& text, bool saved) {
   encoding_ = text.Encoding;
   const bool readOnly = isReadOnly();
   setReadOnly(false);
-  setUtf8(text.Encoding == TextEncoding::Utf8);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0);
   SendScintilla(SCI_CLEARALL);
-  // By length, so that a NUL byte in the text does not end it.
-  SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.Bytes.size()),
-                text.Bytes.data());
-  SendScintilla(SCI_SETUNDOCOLLECTION, 1);
   SendScintilla(SCI_EMPTYUNDOBUFFER);
   SendScintilla(SCI_SETSAVEPOINT);
+  // A new document is a change of the empty one; a loaded text is where saving starts.
+  SendScintilla(SCI_SETUNDOCOLLECTION, saved ? 0 : 1);
+  // By length, so that a NUL byte in the text does not end it.
+  SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.Bytes.size()), text.Bytes.data());
+  SendScintilla(SCI_SETUNDOCOLLECTION, 1);
+  if (saved) {
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+  }
+  StyleAll();
   SendScintilla(SCI_GOTOPOS, 0);
   setReadOnly(readOnly);
 }
 
 std::string EditorView::Bytes() const {
-  const long length = SendScintilla(SCI_GETLENGTH);
   const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-  return data ? std::string(data, static_cast<size_t>(length)) : std::string();
+  return data ? std::string(data, static_cast<size_t>(Length())) : std::string();
 }
+
+std::int64_t EditorView::Length() const { return SendScintilla(SCI_GETLENGTH); }
 
 bool EditorView::IsModified() const { return SendScintilla(SCI_GETMODIFY) != 0; }
 
 void EditorView::MarkSaved() { SendScintilla(SCI_SETSAVEPOINT); }
 
 void EditorView::ClearDocument() { SetDocument(EditorText{}); }
+
+void EditorView::ReplaceAllText(const std::string& text) {
+  const long first = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+  const long position = SendScintilla(SCI_GETCURRENTPOS);
+  SetDocument(EditorText{text, encoding_});
+  SendScintilla(SCI_SETEMPTYSELECTION, std::min<long>(position, long(text.size())));
+  SendScintilla(SCI_SETFIRSTVISIBLELINE, first);
+}
+
+void EditorView::ReplaceRange(std::int64_t start, std::int64_t end, std::string_view text) {
+  SendScintilla(SCI_BEGINUNDOACTION);
+  SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), long(end));
+  SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(text.size()), text.data());
+  SendScintilla(SCI_ENDUNDOACTION);
+  // A replacement may open or close a tag anywhere after it: colour the text anew.
+  if (colouring_) {
+    RepaintSyntax();
+  } else {
+    scratch_.assign(text.size(), ColourClass::Text);
+    SetStyles(start, scratch_.data(), std::int64_t(text.size()));
+  }
+}
+
+std::string_view EditorView::Range(std::int64_t start, std::int64_t end) const {
+  start = std::clamp<std::int64_t>(start, 0, Length());
+  end = std::clamp<std::int64_t>(end, start, Length());
+  if (start == end) return {};
+  const auto* data = static_cast<const char*>(
+      reinterpret_cast<void*>(SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start),
+                                            static_cast<long>(end - start))));
+  return data ? std::string_view(data, size_t(end - start)) : std::string_view();
+}
+
+// ---------------------------------------------------------------------------------------
+// Colouring
+
+void EditorView::SetPalette(const SyntaxPalette& palette) {
+  palette_ = palette;
+  for (ColourClass c : {ColourClass::Text, ColourClass::Tag, ColourClass::Quoted,
+                        ColourClass::Comment}) {
+    SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(c), ToColor(ClassColour(palette, c)));
+  }
+}
+
+void EditorView::SetStyles(std::int64_t start, const ColourClass* classes, std::int64_t length) {
+  if (length <= 0) return;
+  SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0L);
+  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length),
+                reinterpret_cast<const char*>(classes));
+}
+
+void EditorView::StyleAll() {
+  const std::int64_t n = Length();
+  if (!colouring_) {  // all plain text: no classes computed
+    SendScintilla(SCI_STARTSTYLING, 0UL, 0L);
+    SendScintilla(SCI_SETSTYLING, static_cast<unsigned long>(n), 0L);
+    return;
+  }
+  const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  ColourClasses(std::string_view(data ? data : "", size_t(n)), scratch_);
+  SetStyles(0, scratch_.data(), n);
+  std::vector<ColourClass>().swap(scratch_);  // a byte per character: not kept for nothing
+}
+
+void EditorView::ColourText(const std::string& text, bool wholeText) {
+  if (text.empty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (wholeText) {
+    StyleAll();
+  } else {
+    const long start = SendScintilla(SCI_GETSELECTIONSTART);
+    const long end = SendScintilla(SCI_GETSELECTIONEND);
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
+    SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(text.size()), text.data());
+    SendScintilla(SCI_ENDUNDOACTION);
+    ColourClasses(text, scratch_);
+    SetStyles(start, scratch_.data(), std::int64_t(text.size()));
+    SendScintilla(SCI_SETEMPTYSELECTION, start);  // the cursor at the start of the text
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+void EditorView::RepaintSyntax() {
+  if (!colouring_) return;
+  const long first = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+  StyleAll();
+  SendScintilla(SCI_SETFIRSTVISIBLELINE, first);
+}
+
+void EditorView::PasteColoured() {
+  const QString clip = QApplication::clipboard()->text();
+  if (clip.isEmpty() || isReadOnly()) return;
+  ColourText(WithCrLf(clip.toStdString()), false);
+  emit Edited();
+}
+
+TagSpan EditorView::FindTagAt(std::int64_t position, bool withComments) const {
+  // Mostly the span is near: look in a small piece of the text first, and widen the piece
+  // until the answer cannot depend on what lies outside it.
+  const std::int64_t n = Length();
+  for (std::int64_t reach = 4096;; reach *= 16) {
+    const bool whole = reach > kTagSearchBound;
+    const std::int64_t w = whole ? kTagSearchBound + 8 : reach;
+    const std::int64_t base = std::max<std::int64_t>(0, position - w);
+    const std::int64_t end = std::min(n, position + w);
+    TagSpan span = FindTagAround(Range(base, end), position - base, withComments);
+    const bool inside = !span.Text.empty() && span.Start > 0 && span.End < end - base;
+    const bool unclosedComment = withComments && span.Text.find("<!--") != std::string::npos &&
+                                 span.Text.find("-->") == std::string::npos;
+    if (whole || (base == 0 && end == n) || (inside && !unclosedComment)) {
+      if (!span.Text.empty()) {
+        span.Position += base;
+        span.Start += base;
+        span.End += base;
+      }
+      span.Position = position;
+      return span;
+    }
+  }
+}
+
+void EditorView::RecolourTagAtCursor() {
+  TagHintsOn = false;
+  const TagSpan span = FindTagAt(SendScintilla(SCI_GETCURRENTPOS), false);
+  if (!span.Text.empty()) ColourRange(span.Text, span.Start, span.Length);
+  TagHintsOn = true;
+}
+
+void EditorView::ColourRange(std::string_view text, std::int64_t base, std::int64_t length) {
+  if (length <= 0 || text.empty()) return;
+  const size_t n = std::min(size_t(length), text.size());
+  const size_t coloured = RangeClasses(text, n, scratch_);
+  SetStyles(base, scratch_.data(), std::int64_t(coloured));
+}
+
+ColourClass EditorView::ClassAt(std::int64_t position) const {
+  return ColourClass(SendScintilla(SCI_GETSTYLEAT, static_cast<unsigned long>(position)) & 3);
+}
+
+std::vector<ColourClass> EditorView::Classes() const {
+  std::vector<ColourClass> classes(static_cast<size_t>(Length()));
+  for (size_t i = 0; i < classes.size(); ++i) classes[i] = ClassAt(std::int64_t(i));
+  return classes;
+}
+
+void EditorView::OnStyleNeeded(int position) {
+  // The text keeps the styles set when it was inserted: only mark it as styled.
+  const long from = SendScintilla(SCI_GETENDSTYLED);
+  if (position <= from) return;
+  std::vector<ColourClass> kept(size_t(position - from));
+  for (size_t i = 0; i < kept.size(); ++i) kept[i] = ClassAt(from + std::int64_t(i));
+  SetStyles(from, kept.data(), std::int64_t(kept.size()));
+}
+
+// ---------------------------------------------------------------------------------------
+// Typing
+
+int EditorView::LastKeyOf(const QKeyEvent& event) const {
+  const Qt::KeyboardModifiers mods = event.modifiers();
+  const int key = event.key();
+  if (key == Qt::Key_Backspace) return 8;
+  if (key == Qt::Key_Delete) return 46;
+  if ((mods & Qt::ShiftModifier) && key == Qt::Key_Insert) return 22;
+  if (mods & Qt::ControlModifier) {
+    if (key == Qt::Key_V) return 22;
+    if (key == Qt::Key_X) return 24;
+    return 1;
+  }
+  return 0;
+}
+
+CursorContext EditorView::CaptureCursorContext() const {
+  const std::int64_t p = SendScintilla(SCI_GETCURRENTPOS);
+  const std::int64_t start = std::max<std::int64_t>(0, p - 1);
+  const std::string_view slice = Range(start, p + 1);
+  std::vector<ColourClass> classes(slice.size());
+  for (size_t i = 0; i < slice.size(); ++i) classes[i] = ClassAt(start + std::int64_t(i));
+  return ContextAt(slice, classes, size_t(p - start));
+}
+
+void EditorView::keyPressEvent(QKeyEvent* event) {
+  lastKey_ = LastKeyOf(*event);
+  if (lastKey_ == 22 && colouring_) {  // the coloured paste instead of the control's own
+    PasteColoured();
+    lastKey_ = 0;
+    event->accept();
+    return;
+  }
+  CursorContext before;
+  int typedClass = -1;  // the class of the character being typed
+  const long selStart = SendScintilla(SCI_GETSELECTIONSTART);
+  const bool selected = selStart != SendScintilla(SCI_GETSELECTIONEND);
+  if (lastKey_ > 1) {
+    before = CaptureCursorContext();
+  } else if (lastKey_ == 0 && IsCharacterKey(*event) && !isReadOnly()) {
+    before = CaptureCursorContext();
+    const char typed = TypedByte(*event);
+    typedClass = int(selected ? ClassAt(selStart) : TypedCharClass(typed, before));
+    if (ChangesTagStructure(typed)) lastKey_ = static_cast<unsigned char>(typed);
+  }
+  const bool undoKey = (event->modifiers() & Qt::ControlModifier) &&
+                       (event->key() == Qt::Key_Z || event->key() == Qt::Key_Y);
+  const std::int64_t lengthBefore = Length();
+  QsciScintilla::keyPressEvent(event);
+  const std::int64_t caret = SendScintilla(SCI_GETCURRENTPOS);
+  const bool changed = Length() != lengthBefore || (selected && lastKey_ != 1);
+  if (typedClass >= 0 && changed && caret > selStart) {
+    scratch_.assign(size_t(caret - selStart), ColourClass(typedClass));
+    SetStyles(selStart, scratch_.data(), caret - selStart);
+  }
+  if (undoKey) AfterUndo();
+  const int key = lastKey_;
+  lastKey_ = 0;
+  if (!changed) return;
+  emit Edited();
+  if (key != 0 && RecolourAfterChange(key, before)) RecolourTagAtCursor();
+}
+
+void EditorView::undo() {
+  QsciScintilla::undo();
+  AfterUndo();
+}
+
+void EditorView::redo() {
+  QsciScintilla::redo();
+  AfterUndo();
+}
+
+void EditorView::AfterUndo() {
+  // The component does not keep the colours of text it takes back (it gets the plain
+  // class): with colouring on, the text is coloured anew.
+  RepaintSyntax();
+}
+
+QMimeData* EditorView::toMimeData(const QByteArray& text, bool rectangular) const {
+  // A copy carries the plain text and its colours, as the RTF the colouring stands for.
+  QMimeData* mime = QsciScintilla::toMimeData(text, rectangular);
+  const std::string rtf = TextToRtf(std::string_view(text.constData(), size_t(text.size())), palette_);
+  mime->setData(QStringLiteral("text/rtf"), QByteArray(rtf.data(), qsizetype(rtf.size())));
+  mime->setData(QStringLiteral("application/rtf"), QByteArray(rtf.data(), qsizetype(rtf.size())));
+  return mime;
+}
 
 }  // namespace tessel::gui

@@ -1,13 +1,19 @@
-// The editor REScreen: QScintilla holding the document's bytes exactly (UTF-8 or
-// Windows-1252, every line end CR LF), so editor positions are byte positions as the
-// engine counts them. No lexer: the program colours the text itself.
+// The editor REScreen: QScintilla holding the document as UTF-8 with every line end CR LF.
+// No lexer: the program colours the text itself. Every byte's style is its colour class
+// (text, tag, quoted, comment), and the palette gives the four styles their colours, so
+// an emphasis changes four colours and a repaint reclassifies the text.
 #pragma once
 
 #include <Qsci/qsciscintilla.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "editor/editor_text.h"
+#include "editor/find_tag.h"
+#include "editor/syntax_colour.h"
+#include "editor/typing_rules.h"
 
 namespace tessel::gui {
 
@@ -16,20 +22,82 @@ class EditorView : public QsciScintilla {
  public:
   explicit EditorView(QWidget* parent = nullptr);
 
-  /// Replaces the whole text; the undo history is dropped and the text counts as saved.
-  void SetDocument(const EditorText& text);
+  // The document.
+  /// Replaces the whole text, coloured when colouring is on; the undo history is dropped
+  /// and the text counts as saved, or, without `saved`, as a change of an empty document
+  /// (a new one). The cursor goes to the start.
+  void SetDocument(const EditorText& text, bool saved = true);
   /// The text as the editor holds it, byte for byte.
   std::string Bytes() const;
+  std::int64_t Length() const;
   TextEncoding Encoding() const { return encoding_; }
-
+  void SetEncoding(TextEncoding encoding) { encoding_ = encoding; }
   bool IsModified() const;
   /// The text as it stands counts as saved.
   void MarkSaved();
   /// Empties the editor (no document).
   void ClearDocument();
+  /// Replaces the whole text with `text` keeping the first visible line and the cursor,
+  /// as one undo step (Cancel All, and the text of a run).
+  void ReplaceAllText(const std::string& text);
+  /// Replaces [start, end) by `text` as one undo step, and colours what changed.
+  void ReplaceRange(std::int64_t start, std::int64_t end, std::string_view text);
+
+  // Colouring.
+  /// DoColorTags: whole-text colouring on load, repaint and coloured paste.
+  void SetColouring(bool on) { colouring_ = on; }
+  bool Colouring() const { return colouring_; }
+  void SetPalette(const SyntaxPalette& palette);
+  const SyntaxPalette& Palette() const { return palette_; }
+  /// `text` coloured into the editor: the whole content (which must already be `text`:
+  /// only its colours change) or, with `wholeText` false, in place of the selection, as one
+  /// undo step. The modified flag is never changed by colouring.
+  void ColourText(const std::string& text, bool wholeText);
+  /// Recolours the whole text with the palette (when colouring is on), keeping the first
+  /// visible line and the cursor.
+  void RepaintSyntax();
+  /// The clipboard's text, coloured, in place of the selection.
+  void PasteColoured();
+  /// The in-place recolouring of the span around the cursor.
+  void RecolourTagAtCursor();
+  /// Colours `length` bytes from `base`, whose text is `text`, by the in-place rules.
+  void ColourRange(std::string_view text, std::int64_t base, std::int64_t length);
+  /// The tag span around `position` (the designed search, read from the editor's buffer
+  /// without copying the whole text).
+  TagSpan FindTagAt(std::int64_t position, bool withComments) const;
+  ColourClass ClassAt(std::int64_t position) const;
+  /// Every byte's class (tests and benchmarks).
+  std::vector<ColourClass> Classes() const;
+
+  /// While set, the tag hint follows the cursor; cleared while the colouring moves it.
+  bool TagHintsOn = true;
+
+ public slots:
+  void undo() override;
+  void redo() override;
+
+ signals:
+  /// The user changed the text (SetREToModified).
+  void Edited();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
 
  private:
+  void SetStyles(std::int64_t start, const ColourClass* classes, std::int64_t length);
+  void StyleAll();
+  void OnStyleNeeded(int position);
+  CursorContext CaptureCursorContext() const;
+  std::string_view Range(std::int64_t start, std::int64_t end) const;
+  int LastKeyOf(const QKeyEvent& event) const;
+  void AfterUndo();
+
   TextEncoding encoding_ = TextEncoding::Utf8;
+  SyntaxPalette palette_;
+  bool colouring_ = true;
+  int lastKey_ = 0;
+  std::vector<ColourClass> scratch_;
 };
 
 }  // namespace tessel::gui

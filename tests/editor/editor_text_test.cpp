@@ -7,7 +7,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(EditorTextTest, LineEndsBecomeCrLfAndTheEncodingFollowsTheBytes) {
+TEST(EditorTextTest, LineEndsBecomeCrLfAndWindows1252BecomesUtf8) {
   const struct {
     std::string File, Editor;
     TextEncoding Encoding;
@@ -16,13 +16,12 @@ TEST(EditorTextTest, LineEndsBecomeCrLfAndTheEncodingFollowsTheBytes) {
       {"a\nb", "a\r\nb", TextEncoding::Utf8},
       {"a\rb\r\n\n", "a\r\nb\r\n\r\n", TextEncoding::Utf8},
       {"caf\xC3\xA9\n", "caf\xC3\xA9\r\n", TextEncoding::Utf8},
-      {"caf\xE9\n", "caf\xE9\r\n", TextEncoding::Windows1252},
-      {"\xE2\x82\xAC \x80", "\xE2\x82\xAC \x80", TextEncoding::Windows1252},  // a lone 0x80
-      {"\xC0\xAF", "\xC0\xAF", TextEncoding::Windows1252},                    // overlong "/"
-      {"\xED\xA0\x80", "\xED\xA0\x80", TextEncoding::Windows1252},            // a surrogate
-      {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80", TextEncoding::Windows1252},    // past U+10FFFF
+      {"caf\xE9\n", "caf\xC3\xA9\r\n", TextEncoding::Windows1252},
+      {"\x80 \x93x\x94", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D", TextEncoding::Windows1252},
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF", TextEncoding::Windows1252},             // overlong "/"
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC", TextEncoding::Windows1252},  // surrogate
       {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", TextEncoding::Utf8},
-      {"\xE2\x82", "\xE2\x82", TextEncoding::Windows1252},  // cut short
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A", TextEncoding::Windows1252},  // cut short
       {"a\0b"s, "a\0b"s, TextEncoding::Utf8},
   };
   for (const auto& c : cases) {
@@ -39,10 +38,20 @@ TEST(EditorTextTest, EveryByteValueSurvivesALoadAndASave) {
   }
   all += "\r\n";
   const EditorText text = ToEditorText(all);
-  EXPECT_EQ(text.Encoding, TextEncoding::Windows1252);
-  EXPECT_EQ(SavedBytes(text.Bytes), all);
+  ASSERT_EQ(text.Encoding, TextEncoding::Windows1252);
+  EXPECT_TRUE(IsValidUtf8(text.Bytes));
+  EXPECT_EQ(SavedBytes(text.Bytes, text.Encoding), all);
   EXPECT_EQ(SavedBytes("a\r\nb"), "a\r\nb\r\n");
   EXPECT_EQ(SavedBytes(""), "");
+}
+
+TEST(EditorTextTest, AWindows1252SaveNamesTheFirstCharacterItCannotHold) {
+  std::size_t at = 99;
+  EXPECT_EQ(SavedBytes("caf\xC3\xA9 \xE2\x82\xAC", TextEncoding::Windows1252),
+            "caf\xE9 \x80\r\n");
+  EXPECT_EQ(SavedBytes("ok \xE2\x86\x92 x", TextEncoding::Windows1252, &at), std::nullopt);
+  EXPECT_EQ(at, 3u);  // the arrow
+  EXPECT_EQ(SavedBytes("\xC2\x80", TextEncoding::Windows1252), std::nullopt);  // U+0080
 }
 
 }  // namespace
