@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -54,6 +55,7 @@ class EditorTest : public QObject {
   void ShowsExactlyTheColoursOfTheRtf();
   void TypingRecoloursTagsAsTheyForm();
   void CtrlVPastesColouredOrPlain();
+  void CopyCarriesTheTextAndItsColours();
   void EmphasisChangesTheColoursNotTheClasses();
   void FilesComeBackByteForByte();
   void AWindows1252SaveAsksBeforeLosingACharacter();
@@ -116,6 +118,17 @@ void EditorTest::CtrlVPastesColouredOrPlain() {
     QTest::keyClick(&e, Qt::Key_Z, Qt::ControlModifier);  // one undo takes it back
     QCOMPARE(e.Bytes(), std::string("x\r\n"));
   }
+}
+
+void EditorTest::CopyCarriesTheTextAndItsColours() {
+  Window w;
+  w.Open(w.Page("p.htm", "<a href=\"x\">b</a>\r\n"));
+  w.Editor().SendScintilla(QsciScintilla::SCI_SETSEL, 0UL, 13L);
+  QTest::keyClick(&w.Editor(), Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  QCOMPARE(mime->text(), QString("<a href=\"x\">b"));
+  const std::string rtf = TextToRtf("<a href=\"x\">b", SyntaxPalette{});
+  QCOMPARE(mime->data("text/rtf"), QByteArray(rtf.data(), qsizetype(rtf.size())));
 }
 
 void EditorTest::EmphasisChangesTheColoursNotTheClasses() {
