@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -23,6 +24,7 @@
 #include "batch/restore.h"
 #include "editor/new_document.h"
 #include "gui/editor_view.h"
+#include "gui/formatoptions.h"
 #include "gui/search_dialog.h"
 #include "gui/gui_text.h"
 #include "gui/window_dialogs.h"
@@ -139,6 +141,17 @@ void TForm1::BuildWindow() {
   layout->addWidget(Notebook1, 1);
   connect(REScreen, &QsciScintilla::modificationChanged, this, [this] { SetButtonState(); });
   connect(REScreen, &EditorView::Edited, this, &TForm1::SetREToModified);
+  connect(REScreen, &EditorView::SelectionMoved, this, [this] {
+    if (REScreen->TagHintsOn) ShowTagHint();
+  });
+  REScreen->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(REScreen, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (PopMenRE == nullptr || running_ || REScreen->isReadOnly()) return;
+    PopMenPoP();
+    // The menu opens with its right edge at the mouse pointer.
+    const QPoint global = REScreen->mapToGlobal(at);
+    PopMenRE->popup(QPoint(global.x() - PopMenRE->sizeHint().width(), global.y()));
+  });
 
   ProgressAll = new QProgressBar(this);
   ProgressAll->setTextVisible(false);
@@ -153,6 +166,7 @@ void TForm1::BuildWindow() {
   Edit1->setReadOnly(true);
   Edit1->setFocusPolicy(Qt::NoFocus);
   bottomLayout->addWidget(Edit1, 1);
+  connect(Edit1, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
   bottomLayout->addSpacing(196);  // the hint line is the window's width less 200
   layout->addWidget(bottom);
 }
@@ -257,6 +271,8 @@ void TForm1::FirstShow() {
   if (!session_->ReadTrimList(&trimErr)) dialogs_->Message(this, MessageKind::Error, trimErr);
   BTrim->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
   ResetCounters(session_->ActiveStyle().Tags);
+  BuildPopupMenu();
+  tagHints_ = TagHints::Load(session_->ProgramDir() / std::string(kTagSyntaxFileName));
   if (commandLine_.CmdLineMode == CmdLineKind::None) Notebook1->setCurrentWidget(RichProtokoll);
   Edit1->setText(QString::fromUtf8(kHintNote));
   if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode == ProcessKind::None) {
@@ -408,8 +424,8 @@ bool TForm1::HandleKeyRelease(QKeyEvent* key) {
       }
       return true;
     case Qt::Key_F1:
-      if (mods == Qt::ShiftModifier && SingleFileState() && !running_ && hooks_.InsertHint) {
-        hooks_.InsertHint();
+      if (mods == Qt::ShiftModifier && SingleFileState() && !running_) {
+        CopyFromEditToRichEdit();
         return true;
       }
       return false;
@@ -837,7 +853,15 @@ void TForm1::BUndoClick() {
 }
 
 void TForm1::BOptionsClick() {
-  // The options dialog attaches here.
+  if (running_ || !BOptions->isEnabled()) return;
+  TFormOptions dialog(*session_, *dialogs_, skin_, this);
+  dialog.exec();
+  // What depends on the settings and the style follows them now.
+  const ProgramSettings& settings = session_->Settings();
+  REScreen->SetColouring(settings.DoColorTags);
+  setWindowTitle(ToQ(session_->Styles().WindowCaption()));
+  BTrim->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
+  SetButtonState();
 }
 
 void TForm1::BHelpClick() {
@@ -846,6 +870,101 @@ void TForm1::BHelpClick() {
 
 void TForm1::BEarthClick() {
   dialogs_->OpenDocument(ShippedFile(session_->ProgramDir(), "help/about.html").string());
+}
+
+// ---------------------------------------------------------------------------------------
+// The popup menu and the tag hints
+
+void TForm1::BuildPopupMenu() {
+  PopMenRE = new QMenu(this);
+  const std::vector<std::string> captions = PopupMenuCaptions(
+      session_->Settings().PopUpStyleName, session_->Styles().StyleList());
+  for (const std::string& caption : captions) {
+    if (caption == kMenuSeparator) {
+      PopMenRE->addSeparator();
+      continue;
+    }
+    QAction* item = PopMenRE->addAction(ToQ(caption));
+    connect(item, &QAction::triggered, this, [this, item] {
+      MyPopupHandler(item->text().toStdString());
+    });
+  }
+}
+
+void TForm1::PopMenPoP() {
+  const long start = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long end = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  const std::string text = REScreen->Bytes();
+  if (const std::optional<AdjustedSelection> wider = AdjustSelection(text, start, end - start)) {
+    fit_ = wider->Fit;
+    if (wider->Start != start || wider->End != end) {
+      REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(wider->Start),
+                              long(wider->End));
+    }
+  }
+  const bool selected = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART) !=
+                        REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  for (QAction* item : PopMenRE->actions()) item->setEnabled(selected);
+}
+
+void TForm1::MyPopupHandler(const std::string& caption) {
+  const long start = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long end = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  if (start == end || running_ || REScreen->isReadOnly()) return;
+  StyleLibrary& styles = session_->Styles();
+  ProgramSettings& settings = session_->Settings();
+  const std::string remembered = session_->ActiveStyle().Options.StyleName;
+  const std::string name = MenuItemName(caption);
+  const EngineMode mode = MenuItemMode(name);
+  if (mode == EngineMode::Format) {
+    // The named style for this selection only; a style gone since start-up gives the first.
+    if (styles.LoadStyle(name)) settings.PopUpStyleName = session_->ActiveStyle().Options.StyleName;
+    setWindowTitle(ToQ(styles.WindowCaption()));
+  }
+  if (!partialEngine_) partialEngine_ = std::make_unique<Engine>(session_->ActiveStyle());
+  const std::string text = REScreen->Bytes();
+  const std::string result = ProcessSelection(
+      *partialEngine_, mode, std::string_view(text).substr(size_t(start), size_t(end - start)),
+      SelectionIndentAt(text, start), fit_, session_->TrimList());
+  // The scratch dumps of the token lists, for inspection only.
+  const std::string& dir = session_->State().ProgramDir;
+  WriteFileAtomic(dir + std::string(kTokenDumpFileName), partialEngine_->TokenList.Joined("\r\n"), nullptr);
+  WriteFileAtomic(dir + std::string(kBlockDumpFileName), partialEngine_->BlockList.Joined("\r\n"), nullptr);
+  REScreen->InsertSelected(start, end, result);
+  REScreen->setFocus();
+  SetREToModified();
+  if (mode == EngineMode::Format) {
+    PopMenRE->actions().front()->setText(ToQ(FormatSelectionCaption(settings.PopUpStyleName)));
+    styles.LoadStyle(remembered);
+    setWindowTitle(ToQ(styles.WindowCaption()));
+  }
+}
+
+void TForm1::ShowTagHint() {
+  if (tagHints_.empty()) return;
+  const std::optional<std::string> key =
+      REScreen->HintKeyAt(REScreen->SendScintilla(QsciScintilla::SCI_GETCURRENTPOS));
+  if (!key) return;  // no tag around the cursor: the line keeps its text
+  const QString hint = ToQ(tagHints_.Lookup(*key));
+  if (Edit1->text() != hint) Edit1->setText(hint);
+}
+
+void TForm1::Edit1Change() {
+  if (const std::optional<std::string> tip = HintLineTooltip(Edit1->text().toStdString())) {
+    Edit1->setToolTip(ToQ(*tip));
+  }
+}
+
+void TForm1::CopyFromEditToRichEdit() {
+  if (Notebook1->currentWidget() != REScreen || REScreen->isReadOnly()) return;
+  const std::string insert =
+      HintInsertion(Edit1->text().toStdString(), Edit1->selectedText().toStdString());
+  if (insert.empty()) return;
+  const long start = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long end = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  REScreen->InsertSelected(start, end, insert);
+  REScreen->setFocus();
+  SetREToModified();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -16,9 +16,12 @@
 #include "app/session.h"
 #include "gui/qt_run_host.h"
 #include "gui/skin.h"
+#include "editor/partial_format.h"
+#include "editor/tag_hints.h"
 #include "gui/user_dialogs.h"
 
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -93,11 +96,16 @@ class TForm1 : public QWidget {
   /// The browser view's copy of unsaved text, beside the file.
   std::string BrowserTempFile() const;
 
-  /// Hooks of the editor commands that later parts of the program fill in.
-  struct EditorHooks {
-    std::function<void()> InsertHint;
-  };
-  EditorHooks& editorHooks() { return hooks_; }
+  // The editor's popup menu and the tag hints.
+  /// Before the popup opens: the selection is widened to whole tags (and lines), and the
+  /// items are enabled when it is not empty.
+  void PopMenPoP();
+  /// An item of the popup: format with the named style, compress or trim the selection.
+  void MyPopupHandler(const std::string& caption);
+  /// The hint line follows the tag at the cursor.
+  void ShowTagHint();
+  /// Shift+F1: the hint line (or its selected part) into the editor at the cursor.
+  void CopyFromEditToRichEdit();
 
   /// Opens `path` in the editor as the single file (command line, drop, file dialog).
   bool OpenSingleFile(const std::string& path);
@@ -126,6 +134,7 @@ class TForm1 : public QWidget {
   QLineEdit* Edit1 = nullptr;
   QLabel* LabelEncoding = nullptr;  // the encoding the editor's file is saved in
   class ReplaceDialog* ReplaceDialog1 = nullptr;
+  QMenu* PopMenRE = nullptr;
 
  signals:
   /// A run ended and the window is ready again.
@@ -159,6 +168,8 @@ class TForm1 : public QWidget {
   std::optional<std::string> BytesForSave();
   void DeleteBrowserTemp() const;
   void ShowEncoding();
+  void BuildPopupMenu();
+  void Edit1Change();
   void WriteScratch(const std::string& bytes) const;
   void SaveSettings();
   bool ClickIfEnabled(QPushButton* button);
@@ -169,7 +180,9 @@ class TForm1 : public QWidget {
   std::unique_ptr<Session> session_;
   CommandLine commandLine_;
   Skin skin_;
-  EditorHooks hooks_;
+  TagHints tagHints_;
+  SelectionFit fit_;                       // how the popup's result fits into the lines
+  std::unique_ptr<Engine> partialEngine_;  // runs the popup's operations, kept for the dumps
   std::string savedText_;  // the editor's text as last loaded or saved (CR LF line ends)
   bool shown_ = false;
   bool activated_ = false;

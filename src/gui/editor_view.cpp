@@ -60,6 +60,9 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
   // finds what it inserted from the cursor instead.
   SendScintilla(SCI_SETMODEVENTMASK, 0L);
   connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &EditorView::OnStyleNeeded);
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+    if (updated & SC_UPDATE_SELECTION) emit SelectionMoved();
+  });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -120,6 +123,27 @@ void EditorView::ReplaceRange(std::int64_t start, std::int64_t end, std::string_
     scratch_.assign(text.size(), ColourClass::Text);
     SetStyles(start, scratch_.data(), std::int64_t(text.size()));
   }
+}
+
+void EditorView::InsertSelected(std::int64_t start, std::int64_t end, std::string_view text) {
+  SendScintilla(SCI_BEGINUNDOACTION);
+  SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), long(end));
+  SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(text.size()), text.data());
+  SendScintilla(SCI_ENDUNDOACTION);
+  if (colouring_) {
+    ColourClasses(text, scratch_);
+  } else {
+    scratch_.assign(text.size(), ColourClass::Text);
+  }
+  SetStyles(start, scratch_.data(), std::int64_t(text.size()));
+  SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), long(start + std::int64_t(text.size())));
+}
+
+std::optional<std::string> EditorView::HintKeyAt(std::int64_t position) const {
+  const TagSpan span = FindTagAt(position, false);
+  if (span.Text.empty()) return std::nullopt;
+  // The key only depends on the span: read it from the span alone.
+  return TagHintKey(span.Text, 1);
 }
 
 std::string_view EditorView::Range(std::int64_t start, std::int64_t end) const {

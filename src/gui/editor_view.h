@@ -6,12 +6,14 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "editor/editor_text.h"
 #include "editor/find_tag.h"
+#include "editor/tag_hints.h"
 #include "editor/syntax_colour.h"
 #include "editor/typing_rules.h"
 
@@ -42,6 +44,13 @@ class EditorView : public QsciScintilla {
   void ReplaceAllText(const std::string& text);
   /// Replaces [start, end) by `text` as one undo step, and colours what changed.
   void ReplaceRange(std::int64_t start, std::int64_t end, std::string_view text);
+  /// Puts `text` in place of [start, end) as one undo step, coloured by its own classes
+  /// when colouring is on (plain otherwise), and selects it. An empty text removes the
+  /// range either way.
+  void InsertSelected(std::int64_t start, std::int64_t end, std::string_view text);
+  /// The lookup key of the tag hint for the tag around `position`; nothing when no tag
+  /// lies around it.
+  std::optional<std::string> HintKeyAt(std::int64_t position) const;
 
   // Colouring.
   /// DoColorTags: whole-text colouring on load, repaint and coloured paste.
@@ -79,6 +88,8 @@ class EditorView : public QsciScintilla {
  signals:
   /// The user changed the text (SetREToModified).
   void Edited();
+  /// The cursor or the selection moved.
+  void SelectionMoved();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

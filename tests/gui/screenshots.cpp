@@ -4,11 +4,13 @@
 // Usage: tessel_screenshots OUTDIR
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -19,9 +21,12 @@
 #include "gui/Form_2.h"
 #include "gui/Form_Msg.h"
 #include "gui/Form_Tree.h"
+#include "gui/Form_addTag.h"
 #include "gui/Form_file.h"
 #include "gui/Unit1.h"
 #include "gui/editor_view.h"
+#include "gui/formatoptions.h"
+#include "gui/newstyle.h"
 #include "gui/skin.h"
 #include "gui_test_support.h"
 
@@ -81,6 +86,38 @@ void MainWindow(int width, int height) {
   Save(form, "main-html-" + size);
 }
 
+/// The options dialog over a 1280x800 main window, each page, with the sample page
+/// formatted; then the dialogs it opens.
+void OptionsDialogs(Session& session, ScriptedDialogs& answers, const Skin& skin) {
+  std::string err;
+  session.ReadTrimList(&err);
+  QWidget main;
+  main.setGeometry(0, 0, 1280, 800);
+  TFormOptions options(session, answers, skin, &main);
+  options.show();
+  options.BpreviewF->click();
+  const char* pages[] = {"general", "tags", "documentation", "trim"};
+  for (int page = 0; page < 4; ++page) {
+    options.TabSet1->setCurrentIndex(page);
+    if (page == TFormOptions::TagsPage) {
+      // An As Text tag: the emphasis shows which of its settings have no effect.
+      const QList<QTableWidgetItem*> found = options.TagGrid->findItems("<B>", Qt::MatchExactly);
+      if (!found.isEmpty()) options.TagGrid->setCurrentCell(found.front()->row(), 0);
+    }
+    Save(options, std::string("dialog-formoptions-") + pages[page]);
+  }
+
+  TFormNewStyle newStyle(session.Styles().StyleList(), skin);
+  newStyle.EditStyle->setText("my style");
+  newStyle.show();
+  Save(newStyle, "dialog-formnewstyle");
+
+  TFormAddTag addTag(session.ActiveStyle(), answers, skin);
+  addTag.ETag->setText("blink");
+  addTag.show();
+  Save(addTag, "dialog-formaddtag");
+}
+
 void Dialogs() {
   TempHome home;
   const std::string site = MakeSite(home);
@@ -128,6 +165,8 @@ void Dialogs() {
   restore.Prepare(site + "/index.htm.pbak", ReadFile(home / "preview/sample_html4.htm"));
   restore.show();
   Save(restore, "dialog-formrestore");
+
+  OptionsDialogs(session, answers, skin);
 }
 
 }  // namespace

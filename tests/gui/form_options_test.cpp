@@ -1,0 +1,291 @@
+#include <Qsci/qsciscintilla.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+#include "app/session.h"
+#include "gui/Form_addTag.h"
+#include "gui/formatoptions.h"
+#include "gui/newstyle.h"
+#include "gui/skin.h"
+#include "gui_test_support.h"
+
+namespace tessel::gui::testing {
+
+namespace fs = std::filesystem;
+
+class FormOptionsTest : public QObject {
+  Q_OBJECT
+
+  struct Fixture {
+    TempHome home;
+    RunHost host;
+    Session session{home.path(), host};
+    ScriptedDialogs dialogs;
+    Skin skin;
+    std::unique_ptr<TFormOptions> dialog;
+
+    Fixture() {
+      StyleError styleErr;
+      std::string err;
+      if (!session.LoadStyle(nullptr, &styleErr) || !session.ReadTrimList(&err))
+        throw std::runtime_error("no style or trim list in the test home");
+      dialog = std::make_unique<TFormOptions>(session, dialogs, skin, nullptr);
+      dialog->show();
+    }
+    std::string StyleFile(const std::string& style, const std::string& file) const {
+      return home / ("styles/" + style + "/" + file);
+    }
+    /// Selects the grid row of `tag` as a click does; its 0-based row.
+    int SelectTag(const QString& tag) {
+      QTableWidget& grid = *dialog->TagGrid;
+      for (int row = 0; row < grid.rowCount(); ++row) {
+        if (grid.item(row, 0)->text() == tag) {
+          grid.setCurrentCell(row, 1);
+          return row;
+        }
+      }
+      throw std::runtime_error("no grid row " + tag.toStdString());
+    }
+    QString Memo() const { return dialog->MemoPreview->text(); }
+  };
+
+  /// Whether one line of `text` holds both `a` and `b`.
+  static bool OneLineHolds(const QString& text, const QString& a, const QString& b) {
+    for (const QString& line : text.split('\n'))
+      if (line.contains(a) && line.contains(b)) return true;
+    return false;
+  }
+
+ private slots:
+  void TheSamplePagesAreOfferedOrTheErrorShown() {
+    for (const bool withSamples : {true, false}) {
+      TempHome home;
+      if (!withSamples) fs::remove_all(home / "preview");
+      RunHost host;
+      Session session(home.path(), host);
+      ScriptedDialogs dialogs;
+      Skin skin;
+      TFormOptions dialog(session, dialogs, skin, nullptr);
+      dialog.show();
+      QStringList items;
+      for (int i = 0; i < dialog.ComboPreview->count(); ++i)
+        items << dialog.ComboPreview->itemText(i);
+      const QStringList expected = withSamples ? QStringList{"sample_html4.htm", "sample_html5.htm"}
+                                               : QStringList{"ERROR: No preview file found"};
+      QCOMPARE(items, expected);
+      QCOMPARE(dialog.BpreviewF->isEnabled(), withSamples);
+      QCOMPARE(dialog.ComboPreview->isEnabled(), withSamples);
+      // Unchanged as a sample: the memo shows the file's own first line.
+      QCOMPARE(dialog.MemoPreview->text().startsWith("<!DOCTYPE HTML PUBLIC"), withSamples);
+    }
+  }
+
+  void AChangeShowsInThePreviewBeforeAnythingIsSaved() {
+    struct Row {
+      const char* name;
+      std::function<void(TFormOptions&)> change;
+      QString a, b;  // afterwards one line holds both
+    };
+    const Row rows[] = {
+        {"tags in lower case", [](TFormOptions& d) { d.RBLower->click(); }, "<html>", "<html>"},
+        {"longer lines", [](TFormOptions& d) { d.UpDown2->setValue(500); }, "Welcome",
+         "greenhouse"},
+        {"user line on top",
+         [](TFormOptions& d) {
+           d.CBUseWhileFormat->click();
+           d.EditUserInfo->clear();
+           QTest::keyClicks(d.EditUserInfo, "<b>me</b>");
+         },
+         "<!--~ b me /b, ", "~-->"},
+    };
+    for (const Row& row : rows) {
+      Fixture f;
+      const std::string options = ReadFile(f.StyleFile("_default", "options.ini"));
+      const std::string sample = ReadFile(f.home / "preview/sample_html4.htm");
+      f.dialog->BpreviewF->click();
+      QVERIFY2(!OneLineHolds(f.Memo(), row.a, row.b), row.name);
+      row.change(*f.dialog);
+      f.dialog->BpreviewF->click();
+      QVERIFY2(OneLineHolds(f.Memo(), row.a, row.b), row.name);
+      QCOMPARE(ReadFile(f.StyleFile("_default", "options.ini")), options);
+      QCOMPARE(ReadFile(f.home / "preview/sample_html4.htm"), sample);
+    }
+    Fixture f;
+    f.dialog->BpreviewF->click();
+    const qsizetype formatted = f.Memo().count('\n');
+    f.dialog->BPreviewC->click();
+    QVERIFY(f.Memo().count('\n') * 3 < formatted);  // joined into far fewer lines
+    f.dialog->BReload->click();
+    QVERIFY(f.Memo().startsWith("<!DOCTYPE HTML PUBLIC"));
+    QTest::keyClicks(f.dialog->EditUserInfo, " <i>");  // the documentation line follows
+    QVERIFY(f.dialog->EditDokuPrev->text().startsWith("<!--~ Unknown User  i, "));
+  }
+
+  void OkWritesTheEditsAndTheTrimListCancelWritesNothing() {
+    for (const bool ok : {true, false}) {
+      Fixture f;
+      const std::string options = ReadFile(f.StyleFile("_default", "options.ini"));
+      const std::string tags = ReadFile(f.StyleFile("_default", "tag.ini"));
+      const std::string trim = ReadFile(f.home / "trim.ini");
+
+      f.dialog->UpDown2->setValue(120);
+      const int row = f.SelectTag("<B>");
+      f.dialog->RBAlone->click();  // from As Text: at least one line break each side
+      QCOMPARE(f.dialog->UpDownBefore->value(), 1);
+      QCOMPARE(f.dialog->TagGrid->item(row, 1)->text() + f.dialog->TagGrid->item(row, 2)->text(),
+               "S11");
+      f.dialog->EditBack->setText("bak");
+      emit f.dialog->EditBack->editingFinished();
+      QCOMPARE(f.dialog->EditBack->text(), ".bak");
+      f.dialog->CLTrim->findItems("<CENTER>", Qt::MatchExactly)[0]->setCheckState(Qt::Checked);
+      (ok ? f.dialog->BOK : f.dialog->BCancel)->click();
+
+      QVERIFY(!f.dialog->isVisible());
+      std::string newTags = tags;
+      const size_t section = newTags.find("[<B>]");
+      for (const char* key : {"CRLFLeading=", "CRLFFollowed=", "TreatAsText="}) {
+        const size_t at = newTags.find(key, section) + std::string(key).size();
+        newTags[at] = newTags[at] == '0' ? '1' : '0';
+      }
+      std::string newOptions = options;
+      newOptions.replace(newOptions.find("LineSize=100"), 12, "LineSize=120");
+      std::string newTrim = trim;
+      newTrim.replace(newTrim.find("<CENTER>=0"), 10, "<CENTER>=1");
+      QCOMPARE(ReadFile(f.StyleFile("_default", "options.ini")), ok ? newOptions : options);
+      QCOMPARE(ReadFile(f.StyleFile("_default", "tag.ini")), ok ? newTags : tags);
+      QCOMPARE(ReadFile(f.home / "trim.ini"), ok ? newTrim : trim);
+      // The program settings on the page take effect whichever way the dialog closes.
+      QCOMPARE(f.session.State().BackupExt, ".bak");
+      QCOMPARE(f.session.Settings().BackupExt, ".bak");
+    }
+  }
+
+  void EscapeClosesFromAnywhereAndWritesNothing() {
+    for (const bool fromMemo : {false, true}) {
+      Fixture f;
+      const std::string options = ReadFile(f.StyleFile("_default", "options.ini"));
+      f.dialog->UpDown2->setValue(120);
+      QWidget* focus = fromMemo ? static_cast<QWidget*>(f.dialog->MemoPreview) : f.dialog->UpDown2;
+      QTest::keyClick(focus, Qt::Key_Escape);
+      QVERIFY(!f.dialog->isVisible());
+      QCOMPARE(ReadFile(f.StyleFile("_default", "options.ini")), options);
+    }
+  }
+
+  void AFailedWriteNamesTheFileAndKeepsTheDialogOpen() {
+    Fixture f;
+    f.dialog->UpDown2->setValue(120);
+    fs::remove(f.StyleFile("_default", "tag.ini"));
+    fs::create_directory(f.StyleFile("_default", "tag.ini"));  // cannot be read or replaced
+    f.dialog->BOK->click();
+    QVERIFY(f.dialog->isVisible());
+    QCOMPARE(f.dialogs.Texts("message").size(), size_t(1));
+    QVERIFY(f.dialogs.Texts("message")[0].starts_with("The style could not be saved to \"" +
+                                                      f.StyleFile("_default", "tag.ini") + "\""));
+    QCOMPARE(f.dialog->UpDown2->value(), 120);
+  }
+
+  void SwitchingStyleAfterAnEditAsksOnce() {
+    for (const bool save : {true, false}) {
+      Fixture f;
+      f.dialog->UpDown2->setValue(120);
+      f.dialogs.yesNo.push_back(save);
+      f.dialog->ComboStyleChange(f.dialog->ComboStyle->findText("html5"));
+      QCOMPARE(
+          f.dialogs.Texts("yesno"),
+          std::vector<std::string>{
+              "Save changes in style:\r\n\r\n\"_default\"\r\n\r\nbefore loading another one?"});
+      QCOMPARE(f.session.ActiveStyle().Options.StyleName, "html5");
+      QVERIFY(f.dialog->RBLower->isChecked());  // html5 writes tags in lower case
+      f.dialog->ComboStyleChange(f.dialog->ComboStyle->findText("_default"));
+      QCOMPARE(f.dialogs.Texts("yesno").size(), size_t(1));  // nothing changed since
+      QCOMPARE(f.dialog->UpDown2->value(), save ? 120 : 100);
+      QCOMPARE(f.session.Settings().StyleName, "_default");
+    }
+  }
+
+  void SaveAsNewStyleNamesTheDirectoryAsCleaned() {
+    Fixture f;
+    f.dialog->UpDown1->setValue(7);
+    bool refusedExisting = false;
+    f.dialog->RunNested = [&](QDialog& d) {
+      auto& dialog = dynamic_cast<TFormNewStyle&>(d);
+      QTest::keyClicks(dialog.EditStyle, "HTML5");
+      refusedExisting = !dialog.BOK->isEnabled();
+      dialog.EditStyle->clear();
+      QTest::keyClicks(dialog.EditStyle, " My.New style ");
+      dialog.BOK->click();
+      return dialog.result();
+    };
+    f.dialog->BSaveNewStyle->click();
+    QVERIFY(refusedExisting);
+    QVERIFY(fs::is_directory(f.home / "styles/My_New_style"));
+    QVERIFY(!fs::exists(f.home / "styles/MY_NEW_STYLE"));
+    QVERIFY(ReadFile(f.StyleFile("My_New_style", "options.ini")).find("Spacing=7") !=
+            std::string::npos);
+    QCOMPARE(f.dialog->ComboStyle->currentText(), "My_New_style");
+    QVERIFY(!f.dialog->StyleModified());
+    // Found again by name, whatever its case.
+    const std::string typed = "my_new_STYLE";
+    StyleError err;
+    QVERIFY(f.session.LoadStyle(&typed, &err));
+    QCOMPARE(f.session.Styles().ActiveStylePath(), fs::path(f.home / "styles/My_New_style"));
+    QCOMPARE(f.session.ActiveStyle().Options.Spacing, 7);
+  }
+
+  void AddingATagRefusesWhatItMustAndRemovingKeepsOtherEdits() {
+    Fixture f;
+    f.dialog->RunNested = [](QDialog& d) {
+      auto& dialog = dynamic_cast<TFormAddTag&>(d);
+      for (const char* typed : {"pre", "</b>", "", " blink "}) {
+        dialog.ETag->setText(typed);
+        dialog.BOK->click();
+      }
+      return dialog.result();
+    };
+    f.dialog->BAddTag->click();
+    QCOMPARE(f.dialogs.Texts("message"),
+             (std::vector<std::string>{
+                 "Tag: <PRE> is not allowed to add.\r\nPlease read information above.",
+                 "Tag: <B> already exists in the current style.",
+                 "Tag: <> is invalid and cannot be added.",
+                 "Tag <BLINK> successfully added to the current style!\r\nNow select your tag in "
+                 "the \"Tag Overview\" grid to configure it."}));
+    const std::string added = ReadFile(f.StyleFile("_default", "tag.ini"));
+    QVERIFY(added.find("[<BLINK>]\r\nTagOpen=<BLINK>\r\nTagClose=</BLINK>\r\n") !=
+            std::string::npos);
+    QVERIFY(added.find("CRLFLeading=1\r\nCRLFFollowed=1", added.find("[<BLINK>]")) !=
+            std::string::npos);
+
+    // An unsaved edit of another tag outlives the removal.
+    f.SelectTag("<HTML>");
+    f.dialog->UpDownContentIndent->setValue(3);
+    const int row = f.SelectTag("<BLINK>");
+    f.dialogs.yesNo = {false, true};
+    for (int answer = 0; answer < 2; ++answer) f.dialog->BDelTag->click();
+    QCOMPARE(f.dialogs.Texts("yesno")[0], "Remove tag <BLINK> from current style?");
+    QVERIFY(ReadFile(f.StyleFile("_default", "tag.ini")).find("[<BLINK>]") == std::string::npos);
+    QCOMPARE(f.dialog->TagGrid->rowCount(), row);
+    QVERIFY(f.dialog->StyleModified());
+    f.SelectTag("<HTML>");
+    QCOMPARE(f.dialog->UpDownContentIndent->value(), 3);
+  }
+};
+
+TESSEL_GUI_TEST(FormOptionsTest);
+
+}  // namespace tessel::gui::testing
+
+#include "form_options_test.moc"

@@ -1,0 +1,102 @@
+// The editor's popup menu and the hint line, as a user meets them.
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+#include "app/session.h"
+#include "gui/Unit1.h"
+#include "gui/editor_view.h"
+#include "gui_test_support.h"
+
+namespace tessel::gui::testing {
+
+class PopupTest : public QObject {
+  Q_OBJECT
+
+  struct Window {
+    TempHome home;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+    Window() {
+      form = std::make_unique<TForm1>(home.path(), CommandLine{}, &dialogs);
+      form->show();
+      form->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    EditorView& Editor() { return *form->REScreen; }
+    void Open(const std::string& bytes) {
+      WriteFile(home / "p.htm", bytes);
+      QVERIFY(form->OpenSingleFile(home / "p.htm"));
+    }
+    void Select(long start, long end) {
+      Editor().SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(start), end);
+    }
+    QAction* Item(const QString& caption) {
+      for (QAction* a : form->PopMenRE->actions())
+        if (a->text() == caption) return a;
+      return nullptr;
+    }
+  };
+
+ private slots:
+  void FormatsTheWidenedSelectionWithAnotherStyleForOnce();
+  void AnEmptyResultRemovesTheSelectionAndOneUndoTakesItBack();
+  void TheHintLineFollowsTheCursorAndShiftF1InsertsIt();
+};
+
+void PopupTest::FormatsTheWidenedSelectionWithAnotherStyleForOnce() {
+  Window w;
+  w.Open("<div>\r\n<b>bold</b>\r\n</div>\r\n");
+  QCOMPARE(w.form->PopMenRE->actions().front()->text(), QString("Format selection with: \"_default\""));
+  w.Select(11, 13);  // the "ld" of "bold"
+  w.form->PopMenPoP();
+  // Widened to the whole line with its line break: nothing else stands on it.
+  QCOMPARE(w.Editor().selectedText(), QString("<b>bold</b>\r\n"));
+  QAction* html5 = w.Item("Format selection with: \"html5\"");
+  QVERIFY(html5 && html5->isEnabled());
+  html5->trigger();
+  QCOMPARE(w.Editor().selectedText(), QString("<b>bold</b>\r\n"));  // lower case, selected
+  QCOMPARE(w.form->session().ActiveStyle().Options.StyleName, std::string("_default"));
+  QCOMPARE(w.form->PopMenRE->actions().front()->text(), QString("Format selection with: \"html5\""));
+  QCOMPARE(w.form->session().Settings().PopUpStyleName, std::string("html5"));
+  QVERIFY(w.Editor().IsModified());
+}
+
+void PopupTest::AnEmptyResultRemovesTheSelectionAndOneUndoTakesItBack() {
+  for (bool colouring : {true, false}) {
+    Window w;
+    w.Open("<p>a</p>\r\n<!--~ ours ~-->\r\n<p>b</p>\r\n");
+    w.Editor().SetColouring(colouring);
+    w.Select(10, 27);  // our own comment, which processing drops
+    w.form->PopMenPoP();
+    w.Item("Compress Selection")->trigger();
+    QCOMPARE(w.Editor().Bytes(), std::string("<p>a</p>\r\n<p>b</p>\r\n"));
+    w.Editor().undo();
+    QCOMPARE(w.Editor().Bytes(), std::string("<p>a</p>\r\n<!--~ ours ~-->\r\n<p>b</p>\r\n"));
+  }
+}
+
+void PopupTest::TheHintLineFollowsTheCursorAndShiftF1InsertsIt() {
+  Window w;
+  w.Open("<table border=1>\r\n<tr><td>x</td></tr>\r\n</TABLE>\r\n");
+  w.Editor().SendScintilla(QsciScintilla::SCI_GOTOPOS, 40UL);  // inside "</TABLE>"
+  QTRY_VERIFY(w.form->Edit1->text().startsWith("<TABLE"));  // follows once the editor updates
+  QVERIFY(w.form->Edit1->toolTip().startsWith("Press <SHIFT>-<F1>"));
+  const std::string before = w.Editor().Bytes();
+  w.Editor().SendScintilla(QsciScintilla::SCI_GOTOPOS, 0UL);
+  w.Editor().SendScintilla(QsciScintilla::SCI_GOTOPOS, 40UL);
+  QTest::keyRelease(w.form.get(), Qt::Key_F1, Qt::ShiftModifier);
+  QVERIFY(w.Editor().Bytes().size() > before.size());
+  QCOMPARE(w.Editor().selectedText(), w.form->Edit1->text());
+  w.form->Edit1->setText("Note: something");
+  const std::string now = w.Editor().Bytes();
+  QTest::keyRelease(w.form.get(), Qt::Key_F1, Qt::ShiftModifier);
+  QCOMPARE(w.Editor().Bytes(), now);  // a note is never inserted
+}
+
+TESSEL_GUI_TEST(PopupTest);
+
+}  // namespace tessel::gui::testing
+
+#include "popup_test.moc"
