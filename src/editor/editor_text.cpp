@@ -149,6 +149,16 @@ std::optional<std::string> SavedBytes(std::string_view editorBytes, TextEncoding
   return bytes;
 }
 
+std::string_view Utf8Prefix(std::string_view s, std::size_t maxChars) {
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == maxChars) {
+      return s.substr(0, i);
+    }
+  }
+  return s;
+}
+
 const char* EncodingName(TextEncoding encoding) {
   return encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252";
 }

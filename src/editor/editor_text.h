@@ -41,6 +41,9 @@ std::optional<std::string> SavedBytes(std::string_view editorBytes,
                                       TextEncoding encoding = TextEncoding::Utf8,
                                       std::size_t* unsavable = nullptr);
 
+/// At most `maxChars` UTF-8 characters from the front of `s`, never cutting one in half.
+std::string_view Utf8Prefix(std::string_view s, std::size_t maxChars);
+
 /// The name of an encoding as the window shows it.
 const char* EncodingName(TextEncoding encoding);
 

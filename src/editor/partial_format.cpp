@@ -1,3 +1,4 @@
+#include "editor/editor_text.h"
 #include "editor/partial_format.h"
 
 #include <algorithm>
@@ -19,16 +20,6 @@ std::size_t LineStart(std::string_view text, std::size_t pos) {
   return lf == npos ? 0 : lf + 1;
 }
 
-// At most `maxChars` UTF-8 characters from the front of `s`, never cutting one in half.
-std::string_view Utf8Prefix(std::string_view s, std::size_t maxChars) {
-  std::size_t chars = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == maxChars) {
-      return s.substr(0, i);
-    }
-  }
-  return s;
-}
 
 }  // namespace
 

@@ -12,16 +12,6 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// At most `maxChars` UTF-8 characters from the front of `s`, never cutting one in half.
-std::string_view Utf8Prefix(std::string_view s, std::size_t maxChars) {
-  std::size_t chars = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == maxChars) {
-      return s.substr(0, i);
-    }
-  }
-  return s;
-}
 
 // A key with its only ">" at the end matches exactly the lines whose text up to their
 // first ">" equals it: the index answers for those keys as the scan over the lines would.

@@ -37,13 +37,9 @@ TFormRestore::TFormRestore(const Skin& skin, QWidget* parent) : QDialog(parent) 
   BCancel = buttons.Cancel;
   connect(BOK, &QPushButton::clicked, this, &QDialog::accept);
 
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(BOK);
-  row->addWidget(BCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(RERestore, 1);
-  layout->addLayout(row);
+  layout->addLayout(buttons.Row());
   resize(720, 520);
 }
 

@@ -40,14 +40,10 @@ TFormMsg::TFormMsg(const Skin& skin, QWidget* parent) : QDialog(parent) {
   BCancel = buttons.Cancel;
   connect(BOK, &QPushButton::clicked, this, &QDialog::accept);
 
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(BOK);
-  row->addWidget(BCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(MemoMsg, 1);
   layout->addWidget(CBBackup);
-  layout->addLayout(row);
+  layout->addLayout(buttons.Row());
   resize(520, 300);
 }
 

@@ -56,16 +56,12 @@ TFormTree::TFormTree(Session& session, const Skin& skin, QWidget* parent)
   grid->addWidget(new QLabel("File types:", this), 1, 0);
   grid->addWidget(FilterComboBox1, 1, 1);
   grid->setColumnStretch(1, 1);
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(BOK);
-  row->addWidget(BCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);
   layout->addLayout(pathRow);
   layout->addWidget(LBDir, 1);
   layout->addLayout(grid);
-  layout->addLayout(row);
+  layout->addLayout(buttons.Row());
   resize(440, 480);
 }
 

@@ -62,15 +62,11 @@ TFormAddTag::TFormAddTag(Style& style, UserDialogs& dialogs, const Skin& skin, Q
   BCancel = buttons.Cancel;
   connect(BOK, &QPushButton::clicked, this, &TFormAddTag::BOKClick);
 
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(BOK);
-  row->addWidget(BCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Memo1, 1);
   layout->addWidget(label);
   layout->addWidget(ETag);
-  layout->addLayout(row);
+  layout->addLayout(buttons.Row());
   ETag->setFocus();
 }
 

@@ -659,13 +659,11 @@ std::optional<std::string> TForm1::BytesForSave() {
   std::size_t at = 0;
   if (std::optional<std::string> bytes = SavedBytes(text, REScreen->Encoding(), &at)) return bytes;
   // Never drop a character without the user's word.
-  size_t length = 1;
-  while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
-    ++length;
+  const std::string_view character = Utf8Prefix(std::string_view(text).substr(at), 1);
   const long line = REScreen->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION,
                                             static_cast<unsigned long>(at)) + 1;
   const std::string question = "The file was read as Windows-1252, which cannot hold the character \"" +
-                               text.substr(at, length) + "\" in line " + std::to_string(line) +
+                               std::string(character) + "\" in line " + std::to_string(line) +
                                ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text "
                                "stays as it is.)";
   if (!dialogs_->YesNo(this, question)) return std::nullopt;
@@ -918,7 +916,12 @@ void TForm1::MyPopupHandler(const std::string& caption) {
   const EngineMode mode = MenuItemMode(name);
   if (mode == EngineMode::Format) {
     // The named style for this selection only; a style gone since start-up gives the first.
-    if (styles.LoadStyle(name)) settings.PopUpStyleName = session_->ActiveStyle().Options.StyleName;
+    // When none can be read the text stays as it is and the style in memory is kept.
+    if (!styles.LoadStyle(name)) {
+      dialogs_->Message(this, MessageKind::Error, "The style cannot be loaded: " + styles.LastError());
+      return;
+    }
+    settings.PopUpStyleName = session_->ActiveStyle().Options.StyleName;
     setWindowTitle(ToQ(styles.WindowCaption()));
   }
   if (!partialEngine_) partialEngine_ = std::make_unique<Engine>(session_->ActiveStyle());
@@ -935,7 +938,11 @@ void TForm1::MyPopupHandler(const std::string& caption) {
   SetREToModified();
   if (mode == EngineMode::Format) {
     PopMenRE->actions().front()->setText(ToQ(FormatSelectionCaption(settings.PopUpStyleName)));
-    styles.LoadStyle(remembered);
+    if (!styles.LoadStyle(remembered)) {
+      dialogs_->Message(this, MessageKind::Error,
+                        "The style \"" + remembered + "\" cannot be loaded again: " +
+                            styles.LastError());
+    }
     setWindowTitle(ToQ(styles.WindowCaption()));
   }
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -52,6 +53,14 @@ bool IsBelow(const QString& dir, const QString& place) {
 }
 
 }  // namespace
+
+QHBoxLayout* OkCancel::Row() const {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(Ok);
+  row->addWidget(Cancel);
+  return row;
+}
 
 OkCancel MakeOkCancel(QDialog& dialog, const QString& okCaption) {
   QStyle* style = dialog.style();

@@ -9,6 +9,7 @@
 class QComboBox;
 class QDialog;
 class QFileSystemModel;
+class QHBoxLayout;
 class QLabel;
 class QListView;
 class QPushButton;
@@ -19,6 +20,8 @@ namespace tessel::gui {
 struct OkCancel {
   QPushButton* Ok;
   QPushButton* Cancel;
+  /// A new row with the two at its right end.
+  QHBoxLayout* Row() const;
 };
 
 /// OK and Cancel with the standard icons: OK is the default button (Enter), Cancel rejects

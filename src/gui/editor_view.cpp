@@ -111,31 +111,28 @@ void EditorView::ReplaceAllText(const std::string& text) {
   SendScintilla(SCI_SETFIRSTVISIBLELINE, first);
 }
 
-void EditorView::ReplaceRange(std::int64_t start, std::int64_t end, std::string_view text) {
+void EditorView::ReplaceAsOneStep(std::int64_t start, std::int64_t end, std::string_view text,
+                                  bool ownClasses) {
   SendScintilla(SCI_BEGINUNDOACTION);
   SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), long(end));
   SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(text.size()), text.data());
   SendScintilla(SCI_ENDUNDOACTION);
-  // A replacement may open or close a tag anywhere after it: colour the text anew.
-  if (colouring_) {
-    RepaintSyntax();
-  } else {
-    scratch_.assign(text.size(), ColourClass::Text);
-    SetStyles(start, scratch_.data(), std::int64_t(text.size()));
-  }
-}
-
-void EditorView::InsertSelected(std::int64_t start, std::int64_t end, std::string_view text) {
-  SendScintilla(SCI_BEGINUNDOACTION);
-  SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), long(end));
-  SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(text.size()), text.data());
-  SendScintilla(SCI_ENDUNDOACTION);
-  if (colouring_) {
+  if (ownClasses) {
     ColourClasses(text, scratch_);
   } else {
     scratch_.assign(text.size(), ColourClass::Text);
   }
   SetStyles(start, scratch_.data(), std::int64_t(text.size()));
+}
+
+void EditorView::ReplaceRange(std::int64_t start, std::int64_t end, std::string_view text) {
+  ReplaceAsOneStep(start, end, text, false);
+  // A replacement may open or close a tag anywhere after it: colour the text anew.
+  RepaintSyntax();
+}
+
+void EditorView::InsertSelected(std::int64_t start, std::int64_t end, std::string_view text) {
+  ReplaceAsOneStep(start, end, text, colouring_);
   SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), long(start + std::int64_t(text.size())));
 }
 
@@ -194,13 +191,7 @@ void EditorView::ColourText(const std::string& text, bool wholeText) {
     StyleAll();
   } else {
     const long start = SendScintilla(SCI_GETSELECTIONSTART);
-    const long end = SendScintilla(SCI_GETSELECTIONEND);
-    SendScintilla(SCI_BEGINUNDOACTION);
-    SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
-    SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(text.size()), text.data());
-    SendScintilla(SCI_ENDUNDOACTION);
-    ColourClasses(text, scratch_);
-    SetStyles(start, scratch_.data(), std::int64_t(text.size()));
+    ReplaceAsOneStep(start, SendScintilla(SCI_GETSELECTIONEND), text, true);
     SendScintilla(SCI_SETEMPTYSELECTION, start);  // the cursor at the start of the text
   }
   QApplication::restoreOverrideCursor();

@@ -97,6 +97,9 @@ class EditorView : public QsciScintilla {
 
  private:
   void SetStyles(std::int64_t start, const ColourClass* classes, std::int64_t length);
+  /// Replaces [start, end) by `text` as one undo step, styled by its own classes or plain.
+  void ReplaceAsOneStep(std::int64_t start, std::int64_t end, std::string_view text,
+                        bool ownClasses);
   void StyleAll();
   void OnStyleNeeded(int position);
   CursorContext CaptureCursorContext() const;

@@ -38,16 +38,12 @@ TFormNewStyle::TFormNewStyle(const std::vector<std::string>& styles, const Skin&
     if (!newStyleName_.empty()) accept();
   });
 
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  row->addWidget(BOK);
-  row->addWidget(BCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(labelExist);
   layout->addWidget(LBExist, 1);
   layout->addWidget(labelNew);
   layout->addWidget(EditStyle);
-  layout->addLayout(row);
+  layout->addLayout(buttons.Row());
   resize(340, 320);
 
   EditStyle->clear();
