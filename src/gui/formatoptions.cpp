@@ -31,6 +31,7 @@
 #include "engine/line_ends.h"
 #include "gui/Form_addTag.h"
 #include "gui/dialog_parts.h"
+#include "gui/editor_view.h"
 #include "gui/gui_text.h"
 #include "gui/newstyle.h"
 #include "gui/skin.h"
@@ -165,24 +166,10 @@ TFormOptions::TFormOptions(Session& session, UserDialogs& dialogs, const Skin& s
   EditDescr->setMaxLength(kDescriptionWidth);
   EditDescr->setToolTip("Description of the style");
 
-  MemoPreview = new QsciScintilla(this);
-  MemoPreview->setUtf8(true);
-  MemoPreview->setWrapMode(QsciScintilla::WrapNone);
+  // The editor's own view, plain and read-only: it fills a large page at once.
+  MemoPreview = new EditorView(this);
+  MemoPreview->SetColouring(false);
   MemoPreview->setReadOnly(true);
-  MemoPreview->setMarginWidth(1, 0);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_SETMARGINLEFT, 0, 4L);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_SETUNDOCOLLECTION, 0L);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_SETSCROLLWIDTHTRACKING, 1L);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_SETSCROLLWIDTH, 1L);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_SETMODEVENTMASK, 0L);  // nobody listens
-  // Scintilla takes the size in points: a font sized in pixels would come out tiny.
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  fixed.setPointSize(10);
-  MemoPreview->setFont(fixed);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_STYLESETFONT, QsciScintilla::STYLE_DEFAULT,
-                             fixed.family().toUtf8().constData());
-  MemoPreview->SendScintilla(QsciScintilla::SCI_STYLESETSIZE, QsciScintilla::STYLE_DEFAULT, 10L);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_STYLECLEARALL);
   MemoPreview->setMinimumHeight(120);
   MemoPreview->installEventFilter(this);
 
@@ -626,12 +613,7 @@ void TFormOptions::ShowInMemo(std::string text) {
   if (!text.empty() && text.back() == '\n') text.pop_back();
   // Pages that are no UTF-8 are taken as Windows-1252, as the editor takes them.
   if (!IsValidUtf8(text)) text = Windows1252ToUtf8(text);
-  MemoPreview->setReadOnly(false);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_CLEARALL);
-  MemoPreview->SendScintilla(QsciScintilla::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()),
-                             text.data());
-  MemoPreview->SendScintilla(QsciScintilla::SCI_GOTOPOS, 0L);
-  MemoPreview->setReadOnly(true);
+  MemoPreview->SetDocument(EditorText{std::move(text), TextEncoding::Utf8});
 }
 
 void TFormOptions::ComboPreviewChange(int index) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "gui/editor_view.h"
 #include "engine/engine.h"
 
 class QCheckBox;
@@ -73,7 +74,7 @@ class TFormOptions : public QDialog {
   QComboBox* ComboPreview = nullptr;
   QComboBox* ComboStyle = nullptr;
   QLineEdit* EditDescr = nullptr;
-  QsciScintilla* MemoPreview = nullptr;  // read-only; fills a large page at once
+  EditorView* MemoPreview = nullptr;  // read-only; fills a large page at once
   QTabWidget* TabSet1 = nullptr;
   QPushButton *BOK, *BCancel, *BSaveNewStyle, *BReload, *BpreviewF, *BPreviewC;
 
