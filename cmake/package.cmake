@@ -44,6 +44,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
+# The package's own changelog names the version it describes; cpack checks it is this one.
+set(CPACK_TESSEL_DEBIAN_CHANGELOG "${PROJECT_SOURCE_DIR}/packaging/changelog.Debian")
+
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/packaging/cpack_config.cmake")
 include(CPack)

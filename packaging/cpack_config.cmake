@@ -7,3 +7,15 @@ if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_PACKAGING_INSTALL_PREFIX STREQUA
     "The Debian package needs a build for the prefix /usr, this one is for "
     "${CPACK_PACKAGING_INSTALL_PREFIX}: configure with -DCMAKE_INSTALL_PREFIX=/usr")
 endif()
+
+# The first line of the Debian changelog names the package version it describes, and a
+# package whose changelog names another version is refused by Debian's checks.
+if(CPACK_GENERATOR STREQUAL "DEB")
+  file(STRINGS "${CPACK_TESSEL_DEBIAN_CHANGELOG}" first_entry LIMIT_COUNT 1)
+  set(version "${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
+  if(NOT first_entry MATCHES "^tessel-html \\(([^)]+)\\)" OR NOT CMAKE_MATCH_1 STREQUAL version)
+    message(FATAL_ERROR
+      "packaging/changelog.Debian begins with \"${first_entry}\", not with an entry for "
+      "${version}: add one for this version (dch -v ${version}, or by hand)")
+  endif()
+endif()

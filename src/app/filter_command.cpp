@@ -162,7 +162,7 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
   }
   if (a.mode == Mode::Help) return io.WriteStdout(UsageText()) ? kExitOk : kExitFailed;
   if (a.mode == Mode::Version) {
-    return io.WriteStdout(std::string(kProgramVersion) + "\n") ? kExitOk : kExitFailed;
+    return io.WriteStdout(std::string(kVersionLine) + "\n") ? kExitOk : kExitFailed;
   }
   RunHost quiet;  // the filter shows no status or progress
   Session session(programDir, quiet);

@@ -1,6 +1,10 @@
 // The window module's entry point: the program loads this module and calls it when it
 // opens the window.
 #include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +14,27 @@
 #include "gui/Unit1.h"
 #include "gui/gui_text.h"
 
+namespace {
+
+/// The shipped SVG drawn at the sizes title bars and task switchers ask for; drawn here
+/// rather than through an icon plugin, so the icon never depends on what Qt can load.
+QIcon ProgramIcon() {
+  QSvgRenderer svg(QStringLiteral(":/icons/" TESSEL_APP_ID ".svg"));
+  if (!svg.isValid()) return {};  // the toolkit's own icon rather than an empty square
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    svg.render(&painter);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+}  // namespace
+
 extern "C" __attribute__((visibility("default"))) int tessel_html_window_main(int argc,
                                                                               char** argv) {
   using namespace tessel;
@@ -17,7 +42,8 @@ extern "C" __attribute__((visibility("default"))) int tessel_html_window_main(in
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tessel-html"));
   QApplication::setApplicationDisplayName(gui::ToQ(std::string(kProgramTitle)).trimmed());
-  QApplication::setDesktopFileName(QStringLiteral("tessel-html"));
+  QApplication::setDesktopFileName(QStringLiteral(TESSEL_APP_ID));
+  QApplication::setWindowIcon(ProgramIcon());
   std::string err;
   const std::optional<std::filesystem::path> programDir = ProgramDir(&err);
   if (!programDir) {

@@ -107,6 +107,22 @@ TEST_F(FilterCommandTest, BadInputGetsOneLineAndNoOutput) {
   }
 }
 
+// Scripts and the manual page read these: every line is clean, and the version is one line.
+TEST_F(FilterCommandTest, VersionAndHelpPrintCleanLines) {
+  for (const char* args : {"--version", "--help"}) {
+    ProcessRun r = Exec(args);
+    EXPECT_EQ(r.status, 0) << args;
+    EXPECT_TRUE(r.err.empty()) << args << ": " << r.err;
+    ASSERT_FALSE(r.out.empty()) << args;
+    EXPECT_EQ(r.out.back(), '\n') << args;
+    for (size_t end = r.out.find('\n'); end != std::string::npos; end = r.out.find('\n', end + 1))
+      EXPECT_TRUE(end == 0 || (r.out[end - 1] != ' ' && r.out[end - 1] != '\r')) << args << ": " << r.out;
+  }
+  const std::string version = Exec("--version").out;
+  EXPECT_EQ(version.rfind("Tessel HTML v", 0), 0u) << version;
+  EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 1) << version;
+}
+
 TEST_F(FilterCommandTest, NoValidStyleEndsWithTheMessage) {
   fs::remove_all(home_ / "styles");
   fs::create_directories(home_ / "styles" / "broken");
