@@ -25,3 +25,6 @@ install(FILES ${TESSEL_DOC_DIR}/gz/tessel-html.1.gz DESTINATION ${CMAKE_INSTALL_
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright
               ${TESSEL_DOC_DIR}/gz/changelog.gz ${TESSEL_DOC_DIR}/gz/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessel-html)
+# Debian's package checks read their exceptions from here; each one says why beside it.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessel-html)

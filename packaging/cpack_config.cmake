@@ -11,7 +11,8 @@ endif()
 # The first line of the Debian changelog names the package version it describes, and a
 # package whose changelog names another version is refused by Debian's checks.
 if(CPACK_GENERATOR STREQUAL "DEB")
-  file(STRINGS "${CPACK_TESSEL_DEBIAN_CHANGELOG}" first_entry LIMIT_COUNT 1)
+  file(READ "${CPACK_TESSEL_DEBIAN_CHANGELOG}" head LIMIT 200)
+  string(REGEX MATCH "^[^\n]*" first_entry "${head}")
   set(version "${CPACK_PACKAGE_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
   if(NOT first_entry MATCHES "^tessel-html \\(([^)]+)\\)" OR NOT CMAKE_MATCH_1 STREQUAL version)
     message(FATAL_ERROR

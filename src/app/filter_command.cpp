@@ -128,7 +128,7 @@ std::string UsageText() {
          "line ends, and never changes FILE. NAME is a style of the styles directory (any\n"
          "letter case); a value with a '/' is the path of a style directory.\n"
          "--in-place rewrites the files, or every accepted file below the directory, after\n"
-         "backing them up (see README.md).\n"
+         "backing them up (see man tessel-html).\n"
          "--check lists the files (or those below the directory) that processing in place\n"
          "would change, --diff shows the changes as a unified diff; neither writes a file.\n"
          "They exit 0 when nothing would change, 1 when something would, 2 on an error.\n";

@@ -115,8 +115,10 @@ TEST_F(FilterCommandTest, VersionAndHelpPrintCleanLines) {
     EXPECT_TRUE(r.err.empty()) << args << ": " << r.err;
     ASSERT_FALSE(r.out.empty()) << args;
     EXPECT_EQ(r.out.back(), '\n') << args;
-    for (size_t end = r.out.find('\n'); end != std::string::npos; end = r.out.find('\n', end + 1))
-      EXPECT_TRUE(end == 0 || (r.out[end - 1] != ' ' && r.out[end - 1] != '\r')) << args << ": " << r.out;
+    for (size_t end = r.out.find('\n'); end != std::string::npos; end = r.out.find('\n', end + 1)) {
+      const char last = end == 0 ? '\n' : r.out[end - 1];
+      EXPECT_TRUE(last != ' ' && last != '\r') << args << ": " << r.out;
+    }
   }
   const std::string version = Exec("--version").out;
   EXPECT_EQ(version.rfind("Tessel HTML v", 0), 0u) << version;
