@@ -1,5 +1,7 @@
 #include "support/text_essence.h"
 
+#include <cctype>
+
 #include "base/ascii.h"
 
 namespace tessel::testing {
@@ -108,6 +110,33 @@ bool HasLooseLt(std::string_view s) {
        i = s.find('<', i + 1)) {
     char c = s[i + 1];
     if (c == '<' || c == ' ' || c == '\t' || c == '\n' || c == '\r') return true;
+  }
+  return false;
+}
+
+bool HasOpenRawText(std::string_view s) {
+  static constexpr std::string_view kNames[] = {"pre",    "listing", "xmp",   "plaintext",
+                                                "textarea", "title", "script", "style",
+                                                "iframe", "noembed", "noframes"};
+  const std::string lower = AsciiLowerCase(s);
+  auto opens = [&](size_t at, std::string_view name) {
+    const size_t end = at + 1 + name.size();
+    return lower.compare(at + 1, name.size(), name) == 0 &&
+           (end >= lower.size() || !std::isalnum(static_cast<unsigned char>(lower[end])));
+  };
+  for (size_t at = lower.find('<'); at != std::string::npos; at = lower.find('<', at + 1)) {
+    for (std::string_view name : kNames) {
+      if (!opens(at, name)) continue;
+      const size_t close = lower.find("</" + std::string(name), at);
+      if (close == std::string::npos) return true;
+      for (size_t next = lower.find('<', at + 1); next < close; next = lower.find('<', next + 1)) {
+        for (std::string_view other : kNames) {
+          if (opens(next, other)) return true;
+        }
+      }
+      at = close;
+      break;
+    }
   }
   return false;
 }

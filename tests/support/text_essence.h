@@ -18,4 +18,10 @@ std::string TrimDamage(std::string_view source, std::string_view trimmed);
 /// the tag's name was looked up, so formatting such a text twice can differ from once.
 bool HasLooseLt(std::string_view s);
 
+/// True when an element whose content HTML keeps as it is (PRE, TEXTAREA, SCRIPT, TITLE
+/// and kin) is not closed by its own end tag before the next such element or the end of
+/// the text. HTML then keeps more as it is than the tokenizer's blocks do, and formatting
+/// lays out text that a browser shows exactly.
+bool HasOpenRawText(std::string_view s);
+
 }  // namespace tessel::testing
