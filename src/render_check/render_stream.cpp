@@ -116,6 +116,22 @@ bool IsHiddenInput(const GumboElement& e) {
   return e.tag == GUMBO_TAG_INPUT && type && EqualsNoCase(type->value, "hidden");
 }
 
+// A formatting element (B, A, FONT...) that the parser opened again only to hold whitespace
+// after a misnested end tag: where whitespace stands decides whether it exists at all, and
+// it shows nothing but that whitespace, which counts where it stands.
+bool IsWhitespaceClone(const GumboNode* node) {
+  if (!(node->parse_flags & (GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT |
+                             GUMBO_INSERTION_ADOPTION_AGENCY_CLONED))) {
+    return false;
+  }
+  const GumboVector& children = node->v.element.children;
+  for (unsigned i = 0; i < children.length; ++i) {
+    const auto type = static_cast<const GumboNode*>(children.data[i])->type;
+    if (type != GUMBO_NODE_WHITESPACE && type != GUMBO_NODE_COMMENT) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 class StreamBuilder {
@@ -137,7 +153,14 @@ class StreamBuilder {
       switch (child->type) {
         case GUMBO_NODE_ELEMENT:
         case GUMBO_NODE_TEMPLATE:
-          stack.push_back(EnterElement(child));
+          if (IsWhitespaceClone(child)) {
+            for (unsigned i = 0; i < child->v.element.children.length; ++i) {
+              const auto* c = static_cast<const GumboNode*>(child->v.element.children.data[i]);
+              if (c->type == GUMBO_NODE_WHITESPACE) AddText(c->v.text);
+            }
+          } else {
+            stack.push_back(EnterElement(child));
+          }
           break;
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_WHITESPACE:

@@ -112,6 +112,75 @@ TEST(KeepsTextTest, GeneratedMalformedInput) {
   }
 }
 
+// Pages a browser reads as their author meant (elements nested as they should be), with
+// whitespace anywhere: whatever the style, the results render like them but for whitespace.
+class PageMaker {
+ public:
+  explicit PageMaker(std::mt19937& rng) : rng_(rng) {}
+
+  std::string Page() {
+    return "<!DOCTYPE html>\n<html><head><title>T  t</title></head><body>" + Blocks(3) +
+           "</body></html>\n";
+  }
+
+ private:
+  size_t Pick(size_t n) { return rng_() % n; }
+  std::string Space() {
+    static const char* kSpaces[] = {"", "", "", " ", "\n", "  \n\t", "<!-- c -->", "<!--~ own ~-->"};
+    return kSpaces[Pick(8)];
+  }
+
+  std::string Blocks(int depth) {
+    std::string out;
+    for (size_t n = Pick(5); n > 0; --n) {
+      out += Space();
+      switch (depth > 0 ? Pick(7) : 0) {
+        case 0: out += "<p>" + Inline(2) + "</p>"; break;
+        case 1: out += "<div class=\"d\">" + Blocks(depth - 1) + "</div>"; break;
+        case 2: out += "<ul>" + Space() + "<li>" + Inline(2) + "</li>" + Space() + "<li>" +
+                       Blocks(depth - 1) + "</li></ul>"; break;
+        case 3: out += "<table>" + Space() + "<tr>" + Space() + "<td>" + Inline(2) + "</td>" +
+                       Space() + "<td><img src=a.gif></td></tr></table>"; break;
+        case 4: out += "<h2>" + Inline(1) + "</h2><pre>x  y\n\tz</pre>"; break;
+        case 5: out += "<script>if (a < b)  go();</script><style>p  {}</style><hr>"; break;
+        default: out += Inline(2); break;
+      }
+    }
+    return out + Space();
+  }
+
+  std::string Inline(int depth) {
+    static const char* kAtoms[] = {
+        "word", "Wort\xC4\xD6", "x", "&amp;", "&nbsp;", "<br>", "<img src=\"i.png\" alt=\"an  image\">",
+        "<input value=\"a  b\">", "<button>Go</button>", "<select><option>1</option></select>",
+        "<textarea>a\n  b</textarea>"};
+    static const char* kInline[] = {"a href=\"x.htm\" title=\"a  b\"", "b", "span", "code", "em"};
+    std::string out;
+    for (size_t n = 1 + Pick(4); n > 0; --n) {
+      out += Space();
+      if (depth > 0 && Pick(3) == 0) {
+        const std::string open = kInline[Pick(5)];
+        out += "<" + open + ">" + Inline(depth - 1) + "</" + open.substr(0, open.find(' ')) + ">";
+      } else {
+        out += kAtoms[Pick(11)];
+      }
+    }
+    return out + Space();
+  }
+
+  std::mt19937& rng_;
+};
+
+TEST(KeepsTextTest, GeneratedPagesRenderAlike) {
+  std::vector<Style> styles = CheckedStyles();
+  std::mt19937 rng(20261207);
+  for (int i = 0; i < 150; ++i) {
+    const std::string page = PageMaker(rng).Page();
+    for (Style& style : styles) ExpectKeepsText(style, page, "generated page " + std::to_string(i));
+    if (::testing::Test::HasFailure()) return;
+  }
+}
+
 // Real pages also format to a fixed point with the shipped styles: formatting the result
 // again changes nothing.
 TEST(KeepsTextTest, RealPages) {
