@@ -38,8 +38,12 @@ std::string Quoted(std::string_view s, size_t width = 24, bool fromEnd = false) 
     }
   }
   std::string out = cutFront ? "\"..." : "\"";
-  for (char c : s) {
-    if (c == '\n') {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (s.compare(i, 2, "\xC2\xA0") == 0) {  // a no-break space would read as a space
+      out += "&nbsp;";
+      ++i;
+    } else if (c == '\n') {
       out += "\\n";
     } else if (c == '\t') {
       out += "\\t";
@@ -52,10 +56,18 @@ std::string Quoted(std::string_view s, size_t width = 24, bool fromEnd = false) 
   return out + (cutBack ? "...\"" : "\"");
 }
 
+// `s` without whitespace; with `foldCase`, its ASCII and Latin-1 capitals in lower case.
 std::string WithoutSpace(std::string_view s, bool foldCase = false) {
   std::string out;
-  for (char c : s) {
-    if (!IsSpace(c)) out += foldCase ? AsciiLower(c) : c;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (IsSpace(c)) continue;
+    out += foldCase ? AsciiLower(c) : c;
+    const auto next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+    if (foldCase && c == '\xC3' && next >= 0x80 && next <= 0x9E && next != 0x97) {
+      out += char(next + 0x20);  // U+00C0 to U+00DE but the multiplication sign
+      ++i;
+    }
   }
   return out;
 }
@@ -176,8 +188,11 @@ class Comparison {
       return;
     }
     const size_t at = b_.Page.find("<!");
-    Add(RenderDifferenceKind::Doctype, false, at == std::string::npos ? 0 : at,
-        "the document type is " + DoctypeText(y) + " where the original has " + DoctypeText(x));
+    const std::string was = DoctypeText(x), is = DoctypeText(y);
+    Add(RenderDifferenceKind::Doctype, x.Present == y.Present && WithoutSpace(was) == WithoutSpace(is),
+        at == std::string::npos ? 0 : at,
+        "the document type is " + is + " where the original has " + was,
+        x.Present == y.Present && SameButCase(was, is));
   }
 
   // `shift`: how far the result's items have moved against the original's.
@@ -304,19 +319,34 @@ class Comparison {
   }
 
   // The first difference in the elements' structure; what follows is not compared.
+  // The first difference in the elements' structure; what follows is not compared. Where
+  // the parser opened a misnested formatting element (B, EM, A...) again, whitespace alone
+  // decides where: such a difference is one of whitespace.
   void Structure(size_t i, size_t j) {
     const auto& as = a_.Items;
     const auto& bs = b_.Items;
+    const Item* reopened = i < as.size() && as[i].Reopened   ? &as[i]
+                           : j < bs.size() && bs[j].Reopened ? &bs[j]
+                                                             : nullptr;
+    const std::string why =
+        reopened ? " (where the parser opens a misnested " + Describe(a_, *reopened) + " again)"
+                 : "";
+    std::string what;
+    size_t at = j < bs.size() ? bs[j].Source : b_.Page.size();
     if (j >= bs.size()) {
-      Add(RenderDifferenceKind::Element, false, b_.Page.size(), Named(a_, as[i]) + " is missing");
+      what = Named(a_, as[i]) + " is missing";
     } else if (i >= as.size() || (j + 1 < bs.size() && SameItem(as[i], bs[j + 1]))) {
-      Add(RenderDifferenceKind::Element, false, bs[j].Source, Named(b_, bs[j]) + " was added");
+      what = Named(b_, bs[j]) + " was added";
     } else if (i + 1 < as.size() && SameItem(as[i + 1], bs[j])) {
-      Add(RenderDifferenceKind::Element, false, bs[j].Source, Named(a_, as[i]) + " is missing");
+      what = Named(a_, as[i]) + " is missing";
     } else {
-      Add(RenderDifferenceKind::Element, false, bs[j].Source,
-          Named(b_, bs[j]) + " stands where the original has " + Named(a_, as[i]));
+      what = Named(b_, bs[j]) + " stands where the original has " + Named(a_, as[i]);
     }
+    // Names of unknown elements that differ in letter case alone (HTML lowers ASCII only).
+    const bool caseOnly = i < as.size() && j < bs.size() && as[i].Kind == bs[j].Kind &&
+                          as[i].Tag == bs[j].Tag && as[i].Kind != ItemKind::Text &&
+                          SameButCase(a_.TextOf(as[i]), b_.TextOf(bs[j]));
+    Add(RenderDifferenceKind::Element, reopened != nullptr, at, what + why, caseOnly);
   }
 
   const RenderStream& a_;
@@ -348,8 +378,7 @@ std::vector<RenderDifference> RenderCheck::Differences(std::string_view result,
 
 std::vector<RenderDifference> RenderCheck::Against(const render::RenderStream& result,
                                                    size_t limit) const {
-  if (limit == 0) return {};
-  return render::Comparison(*original_, result, limit).Run();
+  return CompareParsed(*original_, result, limit);
 }
 
 std::vector<RenderDifference> RenderCheck::Compare(std::string_view original,
@@ -374,6 +403,13 @@ std::vector<RenderDifference> RenderCheck::Compare(std::string_view original,
   worker.join();
   if (failure) std::rethrow_exception(failure);
   return RenderCheck(std::move(parsed)).Against(*other, limit);
+}
+
+std::vector<RenderDifference> RenderCheck::CompareParsed(const render::RenderStream& original,
+                                                         const render::RenderStream& result,
+                                                         size_t limit) {
+  if (limit == 0) return {};
+  return render::Comparison(original, result, limit).Run();
 }
 
 std::optional<RenderDifference> RenderCheck::First(std::string_view original,

@@ -75,6 +75,10 @@ class RenderCheck {
   /// Parses both pages (on two threads) and compares them.
   static std::vector<RenderDifference> Compare(std::string_view original, std::string_view result,
                                                size_t limit = kAll);
+  /// Compares two pages parsed beforehand (RenderStream::Build).
+  static std::vector<RenderDifference> CompareParsed(const render::RenderStream& original,
+                                                     const render::RenderStream& result,
+                                                     size_t limit = kAll);
   /// The first difference, if any.
   static std::optional<RenderDifference> First(std::string_view original,
                                                std::string_view result);

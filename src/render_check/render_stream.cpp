@@ -182,6 +182,8 @@ class StreamBuilder {
     item.Namespace = uint8_t(e.tag_namespace);
     item.Tag = uint16_t(e.tag);
     item.Source = e.start_pos.offset;
+    item.Reopened = node->parse_flags & (GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT |
+                                         GUMBO_INSERTION_ADOPTION_AGENCY_CLONED);
     if (e.tag == GUMBO_TAG_UNKNOWN) SetUnknownName(item, e.original_tag);
     AddAttributes(item, e);
 

@@ -28,6 +28,7 @@ struct Item {
   TextMode Mode = TextMode::Flow;  // Text
   bool SpaceBefore = false;        // inline content with a space shown before it
   uint8_t Namespace = 0;           // element: the parser's namespace
+  bool Reopened = false;           // element: a formatting element the parser opened again
   uint16_t Tag = 0;                // element: the parser's tag; Verbatim text: its element's
   uint32_t Text = 0, Length = 0;   // Text: the content; element: the name of an unknown tag
   uint32_t Source = 0;             // where it starts in the page

@@ -56,7 +56,7 @@ std::vector<Style> CheckedStyles() {
 // more text as it is than the tokenizer's blocks do, formatting lays that text out.
 void ExpectRendersAlike(const std::string& source, const std::string& out, bool caseToo,
                         const std::string& what) {
-  if (HasLooseLt(source) || HasOpenRawText(source)) return;
+  if (HasLooseLt(source) || TokenizerReadsOtherwise(source)) return;
   for (const RenderDifference& d : RenderCheck::Compare(source, out)) {
     EXPECT_TRUE(caseToo ? d.LetterCaseOnly : d.WhitespaceOnly) << what << ": "
                                                                << DescribeDifference(d);
