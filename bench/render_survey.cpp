@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   }
   for (Variant& v : variants) {
     tessel::Engine engine(v.style);
-    size_t visible = 0, beyondSpace = 0, spaces = 0;
+    size_t visible = 0, beyondSpace = 0, spaces = 0, spacePages = 0;
     std::map<std::string, size_t> reasons;   // differences
     std::map<std::string, size_t> reasonPages;
     std::string example;
@@ -140,6 +140,9 @@ int main(int argc, char** argv) {
       if (found.empty()) continue;
       ++visible;
       std::map<std::string, bool> seen;
+      spacePages += std::any_of(found.begin(), found.end(), [](const auto& d) {
+        return d.Kind == tessel::RenderDifferenceKind::Space;
+      });
       for (const tessel::RenderDifference& d : found) {
         if (!d.LetterCaseOnly) {
           ++beyondSpace;
@@ -155,9 +158,9 @@ int main(int argc, char** argv) {
         }
       }
     }
-    std::printf("\n## %s: %zu of %zu pages could render differently; %zu spaces; %zu beyond "
-                "whitespace and letter case\n",
-                v.name.c_str(), visible, texts.size(), spaces, beyondSpace);
+    std::printf("\n## %s: %zu of %zu pages could render differently, %zu of them with a space "
+                "shown or gone (%zu spaces); %zu differences beyond whitespace and letter case\n",
+                v.name.c_str(), visible, texts.size(), spacePages, spaces, beyondSpace);
     if (!example.empty()) std::printf("   e.g. %s\n", example.c_str());
     std::vector<std::pair<size_t, std::string>> ranked;
     for (const auto& [r, n] : reasonPages) ranked.push_back({n, r});
