@@ -9,6 +9,7 @@
 #   TESSEL_BENCH_IR_CHECK=0 bench/run.sh   skip the instruction counts (saves 1-3 minutes)
 #   TESSEL_BENCH_REPS=N bench/run.sh       best of N for the corpus files (default 5)
 #   TESSEL_BENCH_TREE=0 bench/run.sh       skip the tree benchmark at the end (bench/tree_bench.sh)
+#   TESSEL_BENCH_RENDER=0 bench/run.sh     skip the rendering check's cost (about a minute)
 #
 # Results also land in bench/out/ (git-ignored): harness.tsv, process.tsv, ir.txt,
 # summary.txt, and from the tree benchmark tree.tsv and tree-summary.txt.
@@ -28,7 +29,7 @@ source "$here/common.sh"
 step "Release build with the benchmark (build-bench/)"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_BENCH=ON \
   -DTESSEL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target tessel-html tessel_bench
+cmake --build "$build" --target tessel-html tessel_bench tessel_render_bench
 
 step "Corpus"
 "$here/make_corpus.sh"
@@ -93,6 +94,13 @@ for mode in format compress trim; do
     "$same" >> "$out/process.tsv"
   printf '  --%-9s best %.3f s   peak RSS %d KB   %s\n' "$mode" "$best" "$rss_kb" "$same"
 done
+
+if [[ "${TESSEL_BENCH_RENDER:-1}" != 0 ]]; then
+  step "Rendering check against formatting, page by page over the pages of real20.htm"
+  docs="${TESSEL_BENCH_HTML_DIR:-$(rustc --print sysroot 2>/dev/null)/share/doc/rust/html}"
+  "$build/bench/tessel_render_bench" --data "$build" --pages "$corpus/real20.sources.txt" \
+    --docs "$docs" --reps 3 | tee "$out/render.tsv"
+fi
 
 step "Summary"
 source_state="unknown"

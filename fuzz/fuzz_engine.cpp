@@ -4,7 +4,9 @@
 // many), then the document. Checked on every input: formatting and compressing keep the
 // text, trimming removes whitespace only (and nothing without a selected tag), the output
 // lines are well formed, a reused engine gives the same result again, progress stays in
-// its bar, and output size and CPU time grow at most linearly with the document.
+// its bar, output size and CPU time grow at most linearly with the document, and, checked
+// with an HTML5 parser that is not ours, no result renders differently from the document
+// but for whitespace.
 // TESSEL_FUZZ_TIMES=1 prints each stage's CPU time against its budget;
 // TESSEL_FUZZ_FIXED_POINT=1 also checks that formatting formatted output changes nothing.
 #include <time.h>
@@ -21,6 +23,7 @@
 #include "fuzz_report.h"
 #include "engine/line_ends.h"
 #include "engine/engine.h"
+#include "render_check/render_check.h"
 #include "styles/style_files.h"
 #include "support/text_essence.h"
 
@@ -28,6 +31,7 @@ namespace tessel::fuzz {
 namespace {
 
 using tessel::testing::HasLooseLt;
+using tessel::testing::TokenizerReadsOtherwise;
 using tessel::testing::LostText;
 using tessel::testing::TrimDamage;
 
@@ -121,6 +125,8 @@ constexpr std::string_view kTrimTags[] = {"<A>",   "</A>",   "<TD>",  "</TD>", "
                                           "<",     "</",     "<DIV>", "</DIV>"};
 
 constexpr size_t kMaxDocument = 128 * 1024;
+// The parser is slower than the engine; bigger documents add time, not coverage.
+constexpr size_t kMaxRenderChecked = 16 * 1024;
 constexpr size_t kMaxFormatBytes = 32 << 20;
 
 TagEntry DecodeRule(Bytes& in) {
@@ -412,6 +418,23 @@ void CheckInput(const Input& input) {
   const bool anySelected = std::any_of(input.trim.begin(), input.trim.end(),
                                        [](const TrimEntry& e) { return e.Selected; });
   if (!anySelected && trim.joined != doc) Fail("trim without a selected tag changed the text");
+
+  // Formatting, compressing and trimming change whitespace, nothing else a browser shows.
+  // Not where the tokenizer rightly reads a text otherwise than HTML: a "<" that tidying
+  // joins to the next word, a tag open at the end, an unclosed PRE or TEXTAREA. Tag names
+  // may change case, also in tag-like text of a TEXTAREA.
+  if (doc.size() <= kMaxRenderChecked && !HasLooseLt(doc) && !TokenizerReadsOtherwise(doc)) {
+    const RenderCheck check(doc);
+    for (const auto& [stage, out] : {std::pair{"format", &format}, std::pair{"compress", &compress},
+                                     std::pair{"trim", &trim}}) {
+      for (const RenderDifference& d : check.Differences(out->joined)) {
+        if (stage == std::string_view("trim") ? !d.WhitespaceOnly : !d.LetterCaseOnly) {
+          Fail(std::string(stage) + " changed what the page shows",
+               DescribeDifference(d) + "\n--- result ---\n" + out->joined);
+        }
+      }
+    }
+  }
 
   // The engine is reused from file to file: what one run leaves behind must not show.
   if (Run(engine, Mode::Format, input).joined != format.joined) {

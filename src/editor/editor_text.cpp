@@ -6,25 +6,6 @@
 namespace tessel {
 namespace {
 
-// Unicode of the bytes 0x80 to 0x9F; 0 where the code page defines nothing.
-constexpr std::array<std::uint16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
 constexpr std::uint32_t kInvalid = 0xFFFFFFFF;
 
 /// The code point at `i` and its length in bytes; kInvalid (length 1) for a byte that
@@ -47,9 +28,9 @@ std::uint32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& length)
 int Windows1252Byte(std::uint32_t cp) {
   if (cp == kInvalid) return -1;
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return int(cp);
-  if (cp >= 0x80 && cp <= 0x9F) return kHighControls[cp - 0x80] == 0 ? int(cp) : -1;
-  for (std::size_t k = 0; k < kHighControls.size(); ++k) {
-    if (kHighControls[k] == cp) return int(0x80 + k);
+  if (cp >= 0x80 && cp <= 0x9F) return kWindows1252High[cp - 0x80] == 0 ? int(cp) : -1;
+  for (std::size_t k = 0; k < kWindows1252High.size(); ++k) {
+    if (kWindows1252High[k] == cp) return int(0x80 + k);
   }
   return -1;
 }
@@ -72,53 +53,6 @@ std::string WithCrLf(std::string_view bytes) {
 }
 
 }  // namespace
-
-bool IsValidUtf8(std::string_view bytes) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
-  for (std::size_t i = 0; i < n;) {
-    const unsigned char c = p[i];
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t len;
-    unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      if (c == 0xE0) lo = 0xA0;  // no overlong forms
-      if (c == 0xED) hi = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      if (c == 0xF0) lo = 0x90;
-      if (c == 0xF4) hi = 0x8F;  // nothing past U+10FFFF
-    } else {
-      return false;
-    }
-    if (i + len > n || p[i + 1] < lo || p[i + 1] > hi) return false;
-    for (std::size_t k = 2; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-    }
-    i += len;
-  }
-  return true;
-}
-
-std::string Windows1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 8);
-  for (const char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    if (b >= 0x80 && b <= 0x9F && kHighControls[b - 0x80] != 0) {
-      AppendUtf8(out, kHighControls[b - 0x80]);
-    } else {
-      AppendUtf8(out, b);
-    }
-  }
-  return out;
-}
 
 bool Utf8ToWindows1252(std::string_view utf8, std::string& out, std::size_t* unsavable) {
   out.clear();

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_encoding.h"
+
 namespace tessel {
 
 /// The encoding a file was read in, and is saved in again.
@@ -16,14 +18,6 @@ struct EditorText {
   std::string Bytes;  // UTF-8, every line end CR LF
   TextEncoding Encoding = TextEncoding::Utf8;
 };
-
-/// True when `bytes` are well-formed UTF-8 (no overlong forms, surrogates or values past
-/// U+10FFFF).
-bool IsValidUtf8(std::string_view bytes);
-
-/// Windows-1252 bytes as UTF-8. The five bytes the code page leaves undefined become the
-/// control characters of the same value, so every byte comes back on the way out.
-std::string Windows1252ToUtf8(std::string_view bytes);
 
 /// UTF-8 as Windows-1252. False, with *unsavable (if given) set to the byte offset of the
 /// first character the code page cannot hold, when there is one.

@@ -1,7 +1,8 @@
 // Property: formatting and compressing keep every non-whitespace character of a document
 // (but the program's own comments, and comments the style purges); trimming removes
 // whitespace and nothing else. Checked in-process over real pages and generated malformed
-// input, with the shipped styles and with variants of extreme options.
+// input, with the shipped styles and with variants of extreme options. An HTML5 parser that
+// is not ours confirms it: the results render like the source but for whitespace.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "engine/engine.h"
 #include "engine/line_ends.h"
 #include "engine_fixture.h"
+#include "render_check/render_check.h"
 #include "styles/style_files.h"
 #include "support/text_essence.h"
 #include "test_support.h"
@@ -47,6 +49,20 @@ std::vector<Style> CheckedStyles() {
   return styles;
 }
 
+// Every way `out` could render differently from `source` is a matter of whitespace: a
+// space shown or not, or whitespace inside an attribute value or a PRE; formatting may also
+// change the case of a tag-like text that HTML reads as text. A "<" that tidying joins to
+// the next word makes a tag of text, which is how tags are tidied; and where HTML keeps
+// more text as it is than the tokenizer's blocks do, formatting lays that text out.
+void ExpectRendersAlike(const std::string& source, const std::string& out, bool caseToo,
+                        const std::string& what) {
+  if (HasLooseLt(source) || TokenizerReadsOtherwise(source)) return;
+  for (const RenderDifference& d : RenderCheck::Compare(source, out)) {
+    EXPECT_TRUE(caseToo ? d.LetterCaseOnly : d.WhitespaceOnly) << what << ": "
+                                                               << DescribeDifference(d);
+  }
+}
+
 // Returns the formatted text.
 std::string ExpectKeepsText(Style& style, const std::string& text, const std::string& label) {
   const std::string source = NormalizeLineEnds(text, nullptr);  // as trimming compares to it
@@ -55,12 +71,15 @@ std::string ExpectKeepsText(Style& style, const std::string& text, const std::st
   bool purge = style.Options.DoPurgeComments;
   std::string compressed = engine.Process(EngineMode::Compress, source).Joined("\n");
   EXPECT_EQ(LostText(source, compressed, purge), "") << "compress of " << label;
+  ExpectRendersAlike(source, compressed, true, "compress of " + label);
   TrimTagList trim = {{true, "<A>"}, {true, "</A>"}, {true, "<TD>"},  {true, "</TD>"},
                       {true, "<B>"}, {true, "</B>"}, {true, "<PRE>"}, {true, "</PRE>"}};
   std::string trimmed = engine.Process(EngineMode::Trim, source, trim).Joined("\n");
   EXPECT_EQ(TrimDamage(source, trimmed), "") << "trim of " << label;
+  ExpectRendersAlike(source, trimmed, false, "trim of " + label);
   std::string formatted = engine.Process(EngineMode::Format, source).Joined("\n");
   EXPECT_EQ(LostText(source, formatted, false), "") << "format of " << label;
+  ExpectRendersAlike(source, formatted, true, "format of " + label);
   return formatted;
 }
 
@@ -89,6 +108,75 @@ TEST(KeepsTextTest, GeneratedMalformedInput) {
     std::string doc = RandomDocument(rng);
     for (Style& style : styles)
       ExpectKeepsText(style, doc, "generated document " + std::to_string(i));
+    if (::testing::Test::HasFailure()) return;
+  }
+}
+
+// Pages a browser reads as their author meant (elements nested as they should be), with
+// whitespace anywhere: whatever the style, the results render like them but for whitespace.
+class PageMaker {
+ public:
+  explicit PageMaker(std::mt19937& rng) : rng_(rng) {}
+
+  std::string Page() {
+    return "<!DOCTYPE html>\n<html><head><title>T  t</title></head><body>" + Blocks(3) +
+           "</body></html>\n";
+  }
+
+ private:
+  size_t Pick(size_t n) { return rng_() % n; }
+  std::string Space() {
+    static const char* kSpaces[] = {"", "", "", " ", "\n", "  \n\t", "<!-- c -->", "<!--~ own ~-->"};
+    return kSpaces[Pick(8)];
+  }
+
+  std::string Blocks(int depth) {
+    std::string out;
+    for (size_t n = Pick(5); n > 0; --n) {
+      out += Space();
+      switch (depth > 0 ? Pick(7) : 0) {
+        case 0: out += "<p>" + Inline(2) + "</p>"; break;
+        case 1: out += "<div class=\"d\">" + Blocks(depth - 1) + "</div>"; break;
+        case 2: out += "<ul>" + Space() + "<li>" + Inline(2) + "</li>" + Space() + "<li>" +
+                       Blocks(depth - 1) + "</li></ul>"; break;
+        case 3: out += "<table>" + Space() + "<tr>" + Space() + "<td>" + Inline(2) + "</td>" +
+                       Space() + "<td><img src=a.gif></td></tr></table>"; break;
+        case 4: out += "<h2>" + Inline(1) + "</h2><pre>x  y\n\tz</pre>"; break;
+        case 5: out += "<script>if (a < b)  go();</script><style>p  {}</style><hr>"; break;
+        default: out += Inline(2); break;
+      }
+    }
+    return out + Space();
+  }
+
+  std::string Inline(int depth) {
+    static const char* kAtoms[] = {
+        "word", "Wort\xC4\xD6", "x", "&amp;", "&nbsp;", "<br>", "<img src=\"i.png\" alt=\"an  image\">",
+        "<input value=\"a  b\">", "<button>Go</button>", "<select><option>1</option></select>",
+        "<textarea>a\n  b</textarea>"};
+    static const char* kInline[] = {"a href=\"x.htm\" title=\"a  b\"", "b", "span", "code", "em"};
+    std::string out;
+    for (size_t n = 1 + Pick(4); n > 0; --n) {
+      out += Space();
+      if (depth > 0 && Pick(3) == 0) {
+        const std::string open = kInline[Pick(5)];
+        out += "<" + open + ">" + Inline(depth - 1) + "</" + open.substr(0, open.find(' ')) + ">";
+      } else {
+        out += kAtoms[Pick(11)];
+      }
+    }
+    return out + Space();
+  }
+
+  std::mt19937& rng_;
+};
+
+TEST(KeepsTextTest, GeneratedPagesRenderAlike) {
+  std::vector<Style> styles = CheckedStyles();
+  std::mt19937 rng(20261207);
+  for (int i = 0; i < 150; ++i) {
+    const std::string page = PageMaker(rng).Page();
+    for (Style& style : styles) ExpectKeepsText(style, page, "generated page " + std::to_string(i));
     if (::testing::Test::HasFailure()) return;
   }
 }

@@ -1,5 +1,7 @@
 #include "support/text_essence.h"
 
+#include <cctype>
+
 #include "base/ascii.h"
 
 namespace tessel::testing {
@@ -108,6 +110,81 @@ bool HasLooseLt(std::string_view s) {
        i = s.find('<', i + 1)) {
     char c = s[i + 1];
     if (c == '<' || c == ' ' || c == '\t' || c == '\n' || c == '\r') return true;
+  }
+  return false;
+}
+
+// A quoted attribute value that does not end before the tag's first ">", or a "<" inside a
+// tag.
+bool HasTagAcrossTag(std::string_view s) {
+  for (size_t lt = s.find('<'); lt != std::string_view::npos; lt = s.find('<', lt + 1)) {
+    if (lt + 1 >= s.size() || !(std::isalpha(static_cast<unsigned char>(s[lt + 1])))) continue;
+    const size_t gt = s.find('>', lt);
+    if (gt == std::string_view::npos) return false;
+    if (s.find('<', lt + 1) < gt) return true;
+    for (size_t i = lt + 1; i < gt; ++i) {
+      if (s[i] != '=') continue;
+      size_t j = i + 1;
+      while (j < gt && IsSpace(s[j])) ++j;
+      if (j == gt || (s[j] != '"' && s[j] != '\'')) continue;
+      const size_t close = s.find(s[j], j + 1);
+      if (close == std::string_view::npos || close > gt) return true;
+      i = close;
+    }
+  }
+  return false;
+}
+
+// A "<" that starts no tag, comment or declaration for HTML. Server code ("<%") is kept
+// as it is by the tokenizer too.
+bool HasTextLt(std::string_view s) {
+  auto letter = [&](size_t at) {
+    return at < s.size() && std::isalpha(static_cast<unsigned char>(s[at])) &&
+           static_cast<unsigned char>(s[at]) < 0x80;
+  };
+  for (size_t lt = s.find('<'); lt != std::string_view::npos; lt = s.find('<', lt + 1)) {
+    if (lt + 1 >= s.size()) return true;
+    const char c = s[lt + 1];
+    if (c == '/' ? !letter(lt + 2) : !(letter(lt + 1) || c == '!' || c == '?' || c == '%')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TokenizerReadsOtherwise(std::string_view s) {
+  if (HasTextLt(s)) return true;
+  const size_t last = s.rfind('<');
+  if (last != std::string_view::npos && s.find('>', last) == std::string_view::npos) return true;
+  if (HasTagAcrossTag(s)) return true;
+  static constexpr std::string_view kNames[] = {"pre",    "listing", "xmp",   "plaintext",
+                                                "textarea", "title", "script", "style",
+                                                "iframe", "noembed", "noframes"};
+  const std::string lower = AsciiLowerCase(s);
+  auto opens = [&](size_t at, std::string_view name) {
+    const size_t end = at + 1 + name.size();
+    return lower.compare(at + 1, name.size(), name) == 0 &&
+           (end >= lower.size() || !std::isalnum(static_cast<unsigned char>(lower[end])));
+  };
+  for (size_t at = lower.find('<'); at != std::string::npos; at = lower.find('<', at + 1)) {
+    for (std::string_view name : kNames) {
+      if (!opens(at, name)) continue;
+      const size_t close = lower.find("</" + std::string(name), at);
+      if (close == std::string::npos) return true;
+      // A comment in text that the tokenizer does not keep whole may be dropped.
+      const bool keptWhole = name == "pre" || name == "textarea" || name == "script" ||
+                             name == "style";
+      if (!keptWhole && lower.substr(at, close - at).find("<!--") != std::string::npos) {
+        return true;
+      }
+      for (size_t next = lower.find('<', at + 1); next < close; next = lower.find('<', next + 1)) {
+        for (std::string_view other : kNames) {
+          if (opens(next, other)) return true;
+        }
+      }
+      at = close;
+      break;
+    }
   }
   return false;
 }

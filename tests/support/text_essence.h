@@ -18,4 +18,15 @@ std::string TrimDamage(std::string_view source, std::string_view trimmed);
 /// the tag's name was looked up, so formatting such a text twice can differ from once.
 bool HasLooseLt(std::string_view s);
 
+/// True where an HTML parser reads the text otherwise than the tokenizer, so that a result
+/// may rightly render differently: an element whose content HTML keeps as it is (PRE,
+/// TEXTAREA, SCRIPT, TITLE and kin) not closed by its own end tag before the next such
+/// element or the end of the text (formatting lays out text that a browser shows exactly),
+/// a comment inside such an element that the tokenizer does not keep whole (TITLE, XMP),
+/// a quoted attribute value that goes on past the ">" that ends the tag for the tokenizer,
+/// a "<" inside a tag (trimming finds a tag there), a "<" that HTML reads as text (as in
+/// "<\xD6" or "</3>") but the tokenizer as a tag whose name it may change, or a tag left
+/// open at the end of the text (tidying closes it, HTML drops it).
+bool TokenizerReadsOtherwise(std::string_view s);
+
 }  // namespace tessel::testing
