@@ -71,8 +71,13 @@ void Engine::AppendIndented(std::string& out, std::string_view line) const {
   if (PartialMode) out.append(SelectionIndent);
   int64_t spacing = std::clamp<int64_t>(style_.Options.Spacing, 0, kMaxIndentColumns);
   int64_t width = std::clamp<int64_t>(IndentLevel * spacing, 0, kMaxIndentColumns);
-  out.append(static_cast<size_t>(width / 8), '\t');
-  out.append(static_cast<size_t>(width % 8), ' ');
+  if (IndentWithSpaces.value_or(style_.Options.DoIndentSpacesOnly)) {
+    out.append(static_cast<size_t>(width), ' ');
+  } else {
+    const int64_t tab = std::clamp(TabWidth, 1, kMaxIndentColumns);
+    out.append(static_cast<size_t>(width / tab), '\t');
+    out.append(static_cast<size_t>(width % tab), ' ');
+  }
   out.append(line);
 }
 
