@@ -208,7 +208,7 @@ bool DecodePage(std::string_view bytes, DecodedPage& out, std::string* refusal) 
     }
   }
   take(TextEncoding::Windows1252, EncodingSource::Fallback, bytes,
-       "Nothing else fits, so the page is read as windows-1252");
+       "Nothing else fits, so the page is read as Windows-1252");
   return true;
 }
 

@@ -24,11 +24,11 @@ class TextEncoding {
   /// The encoding a label names, as browsers read labels: a <meta charset> value, a name of
   /// the list, a detector's answer; without regard to case and surrounding blanks. Some
   /// labels name another encoding than their own: "iso-8859-1" and "us-ascii" are read as
-  /// windows-1252, "iso-8859-9" as windows-1254, "iso-8859-11" as windows-874. Nothing for
+  /// Windows-1252, "iso-8859-9" as Windows-1254, "iso-8859-11" as Windows-874. Nothing for
   /// an unknown label and for the refused ones (RefusedEncodingMessage).
   static std::optional<TextEncoding> FromLabel(std::string_view label);
 
-  /// The name shown and written in a page: "UTF-8", "windows-1252", "Shift_JIS".
+  /// The name shown: "UTF-8", "Windows-1252", "Shift_JIS" (a label of its own as well).
   std::string_view Name() const;
   /// The group a menu shows it in: "Unicode", "Western European", "Cyrillic", ...
   std::string_view Group() const;
