@@ -1,7 +1,6 @@
 #include "app/filter_command.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/session.h"
 #include "conventions/file_conventions.h"
@@ -91,10 +90,18 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
   return true;
 }
 
-bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string* err) {
+// The input as the engine reads it, with the conventions it is written by (decided on its
+// bytes as they are).
+bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, FileConventions& conventions,
+               std::string* err) {
   std::string name = a.file == "-" ? "standard input" : a.file;
   if (a.file == "-" ? !io.ReadStdin(text, err) : !ReadWholeFile(a.file, text, err)) return false;
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
+  if (!DecideConventions(a.conventions, a.file == "-" ? "" : a.file, text, conventions, err)) {
+    return false;
+  }
+  bool hadNul = false;
+  NormalizeLineEndsInPlace(text, &hadNul);
+  if (hadNul) {
     // Writing the text back would cut it at the NUL byte.
     *err = name + " holds a NUL byte: it is not an HTML text file";
     return false;
@@ -184,13 +191,9 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
   Engine engine(session.ActiveStyle());
   engine.FileName = a.file;
   std::string text;
-  if (!ReadInput(a, io, text, &err)) return fail(kExitUsage);
   FileConventions conventions;
-  if (!DecideConventions(a.conventions, a.file == "-" ? "" : a.file, text, conventions, &err)) {
-    return fail(kExitUsage);
-  }
+  if (!ReadInput(a, io, text, conventions, &err)) return fail(kExitUsage);
   conventions.ApplyTo(engine);
-  NormalizeLineEndsInPlace(text, nullptr);
   const EngineMode mode = a.mode == Mode::Trim       ? EngineMode::Trim
                           : a.mode == Mode::Format ? EngineMode::Format
                                                    : EngineMode::Compress;

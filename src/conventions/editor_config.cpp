@@ -39,14 +39,17 @@ void Take(std::string_view name, std::string_view value, EditorConfigProperties&
 }  // namespace
 
 bool HasEditorConfigAbove(const std::string& path) {
+  // Plain string work: a tree run asks this for every page.
   std::error_code ec;
-  fs::path dir = fs::absolute(path, ec).parent_path();
+  std::string at = path.starts_with('/') ? path : fs::absolute(path, ec).string();
   struct stat st;
-  for (;;) {
-    if (stat((dir / kEditorConfigName).c_str(), &st) == 0 && S_ISREG(st.st_mode)) return true;
-    if (!dir.has_relative_path()) return false;
-    dir = dir.parent_path();
+  for (size_t slash = at.rfind('/'); slash != std::string::npos;
+       slash = slash == 0 ? std::string::npos : at.rfind('/', slash - 1)) {
+    at.resize(slash + 1);
+    at.append(kEditorConfigName);
+    if (stat(at.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return true;
   }
+  return false;
 }
 
 bool ReadEditorConfig(const std::string& path, EditorConfigProperties& out, std::string* err) {

@@ -73,11 +73,15 @@ void Engine::AppendIndented(std::string& out, std::string_view line) const {
   int64_t width = std::clamp<int64_t>(IndentLevel * spacing, 0, kMaxIndentColumns);
   if (IndentWithSpaces.value_or(style_.Options.DoIndentSpacesOnly)) {
     out.append(static_cast<size_t>(width), ' ');
-  } else {
-    const int64_t tab = std::clamp(TabWidth, 1, kMaxIndentColumns);
-    out.append(static_cast<size_t>(width / tab), '\t');
-    out.append(static_cast<size_t>(width % tab), ' ');
+    out.append(line);
+    return;
   }
+  // The designed TAB of 8 columns divides by a constant: this runs once per output line.
+  const int64_t tab = TabWidth == kIndentTabWidth ? kIndentTabWidth
+                                                  : std::clamp(TabWidth, 1, kMaxIndentColumns);
+  const int64_t tabs = tab == kIndentTabWidth ? width / kIndentTabWidth : width / tab;
+  out.append(static_cast<size_t>(tabs), '\t');
+  out.append(static_cast<size_t>(width - tabs * tab), ' ');
   out.append(line);
 }
 
