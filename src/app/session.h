@@ -25,8 +25,8 @@ class Session {
  public:
   /// Opens the data directory `programDir`: reads "prg.ini" (a missing file, or one that
   /// cannot be read, gives the defaults; SettingsError tells the latter) and takes the
-  /// backup, validation and line-end settings from it. `host` shows what the runs do. The screen
-  /// size gives the default window size; headless commands pass 0.
+  /// backup, validation and line-end settings from it. `host` shows what the runs do. The
+  /// screen size gives the default window size; headless commands pass 0.
   Session(const std::filesystem::path& programDir, RunHost& host, int screenWidth = 0,
           int screenHeight = 0);
   Session(const Session&) = delete;

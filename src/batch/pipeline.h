@@ -75,10 +75,10 @@ class FilePipeline {
   /// four times the file's size free. True when the free space cannot be determined.
   bool CheckDiskSpace(const std::string& path, std::string* message);
 
-  /// OutputLines, each line followed by the file's line end, written over `path` (through a temporary
-  /// file renamed over it, keeping its permissions) and then to state.TempOutFile. False
-  /// with *err when `path` could not be written; it is then as it was. *bytesWritten (if
-  /// given) is the size of the new file.
+  /// OutputLines, each line followed by the file's line end, written over `path` (through a
+  /// temporary file renamed over it, keeping its permissions) and then to state.TempOutFile.
+  /// False with *err when `path` could not be written; it is then as it was. *bytesWritten
+  /// (if given) is the size of the new file.
   bool WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten = nullptr);
 
   Engine& engine() { return engine_; }

@@ -14,7 +14,9 @@ namespace {
 namespace fs = std::filesystem;
 
 struct HandleDeleter {
-  void operator()(void* h) const { editorconfig_handle_destroy(static_cast<editorconfig_handle>(h)); }
+  void operator()(void* h) const {
+    editorconfig_handle_destroy(static_cast<editorconfig_handle>(h));
+  }
 };
 using Handle = std::unique_ptr<void, HandleDeleter>;
 

@@ -77,11 +77,12 @@ bool ReopenEditorText(std::string_view fileBytes, TextEncoding encoding, EditorT
   std::string decoded;
   DecodeFault fault;
   if (!DecodeText(fileBytes, encoding, decoded, &fault)) {
-    *err = "The page cannot be read as " + std::string(encoding.Name()) + ": " + fault.Message + ".";
+    *err =
+        "The page cannot be read as " + std::string(encoding.Name()) + ": " + fault.Message + ".";
     return false;
   }
-  text = {WithCrLf(decoded), encoding, EncodingSource::Chosen,
-          "Chosen by the user", FirstLineEnd(fileBytes), {}};
+  text = {WithCrLf(decoded),       encoding, EncodingSource::Chosen, "Chosen by the user",
+          FirstLineEnd(fileBytes), {}};
   return true;
 }
 
@@ -91,7 +92,9 @@ std::optional<std::string> SavedBytes(std::string_view editorBytes, TextEncoding
   if (!lines.empty() && !lines.ends_with("\r\n")) lines += "\r\n";
   std::string bytes;
   Unencodable bad;
-  if (!EncodeText(lines, encoding, bytes, &bad)) {
+  if (encoding == TextEncoding::Utf8) {
+    bytes = std::move(lines);  // the editor's text is UTF-8 already: no copy of a big page
+  } else if (!EncodeText(lines, encoding, bytes, &bad)) {
     if (unsavable) *unsavable = bad.Offset;
     return std::nullopt;
   }

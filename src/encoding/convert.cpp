@@ -66,10 +66,15 @@ class Converter {
 /// converter that combines characters cannot join two of them.
 struct ByteMap {
   std::array<char32_t, 256> ToUnicode{};
+  std::array<bool, 256> Exact{};      // the byte is a character that encodes back to it
+  std::array<std::string, 256> Utf8;  // each exact byte's character as UTF-8
   std::vector<std::pair<char32_t, unsigned char>> FromUnicode;  // sorted by code point
-  std::array<bool, 256> Exact{};  // the byte is a character that encodes back to it
+  // The bytes of the code points below U+0800 (one or two bytes of UTF-8: the alphabets of
+  // the single-byte encodings); -1 where there is none.
+  std::array<short, 0x800> Low{};
 
   int ByteOf(char32_t cp) const {
+    if (cp < Low.size()) return Low[cp];
     auto it = std::lower_bound(FromUnicode.begin(), FromUnicode.end(),
                                std::pair<char32_t, unsigned char>(cp, 0));
     return it != FromUnicode.end() && it->first == cp ? it->second : -1;
@@ -94,13 +99,19 @@ bool MakeByteMap(TextEncoding encoding, ByteMap& map) {
   }
   std::stable_sort(map.FromUnicode.begin(), map.FromUnicode.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  map.Low.fill(-1);
+  for (auto it = map.FromUnicode.rbegin(); it != map.FromUnicode.rend(); ++it) {
+    if (it->first < map.Low.size()) map.Low[it->first] = it->second;  // the first byte wins
+  }
   for (int b = 0; b < 256; ++b) {
     map.Exact[b] = map.ToUnicode[b] != kNone && map.ByteOf(map.ToUnicode[b]) == b;
+    if (map.Exact[b]) AppendUtf8(map.Utf8[b], map.ToUnicode[b]);
   }
   return true;
 }
 
 std::string ByteText(std::string_view bytes, std::size_t at) {
+  if (at >= bytes.size()) return "the end";
   char buf[8];
   std::snprintf(buf, sizeof buf, "0x%02X", unsigned(static_cast<unsigned char>(bytes[at])));
   return buf;
@@ -121,12 +132,15 @@ bool DecodeSingleByte(std::string_view bytes, TextEncoding encoding, std::string
   text.reserve(bytes.size() + bytes.size() / 4);
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto b = static_cast<unsigned char>(bytes[i]);
-    const char32_t cp = map.ToUnicode[b];
-    if (!map.Exact[b]) {
-      return Fail(fault, i, "byte " + ByteText(bytes, i) + " at offset " + std::to_string(i) +
-                                " is no character of " + std::string(encoding.Name()));
+    if (b < 0x80 && map.ToUnicode[b] == b) {
+      text.push_back(char(b));
+    } else if (map.Exact[b]) {
+      text.append(map.Utf8[b]);
+    } else {
+      return Fail(fault, i,
+                  "byte " + ByteText(bytes, i) + " at offset " + std::to_string(i) +
+                      " is no character of " + std::string(encoding.Name()));
     }
-    AppendUtf8(text, cp);
   }
   return true;
 }
@@ -139,9 +153,9 @@ bool DecodeMultiByte(std::string_view bytes, TextEncoding encoding, std::string&
   }
   std::size_t stop = 0;
   if (!in.Run(bytes, text, &stop)) {
-    return Fail(fault, stop, "the bytes at offset " + std::to_string(stop) + " (" +
-                                 ByteText(bytes, stop) + ") are no character of " +
-                                 std::string(encoding.Name()));
+    return Fail(fault, stop,
+                "the bytes at offset " + std::to_string(stop) + " (" + ByteText(bytes, stop) +
+                    ") are no character of " + std::string(encoding.Name()));
   }
   // Some code pages read two byte sequences as one character; such a page would not be
   // saved as it was read.
@@ -149,8 +163,9 @@ bool DecodeMultiByte(std::string_view bytes, TextEncoding encoding, std::string&
   if (!back.Run(text, again, &stop) || again != bytes) {
     const auto diff = std::mismatch(bytes.begin(), bytes.end(), again.begin(), again.end());
     const std::size_t at = std::size_t(diff.first - bytes.begin());
-    return Fail(fault, at, "the bytes at offset " + std::to_string(at) + " would not be saved as " +
-                               "they are in " + std::string(encoding.Name()));
+    return Fail(fault, at,
+                "the bytes at offset " + std::to_string(at) + " would not be saved as " +
+                    "they are in " + std::string(encoding.Name()));
   }
   return true;
 }
@@ -163,8 +178,9 @@ bool DecodeText(std::string_view bytes, TextEncoding encoding, std::string& text
     if (encoding.HasByteOrderMark() && bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
     const std::size_t bad = FirstInvalidUtf8(bytes);
     if (bad != bytes.size()) {
-      return Fail(fault, bad, "byte " + ByteText(bytes, bad) + " at offset " +
-                                  std::to_string(bad) + " is not valid UTF-8");
+      return Fail(fault, bad,
+                  "byte " + ByteText(bytes, bad) + " at offset " + std::to_string(bad) +
+                      " is not valid UTF-8");
     }
     text.assign(bytes);
     return true;
@@ -193,10 +209,10 @@ bool EncodeText(std::string_view text, TextEncoding encoding, std::string& bytes
     bytes.clear();
     bytes.reserve(text.size());
     for (std::size_t i = 0, length = 1; i < text.size(); i += length) {
-      const char32_t cp = Utf8CodePointAt(text, i, &length);
-      const int b = cp == 0xFFFD && length == 1      ? -1
-                    : cp < 0x80 && map.ToUnicode[cp] == cp ? int(cp)
-                                                           : map.ByteOf(cp);
+      const auto lead = static_cast<unsigned char>(text[i]);
+      const char32_t cp =
+          lead < 0x80 ? (length = 1, char32_t(lead)) : Utf8CodePointAt(text, i, &length);
+      const int b = cp == 0xFFFD && length == 1 ? -1 : map.ByteOf(cp);
       if (b < 0) return refuse(i);
       bytes += char(b);
     }
@@ -212,14 +228,15 @@ std::string UnencodableMessage(std::string_view text, const Unencodable& bad,
                                TextEncoding encoding) {
   const std::string_view before = text.substr(0, std::min(bad.Offset, text.size()));
   const std::size_t line = 1 + std::size_t(std::count(before.begin(), before.end(), '\n'));
-  const std::size_t lineStart = before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+  const std::size_t lineStart =
+      before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
   std::size_t column = 1;
   for (std::size_t i = lineStart; i < before.size(); ++i) {
     if ((static_cast<unsigned char>(before[i]) & 0xC0) != 0x80) ++column;
   }
-  return "The character " + DescribeCharacter(bad.CodePoint) + " at line " +
-         std::to_string(line) + ", column " + std::to_string(column) +
-         " cannot be written in " + std::string(encoding.Name()) + ".";
+  return "The character " + DescribeCharacter(bad.CodePoint) + " at line " + std::to_string(line) +
+         ", column " + std::to_string(column) + " cannot be written in " +
+         std::string(encoding.Name()) + ".";
 }
 
 }  // namespace tessel

@@ -15,7 +15,9 @@ namespace tessel {
 namespace {
 
 constexpr std::size_t kPrescanBytes = 1024;
-constexpr std::size_t kGuessBytes = 1 << 20;  // plenty for a guess, and it bounds the time
+// The detector reads about 1 MB a second: it gets the lines that hold text which is not
+// ASCII, up to this much, since markup tells it nothing.
+constexpr std::size_t kGuessBytes = 32 * 1024;
 // A guess from a handful of bytes is noise: a few accented letters read as windows-1252.
 constexpr std::size_t kMinBytesToGuess = 24;
 
@@ -148,7 +150,16 @@ std::string GuessCharset(std::string_view bytes) {
   std::unique_ptr<std::remove_pointer_t<uchardet_t>, void (*)(uchardet_t)> detector(
       uchardet_new(), uchardet_delete);
   if (!detector) return {};
-  const std::string_view sample = bytes.substr(0, kGuessBytes);
+  std::string sample;
+  for (std::size_t at = 0; at < bytes.size() && sample.size() < kGuessBytes;) {
+    const std::size_t lf = std::min(bytes.find('\n', at), bytes.size() - 1);
+    const std::string_view line = bytes.substr(at, lf + 1 - at);
+    if (std::any_of(line.begin(), line.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+      sample.append(line.substr(0, kGuessBytes - sample.size()));
+    }
+    at = lf + 1;
+  }
   if (uchardet_handle_data(detector.get(), sample.data(), sample.size()) != 0) return {};
   uchardet_data_end(detector.get());
   const char* name = uchardet_get_charset(detector.get());

@@ -27,13 +27,13 @@ struct DecodedPage {
 /// "x-user-defined" gives "windows-1252", as browsers read them. "" when there is none.
 std::string DeclaredCharset(std::string_view bytes);
 
-/// uchardet's guess for bytes that are no UTF-8, as it names it; "" when it has none.
+/// uchardet's guess for bytes that are no UTF-8, as it names it; "" when it has none. It
+/// reads the lines that hold bytes past ASCII, up to 32 KiB of them.
 std::string GuessCharset(std::string_view bytes);
 
 /// Decides the encoding of `bytes` and decodes them. The detector is asked only when at
-/// least 24 bytes are not ASCII: fewer say too little to go by. False, with *refusal, for a page in an
-/// encoding that cannot be edited (a UTF-16 or UTF-32 byte-order mark, a declared
-/// ISO-2022-JP).
+/// least 24 bytes are not ASCII: fewer say too little to go by. False, with *refusal, for a page in
+/// an encoding that cannot be edited (a UTF-16 or UTF-32 byte-order mark, a declared ISO-2022-JP).
 bool DecodePage(std::string_view bytes, DecodedPage& out, std::string* refusal);
 
 }  // namespace tessel

@@ -31,10 +31,10 @@ std::string LineEndsOf(const std::string& bytes) {
 
 class LineEndsCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::copy(SourceDataDir(), home_ / "data", fs::copy_options::recursive);
+  void SetUp() override { fs::copy(SourceDataDir(), home_ / "data", fs::copy_options::recursive); }
+  ProcessRun Exec(const std::string& args) {
+    return RunProgram(home_.path(), home_ / "data", args);
   }
-  ProcessRun Exec(const std::string& args) { return RunProgram(home_.path(), home_ / "data", args); }
 
   TempDir home_;
   fs::path site_ = home_ / "site";
@@ -106,8 +106,9 @@ TEST_F(LineEndsCommandTest, CheckAndDiffCompareWithTheLineEndsChosen) {
   WriteFile(site_ / ".editorconfig", "root = true\n[*]\nend_of_line = lf\n");
   const ProcessRun lf = Exec("--format --check site/p.htm");
   EXPECT_EQ(lf.status, 0) << lf.out;
-  EXPECT_EQ(lf.err, "tessel-html: an .editorconfig decided the line ends or the indentation of 1 "
-                    "of the files\n");
+  EXPECT_EQ(lf.err,
+            "tessel-html: an .editorconfig decided the line ends or the indentation of 1 "
+            "of the files\n");
   WriteFile(site_ / ".editorconfig", "root = true\n[*\n");
   const ProcessRun broken = Exec("--format --check site/p.htm");
   EXPECT_EQ(broken.status, 2);

@@ -49,8 +49,8 @@ TEST(DecideConventionsTest, LineEndsInEveryOrderOfSources) {
   for (const EolCase& c : cases) {
     TempDir tmp;
     if (c.EditorConfig) {
-      WriteFile(tmp / ".editorconfig",
-                std::string("root = true\n[*.htm]\n") + c.EditorConfig + "\n[*.css]\nend_of_line = cr\n");
+      WriteFile(tmp / ".editorconfig", std::string("root = true\n[*.htm]\n") + c.EditorConfig +
+                                           "\n[*.css]\nend_of_line = cr\n");
     }
     ConventionRequest request;
     request.LineEnds = c.Settings;
@@ -58,8 +58,8 @@ TEST(DecideConventionsTest, LineEndsInEveryOrderOfSources) {
     FileConventions out;
     std::string err;
     ASSERT_TRUE(DecideConventions(request, (tmp / "page.htm").string(), c.Bytes, out, &err)) << err;
-    const std::string row = std::string(c.EditorConfig ? c.EditorConfig : "-") + " | " +
-                            std::string(c.Bytes);
+    const std::string row =
+        std::string(c.EditorConfig ? c.EditorConfig : "-") + " | " + std::string(c.Bytes);
     EXPECT_EQ(out.Eol, c.Expected) << row;
     EXPECT_EQ(out.EolFromEditorConfig, c.FromEditorConfig) << row;
     // Standard input has no .editorconfig.

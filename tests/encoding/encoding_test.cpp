@@ -21,7 +21,8 @@ constexpr std::string_view kSample =
     "日本語のテキスト、カタカナとひらがな。简体中文的文字，繁體中文字。한국어 텍스트입니다 ";
 
 // `utf8` through iconv into `to`; nothing when it cannot be converted whole.
-std::optional<std::string> Iconv(std::string_view utf8, const char* to, const char* from = "UTF-8") {
+std::optional<std::string> Iconv(std::string_view utf8, const char* to,
+                                 const char* from = "UTF-8") {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::string out(utf8.size() * 4 + 16, '\0');
@@ -60,8 +61,8 @@ TEST(EncodingTest, APageInEveryEncodingOpensAndSavesByteForByte) {
   for (const TextEncoding encoding : TextEncoding::All()) {
     SCOPED_TRACE(std::string(encoding.Name()));
     const std::string sample = SampleFor(encoding);
-    const auto nonAscii = std::count_if(sample.begin(), sample.end(),
-                                        [](char c) { return static_cast<unsigned char>(c) >= 0xC0; });
+    const auto nonAscii = std::count_if(
+        sample.begin(), sample.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xC0; });
     EXPECT_GE(nonAscii, 8) << "the sample has too little of this encoding's script";
     const std::string text =
         Page("<meta charset=\"" + std::string(encoding.Name()) + "\">", sample);
@@ -106,10 +107,12 @@ TEST(EncodingTest, EveryByteOfASingleByteEncodingIsTextOnceOrRefused) {
 TEST(EncodingTest, TheBrowsersOrderOfEvidence) {
   const std::string koi8 = *Iconv(
       "Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация "
-      "южных губерний даст мощный толчок подъёму сельского хозяйства.", "KOI8-R");
+      "южных губерний даст мощный толчок подъёму сельского хозяйства.",
+      "KOI8-R");
   const std::string sjis = *Iconv(
       "日本語の文章です。これはテストのためのページで、文字コードを推測します。"
-      "いろはにほへと　ちりぬるを　わかよたれそ　つねならむ", "CP932");
+      "いろはにほへと　ちりぬるを　わかよたれそ　つねならむ",
+      "CP932");
   struct Case {
     std::string Bytes;
     TextEncoding Encoding;

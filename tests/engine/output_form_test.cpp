@@ -12,8 +12,8 @@ Style Nested(int spacing, bool spacesOnly) {
   Style s;
   s.Options.Spacing = spacing;
   s.Options.DoIndentSpacesOnly = spacesOnly;
-  AddEntries(s, {MakeEntry({"<DIV>", "</DIV>", false, 0, 1}),
-                 MakeEntry({"<TD>", "</TD>", false, 1, 0})});
+  AddEntries(
+      s, {MakeEntry({"<DIV>", "</DIV>", false, 0, 1}), MakeEntry({"<TD>", "</TD>", false, 1, 0})});
   return s;
 }
 
@@ -27,9 +27,9 @@ TEST(OutputFormTest, IndentationTakesTabsOrSpacesAsAsked) {
     std::string Deepest;  // the indentation of "x", four levels down
   };
   const Case cases[] = {
-      {3, false, std::nullopt, 8, "\t    "},           // the designed TABs for 8 columns
+      {3, false, std::nullopt, 8, "\t    "},             // the designed TABs for 8 columns
       {3, true, std::nullopt, 8, std::string(12, ' ')},  // the style's spaces only
-      {3, true, false, 8, "\t    "},                   // an .editorconfig says tab
+      {3, true, false, 8, "\t    "},                     // an .editorconfig says tab
       {3, false, true, 8, std::string(12, ' ')},         // an .editorconfig says space
       {3, false, std::nullopt, 4, "\t\t\t"},             // a TAB of 4 columns
       {2, false, std::nullopt, 3, "\t\t  "},
@@ -52,17 +52,21 @@ TEST(OutputFormTest, SpacesOnlyFormattingIsStable) {
   style.Tags.Entry(1).DoGenerateSComment = style.Tags.Entry(1).Cindent = true;
   style.Tags.Entry(1).StartComment = "div";
   Engine engine(style);
-  const Lines first = Output(engine, EngineMode::Format,
-                             "<div>\ttext <div>\t<td> cell\ttext </td>\n<div>deep</div></div></div>");
+  const Lines first =
+      Output(engine, EngineMode::Format,
+             "<div>\ttext <div>\t<td> cell\ttext </td>\n<div>deep</div></div></div>");
   for (const std::string& line : first) {
     const size_t text = line.find_first_not_of(' ');
     EXPECT_TRUE(text == std::string::npos || line[text] != '\t') << line;
   }
-  ExpectOutput(engine, EngineMode::Format, [&] {
-    std::string again;
-    for (const std::string& line : first) again += line + "\n";
-    return again;
-  }(), first);
+  ExpectOutput(
+      engine, EngineMode::Format,
+      [&] {
+        std::string again;
+        for (const std::string& line : first) again += line + "\n";
+        return again;
+      }(),
+      first);
 }
 
 TEST(OutputFormTest, EveryLineEndsAsAsked) {
@@ -73,8 +77,8 @@ TEST(OutputFormTest, EveryLineEndsAsAsked) {
     engine.OutputLineEnd = end;
     const std::string eol(LineEndBytes(end));
     engine.Process(EngineMode::Compress, "a<!-- 1\n2 -->b\n<pre>\nx\n</pre>\n");
-    EXPECT_EQ(engine.OutputBytes(), "a<!-- 1" + eol + "2 -->b " + eol + "<pre>" + eol + "x" + eol +
-                                        "</pre>" + eol);
+    EXPECT_EQ(engine.OutputBytes(),
+              "a<!-- 1" + eol + "2 -->b " + eol + "<pre>" + eol + "x" + eol + "</pre>" + eol);
     engine.Process(EngineMode::Trim, "a\nb\n");
     EXPECT_EQ(engine.OutputBytes(), "a" + eol + "b" + eol);
   }
