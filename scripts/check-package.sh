@@ -33,5 +33,9 @@ manual_warnings() {
   [ -z "$out" ] || { echo "$out"; return 1; }
 }
 check "man -l" manual_warnings
+# dpkg-shlibdeps reads the libraries off the binaries; these two come with no other.
+depends_on() { dpkg-deb -f "$deb" Depends | grep -q "$1"; }
+check "Depends on libeditorconfig0" depends_on libeditorconfig0
+check "Depends on libuchardet0" depends_on libuchardet0
 [ $failed -eq 0 ] || exit 1
 echo "$deb"

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need; does nothing when all are there.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libdtl-dev libgumbo-dev patch
-          qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev fonts-dejavu-core "$@")
+          libeditorconfig-dev libuchardet-dev qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
+          fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -105,6 +105,7 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   state.DoCreateBackUps = a.backups;
   state.DoValidate = a.validate;
   state.FilterIndex = a.types;
+  state.Conventions = a.conventions;
 
   if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
   if (session.Driver().ShowFileSelection(source) == SelectionKind::None) {

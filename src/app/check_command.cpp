@@ -27,6 +27,7 @@ struct CheckedFile {
 struct CheckTally {
   int Changed = 0;
   int Failed = 0;
+  int ByEditorConfig = 0;  // files whose .editorconfig decided how they are written
 };
 
 /// `full` below the tree root `fullRoot` as seen from the root as the user named it.
@@ -67,18 +68,19 @@ std::vector<CheckedFile> ListFiles(const RunArgs& a, const SelectionSource& sour
   return files;
 }
 
-std::string LineEndNote(const CheckedFile& file, size_t lines) {
+std::string LineEndNote(const CheckedFile& file, size_t lines, LineEnd eol) {
   return "Line ends: " + std::to_string(lines) + " line" + (lines == 1 ? "" : "s") + " of " +
-         file.Shown + " differ only in their line end (the result ends every line with CR LF)\n";
+         file.Shown + " differ only in their line end (the result ends every line with " +
+         std::string(LineEndName(eol)) + ")\n";
 }
 
 // Tells the change of one file: its path (--check) or its diff (--diff).
 bool ReportChange(RunAction action, const CheckedFile& file, std::string_view disk,
-                  std::string_view result, FilterIo& io) {
+                  std::string_view result, LineEnd eol, FilterIo& io) {
   if (action == RunAction::Check) return io.WriteStdout(file.Shown + "\n");
   UnifiedDiffResult diff = MakeUnifiedDiff(disk, result, file.Shown);
   if (diff.LineEndOnlyChanges > 0) {
-    diff.Text.insert(0, LineEndNote(file, diff.LineEndOnlyChanges));
+    diff.Text.insert(0, LineEndNote(file, diff.LineEndOnlyChanges, eol));
   }
   return io.WriteStdout(diff.Text);
 }
@@ -95,9 +97,12 @@ void CheckFile(FilePipeline& pipeline, RunAction action, const CheckedFile& file
   std::string disk, err;
   if (!ReadWholeFile(file.Path, disk, &err)) return failed(err);
   const std::string result = pipeline.engine().OutputBytes();
+  if (!pipeline.Conventions().EditorConfigNote().empty()) ++tally.ByEditorConfig;
   if (result == disk) return;
   ++tally.Changed;
-  if (!ReportChange(action, file, disk, result, io)) failed("cannot write to standard output");
+  if (!ReportChange(action, file, disk, result, pipeline.engine().OutputLineEnd, io)) {
+    failed("cannot write to standard output");
+  }
 }
 
 int ExitStatus(const CheckTally& tally) {
@@ -138,10 +143,15 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
     return kExitUsage;
   }
   session.State().ProcessMode = a.mode;
+  session.State().Conventions = a.conventions;
   FilePipeline& pipeline = session.Pipeline();
   pipeline.WriteScratchFiles = false;  // a check writes nothing at all
   pipeline.FreeSpaceOf = nullptr;  // nothing is written, so a full disk does not matter
   for (const CheckedFile& file : files) CheckFile(pipeline, a.action, file, tally, io);
+  if (tally.ByEditorConfig > 0) {
+    io.WriteStderr("tessel-html: an .editorconfig decided the line ends or the indentation of " +
+                   std::to_string(tally.ByEditorConfig) + " of the files\n");
+  }
   return ExitStatus(tally);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/session.h"
+#include "conventions/file_conventions.h"
 #include "engine/engine.h"
 #include "engine/line_ends.h"
 #include "io/text_file.h"
@@ -18,6 +19,7 @@ struct FilterArgs {
   bool hasStyle = false;
   std::string file = "-";
   bool hasFile = false;
+  ConventionRequest conventions;  // --line-ends, --indent
 };
 
 std::string OneLine(std::string_view text) {
@@ -46,6 +48,10 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
     if (arg == "--version") {
       a.mode = Mode::Version;
       return true;
+    }
+    if (const int taken = ParseConventionOption(args, i, a.conventions, err)) {
+      if (taken < 0) return false;
+      continue;
     }
     bool ok = true;
     if (arg == "--format") {
@@ -84,9 +90,15 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
   return true;
 }
 
-bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string* err) {
+// The input as the engine reads it, with the conventions it is written by (decided on its
+// bytes as they are).
+bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, FileConventions& conventions,
+               std::string* err) {
   std::string name = a.file == "-" ? "standard input" : a.file;
   if (a.file == "-" ? !io.ReadStdin(text, err) : !ReadWholeFile(a.file, text, err)) return false;
+  if (!DecideConventions(a.conventions, a.file == "-" ? "" : a.file, text, conventions, err)) {
+    return false;
+  }
   bool hadNul = false;
   NormalizeLineEndsInPlace(text, &hadNul);
   if (hadNul) {
@@ -97,13 +109,13 @@ bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, std::string
   return true;
 }
 
-bool WriteLines(const LineList& lines, FilterIo& io) {
+bool WriteLines(const LineList& lines, std::string_view eol, FilterIo& io) {
   constexpr size_t kChunk = 1 << 20;
   std::string buf;
   buf.reserve(kChunk + 4096);
   for (size_t i = 0; i < lines.size(); ++i) {
     buf += lines[i];
-    buf += "\r\n";
+    buf += eol;
     if (buf.size() >= kChunk) {
       if (!io.WriteStdout(buf)) return false;
       buf.clear();
@@ -116,17 +128,21 @@ bool WriteLines(const LineList& lines, FilterIo& io) {
 
 std::string UsageText() {
   return "Usage:\n"
-         "  tessel-html --format   [--style NAME|DIR] [FILE|-]\n"
-         "  tessel-html --compress [--style NAME|DIR] [FILE|-]\n"
-         "  tessel-html --trim     [FILE|-]\n"
+         "  tessel-html --format   [--style NAME|DIR] [FORM] [FILE|-]\n"
+         "  tessel-html --compress [--style NAME|DIR] [FORM] [FILE|-]\n"
+         "  tessel-html --trim     [FORM] [FILE|-]\n"
          "  tessel-html --format|--compress|--trim|--restore --in-place [--style NAME|DIR]\n"
-         "              [--no-backup] [--types N] [--validate] PATH...\n"
+         "              [--no-backup] [--types N] [--validate] [FORM] PATH...\n"
          "  tessel-html --format|--compress|--trim --check|--diff [--style NAME|DIR]\n"
-         "              [--types N] [--validate] PATH...\n"
+         "              [--types N] [--validate] [FORM] PATH...\n"
          "  tessel-html --help | --version\n"
-         "Reads FILE (or standard input), writes the result to standard output with CR LF\n"
-         "line ends, and never changes FILE. NAME is a style of the styles directory (any\n"
-         "letter case); a value with a '/' is the path of a style directory.\n"
+         "FORM is [--line-ends crlf|lf|keep] [--indent spaces|tabs].\n"
+         "Reads FILE (or standard input), writes the result to standard output, and never\n"
+         "changes FILE. NAME is a style of the styles directory (any letter case); a value\n"
+         "with a '/' is the path of a style directory.\n"
+         "Every line ends with CR LF, or with LF, or (keep) as the file's first line ends;\n"
+         "the style decides between TABs and spaces for indentation. Without --line-ends or\n"
+         "--indent an .editorconfig above the file decides them (end_of_line, indent_style).\n"
          "--in-place rewrites the files, or every accepted file below the directory, after\n"
          "backing them up (see man tessel-html).\n"
          "--check lists the files (or those below the directory) that processing in place\n"
@@ -175,11 +191,14 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
   Engine engine(session.ActiveStyle());
   engine.FileName = a.file;
   std::string text;
-  if (!ReadInput(a, io, text, &err)) return fail(kExitUsage);
+  FileConventions conventions;
+  if (!ReadInput(a, io, text, conventions, &err)) return fail(kExitUsage);
+  conventions.ApplyTo(engine);
   const EngineMode mode = a.mode == Mode::Trim       ? EngineMode::Trim
                           : a.mode == Mode::Format ? EngineMode::Format
                                                    : EngineMode::Compress;
-  if (!WriteLines(engine.Process(mode, std::move(text), session.TrimList()), io)) {
+  if (!WriteLines(engine.Process(mode, std::move(text), session.TrimList()),
+                  LineEndBytes(engine.OutputLineEnd), io)) {
     err = "cannot write to standard output";
     return fail(kExitFailed);
   }

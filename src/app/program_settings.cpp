@@ -13,6 +13,7 @@ constexpr std::string_view kOptions = "OPTIONS";
 constexpr std::string_view kPosition = "POSITION_MAIN";
 constexpr std::string_view kColors = "COLORS";
 constexpr std::string_view kPaths = "PATHS";
+constexpr std::string_view kLineEnds = "LineEnds";
 constexpr std::uint32_t kMaxColor = 0xFFFFFF;
 constexpr int kScreenMargin = 30;
 
@@ -78,6 +79,8 @@ bool ReadProgramSettings(const std::filesystem::path& path, int screenWidth, int
   }
   ProgramSettings& s = settings;
   ReadRecord(ini, kOptions, kOptionKeys, s);
+  // A word this version does not know reads as the default.
+  s.LineEnds = ParseLineEndSetting(ini.GetString(kOptions, kLineEnds, "")).value_or(s.LineEnds);
   ReadRecord(ini, kPosition, kPositionKeys, s);
   ReadRecord(ini, kColors, kColorKeys, s);
   ReadRecord(ini, kPaths, kPathKeys, s);
@@ -110,6 +113,7 @@ bool WriteProgramSettings(const std::filesystem::path& path, const ProgramSettin
   stored.QuotedCol = standard.QuotedCol;
   stored.CommentCol = standard.CommentCol;
   WriteRecord(ini, kOptions, kOptionKeys, stored);
+  ini.Set(kOptions, kLineEnds, LineEndSettingWord(stored.LineEnds));
   WriteRecord(ini, kPosition, kPositionKeys, stored);
   WriteRecord(ini, kColors, kColorKeys, stored);
   return ini.Save(path, err);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/line_ends.h"
+
 namespace tessel {
 
 /// The standard palette (0x00BBGGRR), which is what [COLORS] always receives.
@@ -25,6 +27,7 @@ struct ProgramSettings {
   std::string LastSearch;
   std::string LastReplace;
   bool DoLoadWallPapers = true;
+  LineEndSetting LineEnds = LineEndSetting::CrLf;  // "LineEnds": crlf, lf or keep
   // [POSITION_MAIN]
   int Top = 50;
   int Left = 50;

@@ -46,6 +46,7 @@ bool ParseWord(const std::vector<std::string>& args, size_t& i, RunArgs& a, std:
   if (arg == "--compress") return SetOnce(a.mode, ProcessKind::Compress, err);
   if (arg == "--trim") return SetOnce(a.mode, ProcessKind::Trim, err);
   if (arg == "--restore") return SetOnce(a.mode, ProcessKind::Restore, err);
+  if (const int taken = ParseConventionOption(args, i, a.conventions, err)) return taken > 0;
   if (arg == "--no-backup") {
     a.backups = false;
   } else if (arg == "--validate") {

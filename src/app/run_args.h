@@ -25,12 +25,14 @@ struct RunArgs {
   bool backups = true;
   int types = 0;
   bool validate = false;
+  ConventionRequest conventions;  // --line-ends, --indent
   std::vector<std::string> paths;
 };
 
 /// Parses "--format|--compress|--trim|--restore --in-place|--check|--diff [--style NAME|DIR]
-/// [--no-backup] [--types N] [--validate] PATH...". --restore and --no-backup belong to
-/// --in-place only. False with *err for a bad command line.
+/// [--no-backup] [--types N] [--validate] [--line-ends crlf|lf|keep] [--indent spaces|tabs]
+/// PATH...". --restore and --no-backup belong to --in-place only. False with *err for a bad
+/// command line.
 bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string* err);
 
 /// Every path must exist; a directory only alone, never the file system's root, and never

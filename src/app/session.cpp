@@ -29,6 +29,7 @@ Session::Session(const fs::path& programDir, RunHost& host, int screenWidth, int
   state_.BackupExt = settings_.BackupExt;
   state_.DoCreateBackUps = settings_.DoCreateBackUps;
   state_.DoValidate = settings_.DoValidate;
+  state_.Conventions.LineEnds = settings_.LineEnds;
 }
 
 bool Session::WriteSettings(int screenWidth, int screenHeight, std::string* err) {

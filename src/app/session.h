@@ -25,8 +25,8 @@ class Session {
  public:
   /// Opens the data directory `programDir`: reads "prg.ini" (a missing file, or one that
   /// cannot be read, gives the defaults; SettingsError tells the latter) and takes the
-  /// backup and validation settings from it. `host` shows what the runs do. The screen
-  /// size gives the default window size; headless commands pass 0.
+  /// backup, validation and line-end settings from it. `host` shows what the runs do. The
+  /// screen size gives the default window size; headless commands pass 0.
   Session(const std::filesystem::path& programDir, RunHost& host, int screenWidth = 0,
           int screenHeight = 0);
   Session(const Session&) = delete;
@@ -38,6 +38,10 @@ class Session {
   ProgramSettings& Settings() { return settings_; }
   /// Why "prg.ini" could not be read; empty when it was read or is missing.
   const std::string& SettingsError() const { return settingsError_; }
+  /// The line-end setting of the settings and of the runs that follow.
+  void SetLineEnds(LineEndSetting setting) {
+    settings_.LineEnds = state_.Conventions.LineEnds = setting;
+  }
   /// Writes the settings (not [PATHS]) into "prg.ini".
   bool WriteSettings(int screenWidth, int screenHeight, std::string* err);
   /// Remembers a directory ("Multi", "Save" or "Tree") in the settings and writes that one

@@ -124,6 +124,14 @@ bool FilePipeline::LoadSourceText(const std::string& path, ProcessOutcome* outco
     out = {FileFault::NulByte, "it holds a NUL byte (not an HTML text file)"};
     return false;
   }
+  // Its line ends and indentation are decided on the bytes as they are.
+  std::string why;
+  if (!DecideConventions(state_.Conventions, path, text, conventions_, &why)) {
+    text.clear();
+    out = {FileFault::Unreadable, why};
+    return false;
+  }
+  conventions_.ApplyTo(engine_);
   NormalizeLineEndsInPlace(text, nullptr);
 
   // Progress in tenths of the text as read with CR LF line ends.
@@ -148,6 +156,7 @@ bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome)
   ProcessOutcome& out = outcome ? *outcome : local;
   out = {};
   engine_.OutputLines.Clear();
+  conventions_ = {};
   struct stat st;
   if (stat(path.c_str(), &st) != 0 && errno == ENOENT) {
     out = {FileFault::Gone, "file not found"};

@@ -66,21 +66,24 @@ class FilePipeline {
   /// why not. A DiskFull outcome means the run must end.
   bool ProcessFile(const std::string& path, ProcessOutcome* outcome);
 
-  /// The file into engine().SourceText, every line ended by one LF. False when it is gone,
-  /// unreadable or holds a NUL byte (then SourceText is empty).
+  /// The file into engine().SourceText, every line ended by one LF, and the engine set to
+  /// write it by its conventions. False when it is gone, unreadable, holds a NUL byte or has
+  /// an .editorconfig that cannot be read (then SourceText is empty).
   bool LoadSourceText(const std::string& path, ProcessOutcome* outcome);
 
   /// False, with the message to show, when the file system holding `path` has less than
   /// four times the file's size free. True when the free space cannot be determined.
   bool CheckDiskSpace(const std::string& path, std::string* message);
 
-  /// OutputLines, each line followed by CR LF, written over `path` (through a temporary
-  /// file renamed over it, keeping its permissions) and then to state.TempOutFile. False
-  /// with *err when `path` could not be written; it is then as it was. *bytesWritten (if
-  /// given) is the size of the new file.
+  /// OutputLines, each line followed by the file's line end, written over `path` (through a
+  /// temporary file renamed over it, keeping its permissions) and then to state.TempOutFile.
+  /// False with *err when `path` could not be written; it is then as it was. *bytesWritten
+  /// (if given) is the size of the new file.
   bool WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten = nullptr);
 
   Engine& engine() { return engine_; }
+  /// How the last file loaded is written (state.Conventions applied to it).
+  const FileConventions& Conventions() const { return conventions_; }
   /// The bytes the last WriteResult wrote.
   const std::string& LastResult() const { return lastResult_; }
 
@@ -98,6 +101,7 @@ class FilePipeline {
   const TrimTagList& trimList_;
   RunHost& host_;
   Engine engine_;
+  FileConventions conventions_;
   std::string lastResult_;
 };
 

@@ -176,6 +176,9 @@ RunSummary RunDriver::RunSingleFile() {
     case FileResult::End::Done:
       ++summary.Processed;
       host_.ShowResult(pipeline_.LastResult());
+      if (const std::string note = pipeline_.Conventions().EditorConfigNote(); !note.empty()) {
+        host_.AppendStatus("  (" + note + ")");
+      }
       if (state_.ProcessMode == ProcessKind::Compress) {
         host_.AppendStatus("  Size: " + SizeStats(result.Before, result.After));
       }
@@ -253,6 +256,9 @@ bool RunDriver::RunOneOfBatch(const std::string& path, RunSummary& summary) {
     case FileResult::End::Done:
       ++summary.Processed;
       LogFileResult(state_, host_, result.Before, result.After, true);
+      if (const std::string note = pipeline_.Conventions().EditorConfigNote(); !note.empty()) {
+        Add("    " + note);
+      }
       return true;
     case FileResult::End::NotDone:
       (result.Outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;

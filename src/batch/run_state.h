@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conventions/file_conventions.h"
 #include "engine/engine.h"
 
 namespace tessel {
@@ -45,6 +46,7 @@ struct RunState {
   SelectionKind SelectionMode = SelectionKind::None;
   CmdLineKind CmdLineMode = CmdLineKind::None;
   std::vector<std::string> FileList;
+  ConventionRequest Conventions;  // line ends and indentation of the files written
   int FilterIndex = 0;      // the file type of tree selections
   int FileFilterIndex = 0;  // the file type the file dialog lists
   int64_t TotalBytesBefore = 0;

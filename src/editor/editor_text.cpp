@@ -1,39 +1,9 @@
 #include "editor/editor_text.h"
 
-#include <array>
-#include <cstdint>
+#include "encoding/convert.h"
 
 namespace tessel {
 namespace {
-
-constexpr std::uint32_t kInvalid = 0xFFFFFFFF;
-
-/// The code point at `i` and its length in bytes; kInvalid (length 1) for a byte that
-/// starts no well-formed sequence.
-std::uint32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& length) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-  if (length == 1) return c;
-  if (i + length > s.size() || !IsValidUtf8(s.substr(i, length))) {
-    length = 1;
-    return kInvalid;
-  }
-  auto cont = [&](std::size_t k) { return std::uint32_t(static_cast<unsigned char>(s[i + k]) & 0x3F); };
-  if (length == 2) return ((c & 0x1F) << 6) | cont(1);
-  if (length == 3) return ((c & 0x0F) << 12) | (cont(1) << 6) | cont(2);
-  return ((c & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3);
-}
-
-/// The Windows-1252 byte of a code point, or -1 when there is none.
-int Windows1252Byte(std::uint32_t cp) {
-  if (cp == kInvalid) return -1;
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return int(cp);
-  if (cp >= 0x80 && cp <= 0x9F) return kWindows1252High[cp - 0x80] == 0 ? int(cp) : -1;
-  for (std::size_t k = 0; k < kWindows1252High.size(); ++k) {
-    if (kWindows1252High[k] == cp) return int(0x80 + k);
-  }
-  return -1;
-}
 
 std::string WithCrLf(std::string_view bytes) {
   std::string out;
@@ -52,35 +22,83 @@ std::string WithCrLf(std::string_view bytes) {
   return out;
 }
 
+// Every CR LF pair of `bytes` as `lineEnd`. In the encodings offered no byte of a
+// character is a CR or an LF, so this is safe on encoded bytes.
+std::string WithLineEnd(std::string bytes, LineEnd lineEnd) {
+  if (lineEnd == LineEnd::CrLf) return bytes;
+  const std::string_view eol = LineEndBytes(lineEnd);
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t crlf = bytes.find("\r\n", at);
+    if (crlf == std::string::npos) {
+      out.append(bytes, at);
+      break;
+    }
+    out.append(bytes, at, crlf - at).append(eol);
+    at = crlf + 2;
+  }
+  return out;
+}
+
 }  // namespace
 
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  std::string text;
+  DecodeText(bytes, TextEncoding::Windows1252, text);  // every byte is text in it
+  return text;
+}
+
 bool Utf8ToWindows1252(std::string_view utf8, std::string& out, std::size_t* unsavable) {
-  out.clear();
-  out.reserve(utf8.size());
-  for (std::size_t i = 0, length = 1; i < utf8.size(); i += length) {
-    const int b = Windows1252Byte(DecodeUtf8(utf8, i, length));
-    if (b < 0) {
-      if (unsavable) *unsavable = i;
-      return false;
-    }
-    out += char(b);
-  }
-  return true;
+  Unencodable bad;
+  if (EncodeText(utf8, TextEncoding::Windows1252, out, &bad)) return true;
+  if (unsavable) *unsavable = bad.Offset;
+  return false;
 }
 
 EditorText ToEditorText(std::string_view fileBytes) {
-  if (IsValidUtf8(fileBytes)) return {WithCrLf(fileBytes), TextEncoding::Utf8};
-  return {WithCrLf(Windows1252ToUtf8(fileBytes)), TextEncoding::Windows1252};
+  EditorText out;
+  out.FileLineEnd = FirstLineEnd(fileBytes);
+  DecodedPage page;
+  if (!DecodePage(fileBytes, page, &out.Refusal)) {
+    page.Text = Windows1252ToUtf8(fileBytes);
+    page.Encoding = TextEncoding::Windows1252;
+    page.Source = EncodingSource::Fallback;
+  }
+  out.Bytes = WithCrLf(page.Text);
+  out.Encoding = page.Encoding;
+  out.Source = page.Source;
+  out.EncodingWhy = std::move(page.Why);
+  return out;
+}
+
+bool ReopenEditorText(std::string_view fileBytes, TextEncoding encoding, EditorText& text,
+                      std::string* err) {
+  std::string decoded;
+  DecodeFault fault;
+  if (!DecodeText(fileBytes, encoding, decoded, &fault)) {
+    *err =
+        "The page cannot be read as " + std::string(encoding.Name()) + ": " + fault.Message + ".";
+    return false;
+  }
+  text = {WithCrLf(decoded),       encoding, EncodingSource::Chosen, "Chosen by the user",
+          FirstLineEnd(fileBytes), {}};
+  return true;
 }
 
 std::optional<std::string> SavedBytes(std::string_view editorBytes, TextEncoding encoding,
-                                      std::size_t* unsavable) {
+                                      std::size_t* unsavable, LineEnd lineEnd) {
   std::string lines(editorBytes);
   if (!lines.empty() && !lines.ends_with("\r\n")) lines += "\r\n";
-  if (encoding == TextEncoding::Utf8) return lines;
   std::string bytes;
-  if (!Utf8ToWindows1252(lines, bytes, unsavable)) return std::nullopt;
-  return bytes;
+  Unencodable bad;
+  if (encoding == TextEncoding::Utf8) {
+    bytes = std::move(lines);  // the editor's text is UTF-8 already: no copy of a big page
+  } else if (!EncodeText(lines, encoding, bytes, &bad)) {
+    if (unsavable) *unsavable = bad.Offset;
+    return std::nullopt;
+  }
+  return WithLineEnd(std::move(bytes), lineEnd);
 }
 
 std::string_view Utf8Prefix(std::string_view s, std::size_t maxChars) {
@@ -91,10 +109,6 @@ std::string_view Utf8Prefix(std::string_view s, std::size_t maxChars) {
     }
   }
   return s;
-}
-
-const char* EncodingName(TextEncoding encoding) {
-  return encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252";
 }
 
 }  // namespace tessel

@@ -1,8 +1,8 @@
-#include "editor/editor_text.h"
 #include "editor/partial_format.h"
 
 #include <algorithm>
 
+#include "editor/editor_text.h"
 #include "editor/find_tag.h"
 
 namespace tessel {
@@ -13,6 +13,20 @@ constexpr std::string_view kBlanks = " \t\r\n";
 constexpr std::size_t kMaxItemNameChars = 100;
 
 bool AllBlank(std::string_view s) { return s.find_first_not_of(kBlanks) == npos; }
+
+// `indent` with every TAB as the spaces up to the next stop of `tabWidth` columns.
+std::string TabsExpanded(std::string_view indent, int tabWidth) {
+  const std::size_t width = std::size_t(std::max(tabWidth, 1));
+  std::string out;
+  for (char c : indent) {
+    if (c == '\t') {
+      out.append(width - out.size() % width, ' ');
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 // The start of the line holding `pos`.
 std::size_t LineStart(std::string_view text, std::size_t pos) {
@@ -74,7 +88,7 @@ std::string SelectionIndentAt(std::string_view text, std::int64_t position) {
 
 std::string ProcessSelection(Engine& engine, EngineMode mode, std::string_view selected,
                              std::string_view selectionIndent, SelectionFit fit,
-                             const TrimTagList& trimList) {
+                             const TrimTagList& trimList, LineEnd lineEnd) {
   // Only CR LF pairs become LF: the selection may end inside a line, and a line feed added
   // there would end the result's last line where the text goes on.
   std::string source;
@@ -86,15 +100,25 @@ std::string ProcessSelection(Engine& engine, EngineMode mode, std::string_view s
   }
   struct PartialScope {
     Engine& engine;
-    ~PartialScope() { engine.PartialMode = false; }
-  } scope{engine};
+    LineEnd outputLineEnd;
+    ~PartialScope() {
+      engine.PartialMode = false;
+      engine.OutputLineEnd = outputLineEnd;
+    }
+  } scope{engine, engine.OutputLineEnd};
+  const std::string indent = engine.IndentWithSpaces.value_or(
+                                 engine.style().Options.DoIndentSpacesOnly)
+                                 ? TabsExpanded(selectionIndent, engine.TabWidth)
+                                 : std::string(selectionIndent);
   engine.PartialMode = true;
-  engine.SelectionIndent = selectionIndent;
+  engine.SelectionIndent = indent;
+  engine.OutputLineEnd = lineEnd;
   const LineList& lines = engine.Process(mode, std::move(source), trimList);
 
-  std::string out = fit.LeadingBreak ? "\r\n" : "";
-  out += lines.Joined("\r\n");
-  if (fit.TrailingIndent) out += selectionIndent;
+  const std::string_view eol = LineEndBytes(lineEnd);
+  std::string out = fit.LeadingBreak ? std::string(eol) : "";
+  out += lines.Joined(eol);
+  if (fit.TrailingIndent) out += indent;
   return out;
 }
 

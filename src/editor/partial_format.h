@@ -44,14 +44,16 @@ std::optional<AdjustedSelection> AdjustSelection(std::string_view text, std::int
 std::string SelectionIndentAt(std::string_view text, std::int64_t position);
 
 /// Runs `engine` (with the style it holds) in PartialMode over `selected`, the selected
-/// text with CR LF line ends: tokenized and formatted or compressed, or trimmed by
-/// `trimList`. Returns the text to put in place of the selection: the result's lines each
-/// ended by CR LF, after a CR LF when fit.LeadingBreak, followed by `selectionIndent` when
-/// fit.TrailingIndent. Leaves the engine's TokenList and BlockList for the scratch dumps;
-/// a trim does not tokenize, so they stay as the last format or compress left them.
+/// text with the document's line ends (`lineEnd`: CR LF, or LF): tokenized and formatted or
+/// compressed, or trimmed by `trimList`. Returns the text to put in place of the selection:
+/// the result's lines each ended by `lineEnd`, after one when fit.LeadingBreak, followed by
+/// `selectionIndent` when fit.TrailingIndent. With an indentation of spaces only (the
+/// style's, or engine.IndentWithSpaces) a TAB of `selectionIndent` becomes the spaces up to
+/// the next TAB stop. Leaves the engine's TokenList and BlockList for the scratch dumps; a
+/// trim does not tokenize, so they stay as the last format or compress left them.
 std::string ProcessSelection(Engine& engine, EngineMode mode, std::string_view selected,
                              std::string_view selectionIndent, SelectionFit fit,
-                             const TrimTagList& trimList = {});
+                             const TrimTagList& trimList = {}, LineEnd lineEnd = LineEnd::CrLf);
 
 /// The scratch dumps a processed selection leaves next to the program.
 inline constexpr std::string_view kTokenDumpFileName = "0tmp_htm.htm";

@@ -34,7 +34,7 @@ void Compressor::AppendBlock(uint32_t marker) {
   if (ref.Row == kCommentRow) {
     if (e_.style().Options.DoPurgeComments) return;
     for (size_t i = first; i < last; ++i) {
-      if (i > first) Append("\r\n");
+      if (i > first) Append(LineEndBytes(e_.OutputLineEnd));
       Append(e_.BlockList[i]);
     }
     return;

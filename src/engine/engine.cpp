@@ -71,8 +71,17 @@ void Engine::AppendIndented(std::string& out, std::string_view line) const {
   if (PartialMode) out.append(SelectionIndent);
   int64_t spacing = std::clamp<int64_t>(style_.Options.Spacing, 0, kMaxIndentColumns);
   int64_t width = std::clamp<int64_t>(IndentLevel * spacing, 0, kMaxIndentColumns);
-  out.append(static_cast<size_t>(width / 8), '\t');
-  out.append(static_cast<size_t>(width % 8), ' ');
+  if (IndentWithSpaces.value_or(style_.Options.DoIndentSpacesOnly)) {
+    out.append(static_cast<size_t>(width), ' ');
+    out.append(line);
+    return;
+  }
+  // The designed TAB of 8 columns divides by a constant: this runs once per output line.
+  const int64_t tab = TabWidth == kIndentTabWidth ? kIndentTabWidth
+                                                  : std::clamp(TabWidth, 1, kMaxIndentColumns);
+  const int64_t tabs = tab == kIndentTabWidth ? width / kIndentTabWidth : width / tab;
+  out.append(static_cast<size_t>(tabs), '\t');
+  out.append(static_cast<size_t>(width - tabs * tab), ' ');
   out.append(line);
 }
 

@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/line_ends.h"
 #include "engine/line_list.h"
 #include "engine/style_model.h"
 #include "engine/tag_index.h"
@@ -49,6 +51,9 @@ struct BlockRef {
   int Row = 0;            // row of BlockTagTable (0-based)
 };
 
+/// Columns one TAB of an indentation stands for, unless a file's .editorconfig says other.
+inline constexpr int kIndentTabWidth = 8;
+
 /// What the engine does with a text.
 enum class EngineMode { Format, Compress, Trim };
 
@@ -64,8 +69,9 @@ class Engine {
   /// sink. Format and Compress release SourceText once it is tokenized, as no later stage
   /// reads it; TokenList and BlockList stay for inspection.
   const LineList& Process(EngineMode mode, std::string text, const TrimTagList& trimList = {});
-  /// OutputLines, every line followed by CR LF: the bytes a processed file is written as.
-  std::string OutputBytes() const { return OutputLines.Joined("\r\n"); }
+  /// OutputLines, every line followed by OutputLineEnd: the bytes a processed file is
+  /// written as.
+  std::string OutputBytes() const { return OutputLines.Joined(LineEndBytes(OutputLineEnd)); }
 
   // The stages Process runs, for the tests of each stage and for partial processing.
 
@@ -99,6 +105,11 @@ class Engine {
   bool PartialMode = false;
   std::string SelectionIndent;
   LineList* PreviewSink = nullptr;
+  // How the result is written; callers set them for each file (an .editorconfig, the
+  // command line), the defaults are the style's own form.
+  LineEnd OutputLineEnd = LineEnd::CrLf;  // after every line, and inside a kept comment
+  std::optional<bool> IndentWithSpaces;   // set: over the style's DoIndentSpacesOnly
+  int TabWidth = kIndentTabWidth;         // columns of one indenting TAB
   std::function<DocDateTime()> Clock = CurrentDocDateTime;
 
   Style& style() { return style_; }

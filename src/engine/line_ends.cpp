@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/ascii.h"
+
 namespace tessel {
 
 void NormalizeLineEndsInPlace(std::string& text, bool* hadNul) {
@@ -32,6 +34,39 @@ std::string NormalizeLineEnds(std::string_view bytes, bool* hadNul) {
   std::string text(bytes);
   NormalizeLineEndsInPlace(text, hadNul);
   return text;
+}
+
+}  // namespace tessel
+
+namespace tessel {
+
+std::string_view LineEndName(LineEnd end) {
+  return end == LineEnd::CrLf ? "CR LF" : end == LineEnd::Lf ? "LF" : "CR";
+}
+
+std::optional<LineEnd> FirstLineEnd(std::string_view bytes) {
+  const size_t at = bytes.find_first_of("\r\n");
+  if (at == std::string_view::npos) return std::nullopt;
+  if (bytes[at] == '\n') return LineEnd::Lf;
+  return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? LineEnd::CrLf : LineEnd::Cr;
+}
+
+std::string_view LineEndSettingWord(LineEndSetting setting) {
+  switch (setting) {
+    case LineEndSetting::Lf:
+      return "lf";
+    case LineEndSetting::Keep:
+      return "keep";
+    default:
+      return "crlf";
+  }
+}
+
+std::optional<LineEndSetting> ParseLineEndSetting(std::string_view word) {
+  for (LineEndSetting s : {LineEndSetting::CrLf, LineEndSetting::Lf, LineEndSetting::Keep}) {
+    if (EqualsNoCase(word, LineEndSettingWord(s))) return s;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tessel

@@ -32,6 +32,7 @@ struct StyleOptions {
   bool DoIncludeStyle = true;
   bool UseWhileCompress = false;  // documentation line on top of compressed output
   bool UseWhileFormat = false;    // documentation line on top of formatted output
+  bool DoIndentSpacesOnly = false;  // indent with spaces only, never with a TAB
 };
 
 /// One tag rule. Counter, CounterStack and TagNumber are run-time state.

@@ -662,7 +662,9 @@ std::optional<std::string> TForm1::BytesForSave() {
   const std::string_view character = Utf8Prefix(std::string_view(text).substr(at), 1);
   const long line = REScreen->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION,
                                             static_cast<unsigned long>(at)) + 1;
-  const std::string question = "The file was read as Windows-1252, which cannot hold the character \"" +
+  const std::string question = "The file was read as " +
+                               std::string(EncodingName(REScreen->Encoding())) +
+                               ", which cannot hold the character \"" +
                                std::string(character) + "\" in line " + std::to_string(line) +
                                ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text "
                                "stays as it is.)";

@@ -5,12 +5,16 @@
 #include <cstring>
 
 #include "base/ascii.h"
-#include "base/text_encoding.h"
+#include "encoding/convert.h"
+#include "encoding/utf8.h"
 
 namespace tessel::render {
 
 std::string AsUtf8(std::string_view bytes) {
-  return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  std::string text;
+  DecodeText(bytes, TextEncoding::Windows1252, text);  // every byte is text in it
+  return text;
 }
 
 size_t CharacterCount(std::string_view text) {

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 constexpr std::string_view kOptionsSection = "OPTIONS";
 
 /// options.ini keys, in the order they are read and written.
-const std::array<KeyField<StyleOptions>, 16> kOptionKeys = {{
+const std::array<KeyField<StyleOptions>, 17> kOptionKeys = {{
     {"StyleName", &StyleOptions::StyleName},
     {"StyleDescription", &StyleOptions::StyleDescription},
     {"LineSize", &StyleOptions::LineSize},
@@ -33,6 +33,7 @@ const std::array<KeyField<StyleOptions>, 16> kOptionKeys = {{
     {"DoIncludeStyle", &StyleOptions::DoIncludeStyle},
     {"UseWhileCompress", &StyleOptions::UseWhileCompress},
     {"UseWhileFormat", &StyleOptions::UseWhileFormat},
+    {"DoIndentSpacesOnly", &StyleOptions::DoIndentSpacesOnly},
 }};
 
 /// tag.ini keys of one section, in the order they are read and written. Keys match without

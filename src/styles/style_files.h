@@ -26,7 +26,7 @@ std::filesystem::path FindNameNoCase(const std::filesystem::path& dir, std::stri
 /// values `options` holds when their keys are missing. On failure `options` is unchanged.
 bool ReadStyleOptions(const std::filesystem::path& styleDir, StyleOptions& options,
                       std::string* err);
-/// All 16 option keys into options.ini of `styleDir`.
+/// Every option key into options.ini of `styleDir`.
 bool WriteStyleOptions(const std::filesystem::path& styleDir, const StyleOptions& options,
                        std::string* err);
 

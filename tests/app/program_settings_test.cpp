@@ -19,14 +19,14 @@ auto Fields(const ProgramSettings& s) {
   return std::tie(s.StyleName, s.PopUpStyleName, s.BackupExt, s.DoCreateBackUps, s.DoValidate,
                   s.LastSearch, s.LastReplace, s.DoLoadWallPapers, s.Top, s.Left, s.Width, s.Height,
                   s.TextCol, s.TagCol, s.QuotedCol, s.CommentCol, s.DoColorTags, s.Multi, s.Save,
-                  s.Tree);
+                  s.Tree, s.LineEnds);
 }
 
 TEST(ProgramSettingsTest, DefaultsWithoutAFileAndForMissingOrBadKeys) {
   TempDir tmp;
   const std::string dir = tmp.path().string() + "/";
   WriteFile(tmp / "partial.ini",
-            "[OPTIONS]\r\nStyleName=Mine\r\nDoValidate=yes\r\n[POSITION_MAIN]\r\nWidth=0\r\n"
+            "[OPTIONS]\r\nStyleName=Mine\r\nDoValidate=yes\r\nLineEnds=cr\r\n[POSITION_MAIN]\r\nWidth=0\r\n"
             "Top=-20\r\n[COLORS]\r\nTagCol=-5\r\n[PATHS]\r\nTree=\r\n");
   for (const char* name : {"prg.ini", "partial.ini"}) {
     ProgramSettings s;
@@ -58,6 +58,7 @@ TEST(ProgramSettingsTest, EveryKeySurvivesAWriteAndRead) {
   out.LastSearch = "<td";
   out.LastReplace = "<TD class=x>";
   out.DoLoadWallPapers = false;
+  out.LineEnds = LineEndSetting::Keep;
   out.Top = -8;
   out.Left = 1930;
   out.Width = 800;
@@ -83,6 +84,7 @@ TEST(ProgramSettingsTest, EveryKeySurvivesAWriteAndRead) {
   const std::string text = ReadFile(ini);
   EXPECT_TRUE(text.starts_with("; mine\r\n[OPTIONS]\r\nUnknown=kept\r\nStyleName=Dense\r\n"))
       << text;
+  EXPECT_NE(text.find("DoLoadWallPapers=0\r\nLineEnds=keep\r\n[EXTRA]"), std::string::npos) << text;
   EXPECT_NE(text.find("[EXTRA]\r\nX=1\r\n"), std::string::npos) << text;
 }
 

@@ -56,3 +56,46 @@ TEST(EditorTextTest, AWindows1252SaveNamesTheFirstCharacterItCannotHold) {
 
 }  // namespace
 }  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST(EditorTextTest, PagesOpenInTheirEncodingAndSaveWithTheLineEndsAsked) {
+  const std::string koi8 = "<meta charset=koi8-r>\n<p>\xF0\xD2\xC9\xD7\xC5\xD4\n";  // Привет
+  EditorText text = ToEditorText(koi8);
+  EXPECT_EQ(text.Encoding.Name(), "KOI8-R");
+  EXPECT_EQ(text.Source, EncodingSource::Declaration);
+  EXPECT_EQ(text.FileLineEnd, LineEnd::Lf);
+  EXPECT_EQ(text.Bytes,
+            "<meta charset=koi8-r>\r\n<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n");
+  EXPECT_EQ(SavedBytes(text.Bytes, text.Encoding, nullptr, LineEnd::Lf), koi8);
+
+  std::size_t at = 0;
+  EXPECT_EQ(SavedBytes("<p>\r\n\xE2\x82\xAC", text.Encoding, &at, LineEnd::Lf), std::nullopt);
+  EXPECT_EQ(at, 5u);  // an offset in the editor's text, whatever the line ends written
+
+  const EditorText bom = ToEditorText("\xEF\xBB\xBF<p>x\r\n");
+  EXPECT_EQ(bom.Encoding, TextEncoding::Utf8WithBom);
+  EXPECT_EQ(SavedBytes(bom.Bytes, bom.Encoding), "\xEF\xBB\xBF<p>x\r\n");
+  EXPECT_EQ(SavedBytes("a\r\nb", TextEncoding::Utf8, nullptr, LineEnd::Cr), "a\rb\r");
+
+  const EditorText utf16 = ToEditorText(std::string("\xFF\xFE<\0p\0>\0", 8));
+  EXPECT_NE(utf16.Refusal, "");
+  EXPECT_EQ(SavedBytes(utf16.Bytes, utf16.Encoding), std::string("\xFF\xFE<\0p\0>\0\r\n", 10));
+}
+
+TEST(EditorTextTest, AReopenReadsTheBytesInTheEncodingChosen) {
+  const std::string bytes = "<p>\xE9t\xE9\n";
+  EditorText text = ToEditorText(bytes);
+  ASSERT_EQ(text.Encoding, TextEncoding::Windows1252);
+  std::string err;
+  ASSERT_TRUE(ReopenEditorText(bytes, *TextEncoding::FromLabel("iso-8859-5"), text, &err)) << err;
+  EXPECT_EQ(text.Bytes, "<p>\xD1\x89t\xD1\x89\r\n");  // щtщ
+  EXPECT_EQ(text.Source, EncodingSource::Chosen);
+  EXPECT_FALSE(ReopenEditorText(bytes, TextEncoding::Utf8, text, &err));
+  EXPECT_EQ(err, "The page cannot be read as UTF-8: byte 0xE9 at offset 3 is not valid UTF-8.");
+  EXPECT_EQ(text.Encoding.Name(), "ISO-8859-5");  // unchanged
+}
+
+}  // namespace
+}  // namespace tessel

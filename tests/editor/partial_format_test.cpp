@@ -88,6 +88,30 @@ TEST(ProcessSelectionTest, FitsTheResultIntoTheSurroundingLines) {
   }
 }
 
+TEST(ProcessSelectionTest, LineEndsOfTheDocumentAndSpacesOnlyIndentation) {
+  Style style;
+  style.Options.Spacing = 2;
+  style.Options.DoIndentSpacesOnly = true;
+  style.Options.DoPurgeComments = false;
+  testing::AddEntries(style, {testing::MakeEntry({"<DIV>", "</DIV>", false, 0, 1})});
+  Engine engine(style);
+  const std::string text = "x\n\t<div><!-- a\nb --><div>y</div></div> z\n";
+  const std::int64_t start = std::int64_t(text.find("<div>"));
+  const std::int64_t end = std::int64_t(text.find(" z"));
+  const auto sel = AdjustSelection(text, start, end - start);
+  ASSERT_TRUE(sel);
+  const std::string selected = text.substr(sel->Start, sel->End - sel->Start);
+  const std::string indent = SelectionIndentAt(text, sel->Start);
+  EXPECT_EQ(ProcessSelection(engine, EngineMode::Format, selected, indent, sel->Fit, {},
+                             LineEnd::Lf),
+            "        <DIV>\n<!-- a\nb -->\n          <DIV>\n            y\n"
+            "          </DIV>\n        </DIV>\n        ");
+  EXPECT_EQ(ProcessSelection(engine, EngineMode::Compress, selected, indent, sel->Fit, {},
+                             LineEnd::Lf),
+            "<DIV><!-- a\nb --><DIV>y</DIV></DIV>\n        ");
+  EXPECT_EQ(engine.OutputLineEnd, LineEnd::CrLf);  // the engine's own is kept
+}
+
 TEST(PopupMenuTest, CaptionsAndTheNamesTheyStandFor) {
   std::vector<std::string> styles;
   for (char c = 'a'; c <= 'q'; ++c) styles.push_back(std::string("style ") + c);

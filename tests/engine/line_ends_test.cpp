@@ -31,3 +31,29 @@ TEST(NormalizeLineEnds, EveryLineEndsWithOneLf) {
 
 }  // namespace
 }  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST(FirstLineEnd, TheFirstLineDecides) {
+  const struct {
+    std::string_view Bytes;
+    std::optional<LineEnd> End;
+  } cases[] = {
+      {"", std::nullopt},          {"<p>no end", std::nullopt}, {"a\r\nb\nc\r", LineEnd::CrLf},
+      {"a\nb\r\n", LineEnd::Lf},   {"a\rb\r\n", LineEnd::Cr},   {"a\r", LineEnd::Cr},
+      {"\r\r\n", LineEnd::Cr},     {"\n", LineEnd::Lf},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FirstLineEnd(c.Bytes), c.End) << c.Bytes;
+}
+
+TEST(LineEndSetting, WordsReadWithoutRegardToCase) {
+  EXPECT_EQ(ParseLineEndSetting("LF"), LineEndSetting::Lf);
+  EXPECT_EQ(ParseLineEndSetting("Keep"), LineEndSetting::Keep);
+  EXPECT_EQ(ParseLineEndSetting("crlf"), LineEndSetting::CrLf);
+  EXPECT_EQ(ParseLineEndSetting("cr"), std::nullopt);  // only an .editorconfig asks for CR
+  EXPECT_EQ(ParseLineEndSetting(""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tessel

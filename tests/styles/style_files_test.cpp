@@ -20,7 +20,7 @@ auto Fields(const StyleOptions& o) {
   return std::tie(o.StyleName, o.StyleDescription, o.LineSize, o.Spacing, o.DoDisableComments,
                   o.DoPurgeComments, o.BreakExcluder, o.TagCase, o.UserInfo, o.DoIncludeUser,
                   o.DoIncludeVersion, o.DoIncludeDate, o.DoIncludeTime, o.DoIncludeStyle,
-                  o.UseWhileCompress, o.UseWhileFormat);
+                  o.UseWhileCompress, o.UseWhileFormat, o.DoIndentSpacesOnly);
 }
 
 auto Fields(const TagEntry& e) {
@@ -31,7 +31,8 @@ auto Fields(const TagEntry& e) {
 }
 
 const StyleOptions kChanged = {"mine",     "A description", 120,   2,     true,  false, "<>", 3,
-                               "Jane Doe", false,           false, false, false, false, true, true};
+                               "Jane Doe", false,           false, false, false, false, true, true,
+                               true};
 
 TEST(StyleFiles, OptionsRoundTripEveryKey) {
   // Each direction reads into a record holding the other values, so no key passes by
