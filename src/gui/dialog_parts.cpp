@@ -15,7 +15,10 @@
 #include <QStorageInfo>
 #include <QStyle>
 #include <QToolButton>
+#include <filesystem>
 
+#include "app/session.h"
+#include "app/window_rules.h"
 #include "batch/discovery.h"
 #include "gui/gui_text.h"
 
@@ -83,10 +86,15 @@ void FillFileTypes(QComboBox& box, int index) {
   box.setCurrentIndex(index >= 0 && index < box.count() ? index : 0);
 }
 
-QString ExistingDirOr(const std::string& remembered, const QString& fallback) {
-  const QFileInfo info(PathToQ(remembered));
-  if (!remembered.empty() && info.isDir()) return QDir::cleanPath(info.absoluteFilePath());
-  return QDir::cleanPath(QFileInfo(fallback).absoluteFilePath());
+QString DialogStartDir(const Session& session, const std::string& remembered) {
+  const std::string& page = session.State().FileName;
+  const std::string pageDir = page.empty() ? "" : std::filesystem::path(page).parent_path().string();
+  auto isDir = [](const std::string& dir) {
+    std::error_code ec;
+    return std::filesystem::is_directory(dir, ec);
+  };
+  return PathToQ(tessel::DialogStartDir(remembered, pageDir, PathFromQ(QDir::homePath()),
+                                        session.ProgramDir().string(), isDir));
 }
 
 DirectoryBrowser::DirectoryBrowser(QDialog& dialog) : QObject(&dialog) {

@@ -15,6 +15,10 @@ class QListView;
 class QPushButton;
 class QToolButton;
 
+namespace tessel {
+class Session;
+}
+
 namespace tessel::gui {
 
 struct OkCancel {
@@ -31,8 +35,9 @@ OkCancel MakeOkCancel(QDialog& dialog, const QString& okCaption = QStringLiteral
 /// The file types in FilterIndex order, with `index` chosen.
 void FillFileTypes(QComboBox& box, int index);
 
-/// The directory a remembered [PATHS] value names, if it is still there; else `fallback`.
-QString ExistingDirOr(const std::string& remembered, const QString& fallback);
+/// Where a file or tree dialog opens: the [PATHS] value `remembered`, else the folder of the
+/// page in the editor, else the home folder; never the data directory.
+QString DialogStartDir(const Session& session, const std::string& remembered);
 
 /// A places box, a list of the subdirectories of the current directory (a single click
 /// opens one), a button and Backspace to go up, and a label with the current directory.

@@ -5,12 +5,15 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <algorithm>
 
 namespace tessel::gui {
 namespace {
 
 constexpr std::int64_t kTagSearchBound = 1000000;  // as far as the tag search looks each way
+constexpr unsigned long kPieceBit = 4;
+constexpr int kPieceLength = 24;
 
 QColor ToColor(std::uint32_t bgr) {
   return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
@@ -47,6 +50,7 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
   SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
   SendScintilla(SCI_SETSCROLLWIDTH, 1);
   SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
+  SendScintilla(SCI_SETPOSITIONCACHE, 1UL << 16);
   // Scintilla takes the size in points: a font sized in pixels would come out tiny.
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setPointSize(10);
@@ -69,6 +73,8 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
 // The document
 
 void EditorView::SetDocument(const EditorText& text, bool saved) {
+  // The steps below pass the save point; whoever listens is told once the text is in place.
+  const QSignalBlocker quiet(this);
   encoding_ = text.Encoding;
   const bool readOnly = isReadOnly();
   setReadOnly(false);
@@ -106,7 +112,10 @@ void EditorView::ClearDocument() { SetDocument(EditorText{}); }
 void EditorView::ReplaceAllText(const std::string& text) {
   const long first = SendScintilla(SCI_GETFIRSTVISIBLELINE);
   const long position = SendScintilla(SCI_GETCURRENTPOS);
-  SetDocument(EditorText{text, encoding_});
+  const bool readOnly = isReadOnly();
+  setReadOnly(false);
+  ReplaceAsOneStep(0, Length(), text, colouring_);
+  setReadOnly(readOnly);
   SendScintilla(SCI_SETEMPTYSELECTION, std::min<long>(position, long(text.size())));
   SendScintilla(SCI_SETFIRSTVISIBLELINE, first);
 }
@@ -160,15 +169,25 @@ void EditorView::SetPalette(const SyntaxPalette& palette) {
   palette_ = palette;
   for (ColourClass c : {ColourClass::Text, ColourClass::Tag, ColourClass::Quoted,
                         ColourClass::Comment}) {
-    SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(c), ToColor(ClassColour(palette, c)));
+    for (unsigned long piece : {0UL, kPieceBit}) {
+      SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(c) | piece,
+                    ToColor(ClassColour(palette, c)));
+    }
   }
 }
 
 void EditorView::SetStyles(std::int64_t start, const ColourClass* classes, std::int64_t length) {
   if (length <= 0) return;
+  styles_.resize(size_t(length));
+  int inRun = 0;
+  for (std::int64_t i = 0; i < length; ++i) {
+    if (i > 0 && classes[i] != classes[i - 1]) inRun = 0;
+    styles_[size_t(i)] = char(int(classes[i]) | ((inRun / kPieceLength) & 1 ? int(kPieceBit) : 0));
+    ++inRun;
+  }
   SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0L);
-  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length),
-                reinterpret_cast<const char*>(classes));
+  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length), styles_.data());
+  if (styles_.size() > 65536) std::string().swap(styles_);
 }
 
 void EditorView::StyleAll() {

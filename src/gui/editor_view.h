@@ -40,7 +40,7 @@ class EditorView : public QsciScintilla {
   /// Empties the editor (no document).
   void ClearDocument();
   /// Replaces the whole text with `text` keeping the first visible line and the cursor,
-  /// as one undo step (Cancel All, and the text of a run).
+  /// as one undo step (Cancel All), coloured when colouring is on.
   void ReplaceAllText(const std::string& text);
   /// Replaces [start, end) by `text` as one undo step, and colours what changed.
   void ReplaceRange(std::int64_t start, std::int64_t end, std::string_view text);
@@ -112,6 +112,7 @@ class EditorView : public QsciScintilla {
   bool colouring_ = true;
   int lastKey_ = 0;
   std::vector<ColourClass> scratch_;
+  std::string styles_;
 };
 
 }  // namespace tessel::gui

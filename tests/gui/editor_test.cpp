@@ -135,7 +135,7 @@ void EditorTest::EmphasisChangesTheColoursNotTheClasses() {
   Window w;
   w.Open(w.Page("p.htm", "<a href=\"x\">t<!--c-->"));
   const auto classes = w.Editor().Classes();
-  QTest::keyRelease(w.form.get(), Qt::Key_5, Qt::AltModifier);
+  QTest::keyClick(&w.Editor(), Qt::Key_5, Qt::AltModifier);
   QCOMPARE(w.Editor().Palette().TagCol, 0xC0C0C0u);
   QCOMPARE(w.Editor().Palette().CommentCol, 0x808000u);
   QVERIFY(w.Editor().Classes() == classes);
@@ -222,7 +222,7 @@ void EditorTest::CancelAllGoesBackToTheSavedText() {
   Window w;
   w.Open(w.Page("p.htm", "<p>one</p>\r\n"));
   w.Editor().insert(QStringLiteral("xx"));
-  QTest::keyRelease(w.form.get(), Qt::Key_Escape);
+  QTest::keyClick(&w.Editor(), Qt::Key_Escape);
   QCOMPARE(w.Editor().Bytes(), std::string("<p>one</p>\r\n"));
   QVERIFY(!w.Editor().IsModified());
   QVERIFY(w.form->StatusText().startsWith("Reloaded: "));

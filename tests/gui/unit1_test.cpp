@@ -85,7 +85,7 @@ void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
 
   // F5 with unsaved changes does nothing.
   const std::string before = ReadFile(w.Site("a.htm"));
-  QTest::keyRelease(f.REScreen, Qt::Key_F5);
+  QTest::keyClick(f.REScreen, Qt::Key_F5);
   QVERIFY(!f.Running());
   QCOMPARE(ReadFile(w.Site("a.htm")), before);
 
@@ -102,7 +102,7 @@ void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
   TForm1& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
   f.PanelState(false);
-  for (int key = Qt::Key_F3; key <= Qt::Key_F9; ++key) QTest::keyRelease(&f, Qt::Key(key));
+  for (int key = Qt::Key_F3; key <= Qt::Key_F9; ++key) QTest::keyClick(f.REScreen, Qt::Key(key));
   QVERIFY(!f.Running());
   QVERIFY(w.dialogs.asked.empty());
   f.PanelState(true);
@@ -110,8 +110,8 @@ void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
   // During a run only Esc acts: it asks for a break between files. A drop opens nothing.
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what != "confirm") return;
-    QTest::keyRelease(&f, Qt::Key_F3, Qt::ControlModifier);
-    QTest::keyRelease(&f, Qt::Key_Escape);
+    QTest::keyClick(f.REScreen, Qt::Key_F3, Qt::ControlModifier);
+    QTest::keyClick(f.REScreen, Qt::Key_Escape);
     f.DropFiles({w.Site("sub/b.htm")});
   };
   QVERIFY(w.Run(f.BFormat).Processed == 1);
@@ -125,7 +125,7 @@ void MainWindowTest::TreeRunProtocolEqualsTheReport() {
   TForm1& f = *w.form;
   w.dialogs.trees.push_back(w.home / "site");
   w.dialogs.keep = [](const TreeScan& scan) { return scan.Files; };
-  QTest::keyRelease(&f, Qt::Key_F4);
+  QTest::keyClick(&f, Qt::Key_F4);
   QCOMPARE(w.State().FileList.size(), size_t(2));
   QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.RichProtokoll));
   const RunSummary s = w.Run(f.BCompress);
@@ -147,7 +147,7 @@ void MainWindowTest::UserBreakStopsOrGoesOn() {
     QCOMPARE(w.State().SelectionMode, SelectionKind::PickedFiles);
     w.dialogs.yesNo.push_back(stop);
     w.dialogs.onAsk = [&](const std::string& what) {
-      if (what == "confirm") QTest::keyRelease(&f, Qt::Key_Escape);
+      if (what == "confirm") QTest::keyClick(&f, Qt::Key_Escape);
     };
     const RunSummary s = w.Run(f.BFormat);
     QCOMPARE(s.Stopped, stop);
@@ -226,12 +226,12 @@ void MainWindowTest::CloseAsksToSaveWheneverModified() {
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
   f.REScreen->insert(QStringLiteral("x"));
   f.Notebook1->setCurrentWidget(f.RichProtokoll);  // even from the protocol page
-  chmod((w.home / "site").c_str(), 0555);
-  QVERIFY(!f.close());  // Yes, and the save failed: the window stays open
-  QCOMPARE(w.dialogs.Texts("yesno"),
+  fs::rename(w.Site(""), w.home / "moved");  // Yes, and the save failed: the window stays open
+  QVERIFY(!f.close());
+  QCOMPARE(w.dialogs.Texts("yesnocancel"),
            std::vector<std::string>{"Save:\r\n" + w.Site("a.htm") + "\r\nbefore close?"});
-  chmod((w.home / "site").c_str(), 0755);
-  w.dialogs.yesNo.push_back(false);
+  fs::rename(w.home / "moved", w.Site(""));
+  w.dialogs.yesNoCancel.push_back(Answer::No);
   QVERIFY(f.close());
   QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html><p>one</p></html>\n"));
 }
