@@ -50,7 +50,7 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
   SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
   SendScintilla(SCI_SETSCROLLWIDTH, 1);
   SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
-  SendScintilla(SCI_SETPOSITIONCACHE, 1UL << 16);
+  SendScintilla(SCI_SETPOSITIONCACHE, 1UL << 18);
   // Scintilla takes the size in points: a font sized in pixels would come out tiny.
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setPointSize(10);
@@ -64,6 +64,10 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
   // finds what it inserted from the cursor instead.
   SendScintilla(SCI_SETMODEVENTMASK, 0L);
   connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &EditorView::OnStyleNeeded);
+  // The component's own handler counts the columns from the start of the line to the cursor
+  // on every change, for a signal nothing here uses: on a page that is one long line that
+  // was most of the cost of a key.
+  disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
     if (updated & SC_UPDATE_SELECTION) emit SelectionMoved();
   });
@@ -187,6 +191,9 @@ void EditorView::SetStyles(std::int64_t start, const ColourClass* classes, std::
   }
   SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0L);
   SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length), styles_.data());
+  // Everything is styled (the text keeps the styles it was given): the component is not to
+  // ask for styling, which would make it check the whole line again.
+  SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(Length()), 0L);
   if (styles_.size() > 65536) std::string().swap(styles_);
 }
 
@@ -280,12 +287,11 @@ std::vector<ColourClass> EditorView::Classes() const {
 }
 
 void EditorView::OnStyleNeeded(int position) {
-  // The text keeps the styles set when it was inserted: only mark it as styled.
-  const long from = SendScintilla(SCI_GETENDSTYLED);
-  if (position <= from) return;
-  std::vector<ColourClass> kept(size_t(position - from));
-  for (size_t i = 0; i < kept.size(); ++i) kept[i] = ClassAt(from + std::int64_t(i));
-  SetStyles(from, kept.data(), std::int64_t(kept.size()));
+  // The text keeps the styles set when it was inserted: only mark it as styled. Writing
+  // them again would change nothing but make the component lay the line out anew.
+  if (position > SendScintilla(SCI_GETENDSTYLED)) {
+    SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(position), 0L);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -337,10 +343,16 @@ void EditorView::keyPressEvent(QKeyEvent* event) {
   const bool undoKey = (event->modifiers() & Qt::ControlModifier) &&
                        (event->key() == Qt::Key_Z || event->key() == Qt::Key_Y);
   const std::int64_t lengthBefore = Length();
-  QsciScintilla::keyPressEvent(event);
+  const bool typedHere =
+      typedClass >= 0 && !selected && TypeCharacter(*event, ColourClass(typedClass));
+  if (typedHere) {
+    event->accept();
+  } else {
+    QsciScintilla::keyPressEvent(event);
+  }
   const std::int64_t caret = SendScintilla(SCI_GETCURRENTPOS);
   const bool changed = Length() != lengthBefore || (selected && lastKey_ != 1);
-  if (typedClass >= 0 && changed && caret > selStart) {
+  if (typedClass >= 0 && changed && caret > selStart && !typedHere) {
     scratch_.assign(size_t(caret - selStart), ColourClass(typedClass));
     SetStyles(selStart, scratch_.data(), caret - selStart);
   }
@@ -350,6 +362,32 @@ void EditorView::keyPressEvent(QKeyEvent* event) {
   if (!changed) return;
   emit Edited();
   if (key != 0 && RecolourAfterChange(key, before)) RecolourTagAtCursor();
+  if (typedHere) {
+    // Scrolled to the cursor only now: the line is laid out once, with its final colours.
+    SendScintilla(SCI_SCROLLCARET);
+    SendScintilla(SCI_CHOOSECARETX);
+  }
+}
+
+bool EditorView::TypeCharacter(const QKeyEvent& event, ColourClass typedClass) {
+  // The plain case only: one cursor, inserting, a printable character. The rest (line
+  // breaks, tabs, overtype, several selections) is the component's.
+  const QByteArray bytes = event.text().toUtf8();
+  if (bytes.isEmpty() || static_cast<unsigned char>(bytes.front()) < 0x20 || isReadOnly() ||
+      SendScintilla(SCI_GETSELECTIONS) != 1 || SendScintilla(SCI_GETOVERTYPE) != 0) {
+    return false;
+  }
+  // Inserted with its colour: the component lays the line out once, not once for the
+  // character and again for its colour (which on a page of one long line is what a key
+  // costs).
+  std::string cells;
+  for (char c : bytes) {
+    cells += c;
+    cells += char(typedClass);
+  }
+  SendScintilla(SCI_ADDSTYLEDTEXT, static_cast<unsigned long>(cells.size()), cells.data());
+  SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(Length()), 0L);
+  return true;
 }
 
 void EditorView::undo() {

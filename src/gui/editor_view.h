@@ -105,6 +105,9 @@ class EditorView : public QsciScintilla {
   CursorContext CaptureCursorContext() const;
   std::string_view Range(std::int64_t start, std::int64_t end) const;
   int LastKeyOf(const QKeyEvent& event) const;
+  /// Inserts the typed character with its class at the cursor; false when the component
+  /// is to handle the key itself.
+  bool TypeCharacter(const QKeyEvent& event, ColourClass typedClass);
   void AfterUndo();
 
   TextEncoding encoding_ = TextEncoding::Utf8;
