@@ -872,7 +872,8 @@ void TForm1::Search(bool replace, bool all) {
   const long selEnd = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
   const std::size_t match = FindNext(text, find, SearchStart(selStart, selEnd - selStart), options);
   if (match == kNoMatch) {
-    dialogs_->Message(this, MessageKind::Information, "\"" + find + "\" not found.");
+    // Over the search dialog, which has the focus again once the box is closed.
+    dialogs_->Message(ReplaceDialog1, MessageKind::Information, "\"" + find + "\" not found.");
     return;
   }
   REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
@@ -885,7 +886,7 @@ void TForm1::Search(bool replace, bool all) {
                            std::string_view(result.Text).substr(
                                result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
     SetREToModified();
-    dialogs_->Message(this, MessageKind::Information,
+    dialogs_->Message(ReplaceDialog1, MessageKind::Information,
                       "\"" + find + "\", Replace done: " + std::to_string(result.Count) + " times");
     return;
   }

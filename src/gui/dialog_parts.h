@@ -11,6 +11,7 @@ class QDialog;
 class QFileSystemModel;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QPushButton;
 class QToolButton;
@@ -40,7 +41,8 @@ void FillFileTypes(QComboBox& box, int index);
 QString DialogStartDir(const Session& session, const std::string& remembered);
 
 /// A places box, a list of the subdirectories of the current directory (a single click
-/// opens one), a button and Backspace to go up, and a label with the current directory.
+/// opens one), a button and Backspace to go up, and a field with the current directory
+/// where another one can be typed (absolute, "~/...", or a name inside the one shown).
 /// Hidden directories are not listed.
 class DirectoryBrowser : public QObject {
   Q_OBJECT
@@ -55,7 +57,7 @@ class DirectoryBrowser : public QObject {
   QComboBox* Places;
   QListView* List;
   QToolButton* Up;
-  QLabel* Path;
+  QLineEdit* Path;  // the current directory; another may be typed
 
  signals:
   void Opened(const QString& dir);

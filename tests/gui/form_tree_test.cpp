@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
@@ -64,6 +65,29 @@ class FormTreeTest : public QObject {
     const QRect pages = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pages.center());
     QCOMPARE(f.dialog.CurrentDir(), f.home / "site/pages");
+  }
+
+  void ADirectoryTypedOpensWithoutClosingTheDialog() {
+    Fixture f;
+    f.dialog.Prepare();
+    f.dialog.open();
+    struct Case {
+      std::string typed, expected;
+    } cases[] = {
+        {f.home / "site", f.home / "site"},  // absolute
+        {"pages", f.home / "site/pages"},    // inside the one shown
+        {"~", PathFromQ(QDir::homePath())},
+        {"/no such directory", PathFromQ(QDir::homePath())},  // refused: nothing changes
+    };
+    for (const Case& c : cases) {
+      f.dialog.LabelDir->setFocus();
+      f.dialog.LabelDir->selectAll();
+      QTest::keyClicks(f.dialog.LabelDir, PathToQ(c.typed));
+      QTest::keyClick(f.dialog.LabelDir, Qt::Key_Return);
+      QCOMPARE(f.dialog.CurrentDir(), c.expected);
+      QCOMPARE(f.dialog.LabelDir->text(), PathToQ(c.expected));
+      QVERIFY(f.dialog.isVisible());
+    }
   }
 };
 
