@@ -1,8 +1,11 @@
 #include "gui_test_support.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 #include <cstdlib>
 #include <filesystem>
@@ -145,6 +148,22 @@ void UserAtDialogs::Look() {
 QWidget* FocusIn(QWidget* window) {
   QWidget* focus = window->focusWidget();
   return focus ? focus : window;
+}
+
+bool DropFile(QWidget* window, QWidget* target, const std::string& path) {
+  const QPoint at = target->mapTo(window, target->rect().center());
+  QWidget* under = window->childAt(at);
+  if (under == nullptr) under = window;
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+  const QPoint local = under->mapFrom(window, at);
+  QDragEnterEvent enter(local, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(under, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(QPointF(local), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(under, &drop);
+  QApplication::processEvents();  // the drop is taken up once it has been answered
+  return true;
 }
 
 void EscClosing(QWidget* dialog, QWidget* main) {

@@ -102,6 +102,9 @@ class UserAtDialogs : public QObject {
 
 /// A key pressed where the focus is in `window` (or on the window itself).
 QWidget* FocusIn(QWidget* window);
+/// `path` dropped in the middle of `target` (a widget of `window`) on whatever widget lies
+/// under the pointer there, as a file manager drops it; false when the drag was refused.
+bool DropFile(QWidget* window, QWidget* target, const std::string& path);
 /// Esc pressed in `dialog`, which closes it; the release reaches `main`, where the focus
 /// went back, as it does on a desktop.
 void EscClosing(QWidget* dialog, QWidget* main);

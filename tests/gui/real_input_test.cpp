@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,7 +16,6 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
-#include <QUrl>
 #include <filesystem>
 
 #include "app/session.h"
@@ -79,20 +77,9 @@ class RealInputTest : public QObject {
       Press(key, mods);
       Release(key, mods);
     }
-    /// Drops `path` in the middle of `target`, the widget under the pointer there.
     void Drop(QWidget* target, const std::string& path) {
-      const QPoint at = target->mapTo(form.get(), target->rect().center());
-      QWidget* under = form->childAt(at);
-      QVERIFY(under != nullptr);
-      QMimeData mime;
-      mime.setUrls({QUrl::fromLocalFile(PathToQ(path))});
-      const QPoint local = under->mapFrom(form.get(), at);
-      QDragEnterEvent enter(local, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-      QApplication::sendEvent(under, &enter);
-      QVERIFY(enter.isAccepted());
-      QDropEvent drop(QPointF(local), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-      QApplication::sendEvent(under, &drop);
-      QTest::qWait(50);  // the drop is taken up once it has been answered
+      QVERIFY(DropFile(form.get(), target, path));
+      QTest::qWait(20);
     }
     bool Unsaved() { return Editor().IsModified() && form->StatusText().startsWith("Unsaved: "); }
   };

@@ -39,7 +39,7 @@ class MainWindowTest : public QObject {
     RunState& State() { return form->session().State(); }
     RunSummary Run(QPushButton* button) {
       QSignalSpy finished(form.get(), &TForm1::RunFinished);
-      button->click();
+      QTest::mouseClick(button, Qt::LeftButton);
       if (!finished.wait(20000)) return {};
       return finished.takeFirst().at(0).value<RunSummary>();
     }
@@ -77,7 +77,7 @@ void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
   QVERIFY(!f.BSave->isEnabled() && !f.BUndo->isEnabled());
   QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.REScreen));
 
-  f.REScreen->insert(QStringLiteral("x"));
+  QTest::keyClicks(f.REScreen, "x");
   QVERIFY(f.REScreen->IsModified());
   for (QPushButton* b : {f.BFiles, f.BTree, f.BNew, f.BFormat, f.BCompress, f.BTrim, f.BRestore})
     QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
@@ -90,9 +90,10 @@ void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
   QCOMPARE(ReadFile(w.Site("a.htm")), before);
 
   // A tree: the editor commands are off, Restore too (a tree has no sibling backups).
-  QVERIFY(f.BSaveClick());
+  QTest::keyClick(f.REScreen, Qt::Key_S, Qt::ControlModifier);
+  QVERIFY(!f.REScreen->IsModified());
   w.dialogs.trees.push_back(w.home / "site");
-  f.BTreeClick();
+  QTest::keyClick(f.REScreen, Qt::Key_F4);
   QCOMPARE(w.State().SelectionMode, SelectionKind::Tree);
   QVERIFY(f.BFormat->isEnabled() && !f.BRestore->isEnabled() && !f.BSaveAs->isEnabled());
 }
@@ -112,7 +113,7 @@ void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
     if (what != "confirm") return;
     QTest::keyClick(f.REScreen, Qt::Key_F3, Qt::ControlModifier);
     QTest::keyClick(f.REScreen, Qt::Key_Escape);
-    f.DropFiles({w.Site("sub/b.htm")});
+    QVERIFY(!DropFile(&f, f.REScreen, w.Site("sub/b.htm")));  // refused
   };
   QVERIFY(w.Run(f.BFormat).Processed == 1);
   QVERIFY(w.State().UserBreak);
@@ -143,7 +144,7 @@ void MainWindowTest::UserBreakStopsOrGoesOn() {
     Window w;
     TForm1& f = *w.form;
     w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
-    f.BFilesClick();
+    QTest::keyClick(&f, Qt::Key_F3);
     QCOMPARE(w.State().SelectionMode, SelectionKind::PickedFiles);
     w.dialogs.yesNo.push_back(stop);
     w.dialogs.onAsk = [&](const std::string& what) {
@@ -201,21 +202,21 @@ void MainWindowTest::DropsAreCheckedAndAskToSaveFirst() {
   Window w;
   TForm1& f = *w.form;
   WriteFile(w.Site("notes.txt"), "<html>");
-  f.DropFiles({w.Site("notes.txt")});
+  QVERIFY(DropFile(&f, f.RichProtokoll, w.Site("notes.txt")));
   QCOMPARE(w.dialogs.Texts("message"),
            std::vector<std::string>{"Tessel HTML:\r\nFile not accepted.\r\n" + w.Site("notes.txt")});
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  f.REScreen->insert(QStringLiteral("x"));
+  QTest::keyClicks(f.REScreen, "x");
   w.dialogs.yesNoCancel.push_back(Answer::Cancel);
-  f.DropFiles({w.Site("sub/b.htm")});
+  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
   chmod((w.home / "site").c_str(), 0555);  // Yes, but the save fails: nothing opens
   w.dialogs.yesNoCancel.push_back(Answer::Yes);
-  f.DropFiles({w.Site("sub/b.htm")});
+  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
   chmod((w.home / "site").c_str(), 0755);
   w.dialogs.yesNoCancel.push_back(Answer::Yes);
-  f.DropFiles({w.Site("sub/b.htm")});
+  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("sub/b.htm"));
   QVERIFY(ReadFile(w.Site("a.htm")).starts_with("x<html>"));
 }
@@ -224,7 +225,7 @@ void MainWindowTest::CloseAsksToSaveWheneverModified() {
   Window w;
   TForm1& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  f.REScreen->insert(QStringLiteral("x"));
+  QTest::keyClicks(f.REScreen, "x");
   f.Notebook1->setCurrentWidget(f.RichProtokoll);  // even from the protocol page
   fs::rename(w.Site(""), w.home / "moved");  // Yes, and the save failed: the window stays open
   QVERIFY(!f.close());
@@ -240,12 +241,12 @@ void MainWindowTest::CloseDuringARunStopsItFirst() {
   Window w;
   TForm1& f = *w.form;
   w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
-  f.BFilesClick();
+  QTest::keyClick(&f, Qt::Key_F3);
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what == "confirm") QMetaObject::invokeMethod(&f, [&f] { f.close(); }, Qt::QueuedConnection);
   };
   QSignalSpy finished(&f, &TForm1::RunFinished);
-  f.BFormat->click();
+  QTest::mouseClick(f.BFormat, Qt::LeftButton);
   QVERIFY(finished.wait(20000));
   QTRY_VERIFY(!f.isVisible());
   const RunSummary s = finished.takeFirst().at(0).value<RunSummary>();
@@ -256,11 +257,11 @@ void MainWindowTest::CloseDuringARunStopsItFirst() {
 void MainWindowTest::AWindowDestroyedDuringARunEndsItWithoutHanging() {
   Window w;
   w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
-  w.form->BFilesClick();
+  QTest::keyClick(w.form.get(), Qt::Key_F3);
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what == "confirm") QMetaObject::invokeMethod(qApp, [&w] { w.form.reset(); }, Qt::QueuedConnection);
   };
-  w.form->BFormatClick();
+  QTest::keyClick(w.form.get(), Qt::Key_F5);
   QTRY_VERIFY(w.form == nullptr);
   QVERIFY(w.dialogs.Texts("yesno").empty());  // nobody was asked
 }
@@ -288,7 +289,7 @@ void MainWindowTest::SingleFileRestoreWritesCrLf() {
   TForm1& f = *w.form;
   WriteFile(w.Site("a.htm.pbak"), "<html>\n<p>old</p>\n</html>");
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  f.BRestoreClick();
+  QTest::keyClick(f.REScreen, Qt::Key_F8);
   QCOMPARE(w.dialogs.Texts("restore").size(), size_t(1));
   QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html>\r\n<p>old</p>\r\n</html>\r\n"));
   QVERIFY(!f.REScreen->IsModified() && !f.BSave->isEnabled() && f.BRestore->isEnabled());
