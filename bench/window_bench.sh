@@ -2,7 +2,8 @@
 # The window's figures (offscreen): start-up to the first activation of the main window
 # (hyperfine, median of 10), a 2,000-page tree run from the window against the in-place
 # command on copies of the same tree with the largest gap of a 10 ms heartbeat on the
-# window's thread, and the file list (Form2) with the 20,000 pages of tree-20000.
+# window's thread, the file list (Form2) with the 20,000 pages of tree-20000, the processor
+# time of the idle window, and typing at the end of a 2.5 MB page of one line.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
@@ -13,6 +14,7 @@ step "Release build with the benchmark (build-bench/)"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_BENCH=ON \
   -DTESSEL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target tessel-html tessel_window_bench
+"$here/make_corpus.sh"
 "$here/tree_bench.sh" --trees
 export QT_QPA_PLATFORM=offscreen
 unset TESSEL_HTML_HOME
@@ -27,4 +29,5 @@ python3 -c 'import json,statistics,sys; t=json.load(open(sys.argv[1]))["results"
 step "Tree run from the window against the in-place command; the file list"
 "$build/bench/tessel_window_bench" --data "$build" --exe "$build/tessel-html" \
   --tree "$here/corpus/tree-2000" --big-tree "$here/corpus/tree-20000" --rounds 5 \
+  --page "$here/corpus/real20.htm" \
   --work "$here/corpus/window-work" 2>&1 | grep -v "propagateSizeHints\|XDG_RUNTIME_DIR"

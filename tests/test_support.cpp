@@ -48,8 +48,11 @@ ProcessRun RunProgram(const std::filesystem::path& workDir, const std::filesyste
   // The captured streams go elsewhere, so that runs over workDir never see them.
   TempDir capture;
   const std::filesystem::path out = capture / "out", err = capture / "err";
-  std::string cmd = "cd '" + workDir.string() + "' && env TESSEL_HTML_HOME='" + dataDir.string() +
-                    "' " + env + " timeout " + std::to_string(seconds) + " '" +
+  // Started from a desktop session or not, the program sees no display unless `env` gives
+  // it one: a command that would open the window says so and ends.
+  std::string cmd = "cd '" + workDir.string() +
+                    "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TESSEL_HTML_HOME='" +
+                    dataDir.string() + "' " + env + " timeout " + std::to_string(seconds) + " '" +
                     TESSEL_BINARY_PATH + "' " + args + " > '" + out.string() + "' 2> '" +
                     err.string() + "'";
   int raw = std::system(cmd.c_str());

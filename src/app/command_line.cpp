@@ -25,6 +25,18 @@ std::string ListedName(const fs::path& dir, const std::string& name) {
   return found.empty() ? name : found;
 }
 
+/// Why IsValidHtmlFile turned a command-line file down, as the end of a sentence.
+std::string RejectionReason(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) return " does not exist";
+  if (!fs::is_regular_file(status)) return " is not a file";
+  if (!IsValidHtmlFile(path, /*doValidate=*/false, /*cmdLineStart=*/false)) {
+    return " is not an HTML file (by its extension)";
+  }
+  return " has no <HTML> tag; a page opened from the command line needs one";
+}
+
 }  // namespace
 
 std::string LongPathName(const std::string& path, const std::string& workingDir) {
@@ -48,24 +60,34 @@ std::string LongPathName(const std::string& path, const std::string& workingDir)
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& workingDir) {
-  const CommandLine none;
-  if (args.empty() || args.size() > 2 || args.back().empty()) return none;
+  auto none = [](std::string why) {
+    CommandLine nothing;
+    nothing.NotOpened = "Not opened: " + std::move(why);
+    return nothing;
+  };
+  if (args.empty()) return {};
+  if (args.size() > 2) return none("give one file, or options and one file");
+  if (args.back().empty()) return none("no file named");
   CommandLine cmd;
   cmd.CmdLineMode = CmdLineKind::Open;
   cmd.File = LongPathName(args.back(), workingDir);
   // A command-line start always demands the tag, whatever DoValidate says.
-  if (!IsValidHtmlFile(cmd.File, /*doValidate=*/false, /*cmdLineStart=*/true)) return none;
+  if (!IsValidHtmlFile(cmd.File, /*doValidate=*/false, /*cmdLineStart=*/true)) {
+    return none(cmd.File + RejectionReason(cmd.File));
+  }
   if (args.size() == 1) return cmd;
 
-  if (!args.front().starts_with("-")) return none;
+  if (!args.front().starts_with("-")) return none("options begin with \"-\": " + args.front());
   cmd.Options = AsciiUpperCase(args.front());
   auto has = [&](char letter) { return cmd.Options.find(letter) != std::string::npos; };
-  if (has('C') && has('F')) return none;
+  if (has('C') && has('F')) return none("the options " + cmd.Options + " ask for both C and F");
   cmd.ProcessMode = has('C')   ? ProcessKind::Compress
                     : has('F') ? ProcessKind::Format
                     : has('T') ? ProcessKind::Trim
                                : ProcessKind::None;
-  if (cmd.ProcessMode == ProcessKind::None) return none;
+  if (cmd.ProcessMode == ProcessKind::None) {
+    return none("the options " + cmd.Options + " name no mode (C, F or T)");
+  }
   if (has('A')) cmd.CmdLineMode = CmdLineKind::Automatic;
   cmd.Backup = has('B');
   cmd.Trim = has('T');

@@ -17,6 +17,8 @@ struct CommandLine {
   std::string File;                             // full path, names as the file system lists them
   bool Backup = false;                          // "B": back up before processing
   bool Trim = false;  // "T": with Compress or Format, trim afterwards (without a backup)
+  /// Set when parameters were given but nothing is opened: the status line says why.
+  std::string NotOpened;
 };
 
 /// `args` are the parameters without the program name. One parameter names a file to open;
@@ -24,7 +26,7 @@ struct CommandLine {
 /// else Format for "F", else Trim for "T"; "C" with "F", no mode, a third parameter or a
 /// file that is not accepted (it must hold an "<HTML" tag) give nothing. "A" makes the run
 /// Automatic; other letters are ignored. A relative file is taken from `workingDir`, or
-/// from the current directory when that is empty.
+/// from the current directory when that is empty. When nothing is opened, NotOpened says why.
 CommandLine ParseCommandLine(const std::vector<std::string>& args,
                              const std::string& workingDir = {});
 

@@ -151,7 +151,7 @@ std::string UsageText() {
 }
 
 void ReportStyleError(const StyleError& err, FilterIo& io) {
-  io.WriteStderr(err.NoValidStyle ? NoValidStyleText() : "tessel-html: " + OneLine(err.Text) + "\n");
+  io.WriteStderr(err.NoValidStyle ? NoValidStyleText(err) : "tessel-html: " + OneLine(err.Text) + "\n");
 }
 
 bool IsFilterCommand(const std::vector<std::string>& args) {

@@ -105,9 +105,16 @@ std::optional<fs::path> ResolveProgramDir(const ProgramDirInputs& inputs, std::s
   std::error_code ec;
   if (!inputs.TesselHome.empty()) {
     fs::path home = Absolute(inputs.TesselHome);
-    if (fs::is_directory(home, ec)) return home;
-    Fail(err, "TESSEL_HTML_HOME names " + QuotedPath(home) + ", which is not a directory");
-    return std::nullopt;
+    if (!fs::is_directory(home, ec)) {
+      Fail(err, "TESSEL_HTML_HOME names " + QuotedPath(home) + ", which is not a directory");
+      return std::nullopt;
+    }
+    // Filled like the user's data directory; without installed defaults it is taken as it
+    // is, and a missing style is reported with the directory searched.
+    const bool canSeed = !inputs.InstalledDataDir.empty() &&
+                         fs::is_directory(inputs.InstalledDataDir, ec);
+    if (canSeed && !EnsureSeeded(home, inputs.InstalledDataDir, err)) return std::nullopt;
+    return home;
   }
   if (!inputs.ExecutableDir.empty() &&
       fs::is_directory(inputs.ExecutableDir / kStylesDirName, ec)) {

@@ -17,8 +17,9 @@ struct ProgramDirInputs {
 };
 
 /// $TESSEL_HTML_HOME when set; else the executable's directory when it holds styles/ (a
-/// portable layout or the build tree); else tessel-html/ below the user's data directory,
-/// seeded from the installed defaults while it has no styles/ yet.
+/// portable layout or the build tree); else tessel-html/ below the user's data directory.
+/// $TESSEL_HTML_HOME and the user's directory are seeded from the installed defaults while
+/// they have no styles/ yet.
 std::optional<std::filesystem::path> ResolveProgramDir(const ProgramDirInputs& inputs,
                                                        std::string* err);
 

@@ -4,6 +4,7 @@
 
 #include "base/ascii.h"
 #include "batch/backups.h"
+#include "io/text_file.h"
 #include "styles/trim_list.h"
 
 namespace tessel {
@@ -55,7 +56,11 @@ bool Session::LoadStyle(const std::string* nameOrDir, StyleError* err) {
     return false;
   }
   if (library_.FindStyles() == 0) {
-    *err = {true, std::string(kNoValidStyleMessage)};
+    // Which directory was searched: a data directory of someone else's making is the
+    // usual cause, not a broken installation.
+    *err = {true, std::string(kNoValidStyleMessage) + "\r\nNo style (a folder with " +
+                      std::string(kOptionsFileName) + " and " + std::string(kTagFileName) +
+                      ") in " + QuotedPath(programDir_ / "styles")};
     return false;
   }
   if (nameOrDir) {
@@ -92,8 +97,8 @@ bool Session::WriteTrimList(std::string* err) {
   return tessel::WriteTrimList(programDir_, trimList_, err);
 }
 
-std::string NoValidStyleText() {
-  std::string text(kNoValidStyleMessage);
+std::string NoValidStyleText(const StyleError& err) {
+  std::string text = err.Text;
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
   return text + "\n";
 }

@@ -18,7 +18,7 @@ namespace tessel {
 /// Why no style could be loaded.
 struct StyleError {
   bool NoValidStyle = false;  // not one valid style: the program cannot go on
-  std::string Text;           // the reason; for NoValidStyle, kNoValidStyleMessage
+  std::string Text;  // the reason; for NoValidStyle, kNoValidStyleMessage and the place searched
 };
 
 class Session {
@@ -65,6 +65,7 @@ class Session {
   bool WriteTrimList(std::string* err);
 
   RunState& State() { return state_; }
+  const RunState& State() const { return state_; }
   RunDriver& Driver() { return driver_; }
   FilePipeline& Pipeline() { return driver_.pipeline(); }
 
@@ -81,6 +82,6 @@ class Session {
 };
 
 /// The message for "no valid style", as lines for a terminal.
-std::string NoValidStyleText();
+std::string NoValidStyleText(const StyleError& err);
 
 }  // namespace tessel

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QToolButton>
@@ -66,13 +67,12 @@ TFormTree::TFormTree(Session& session, const Skin& skin, QWidget* parent)
 }
 
 void TFormTree::Prepare() {
-  const QString programDir = PathToQ(session_.ProgramDir().string());
   {
     // The box shows the type in use; only the user's choice changes it.
     const QSignalBlocker quiet(FilterComboBox1);
     FillFileTypes(*FilterComboBox1, session_.State().FilterIndex);
   }
-  OpenDir(PathFromQ(ExistingDirOr(session_.Settings().Tree, programDir)));
+  OpenDir(PathFromQ(DialogStartDir(session_, session_.Settings().Tree)));
   LBDir->setFocus();
 }
 

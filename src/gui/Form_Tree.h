@@ -9,6 +9,7 @@
 class QComboBox;
 class QListView;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace tessel {
@@ -41,7 +42,7 @@ class TFormTree : public QDialog {
   QComboBox* CBDrive = nullptr;  // the places
   QListView* LBDir = nullptr;
   QComboBox* FilterComboBox1 = nullptr;
-  QLabel* LabelDir = nullptr;  // shows the current directory
+  QLineEdit* LabelDir = nullptr;  // shows the current directory; another may be typed
   QPushButton* BOK = nullptr;
   QPushButton* BCancel = nullptr;
 

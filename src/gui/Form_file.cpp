@@ -19,6 +19,7 @@
 #include <filesystem>
 
 #include "app/session.h"
+#include "app/window_rules.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "gui/dialog_parts.h"
@@ -62,11 +63,6 @@ namespace {
 namespace fs = std::filesystem;
 
 enum FileColumn { kName = 0, kSize = 1, kType = 2, kModified = 3 };
-
-std::string WithoutTrailingSlash(std::string dir) {
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  return dir;
-}
 
 }  // namespace
 
@@ -164,8 +160,7 @@ void TFormFile::PrepareSelection() {
   Label2->hide();
   EFName->hide();
   LBFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  const QString programDir = PathToQ(session_.ProgramDir().string());
-  browser_->Open(ExistingDirOr(session_.Settings().Multi, programDir));
+  browser_->Open(DialogStartDir(session_, session_.Settings().Multi));
   LBFile->clearSelection();
   SelectionChanged();
   LBFile->setFocus();
@@ -191,8 +186,7 @@ void TFormFile::PrepareSave(const std::string& fileName,
   EFName->show();
   LBFile->setSelectionMode(QAbstractItemView::SingleSelection);
   EFName->setText(PathToQ(defaultName_));
-  const QString programDir = PathToQ(session_.ProgramDir().string());
-  browser_->Open(ExistingDirOr(session_.Settings().Save, programDir));
+  browser_->Open(DialogStartDir(session_, session_.Settings().Save));
   LBFile->clearSelection();
   UpdateCaption();
   EFName->setFocus();
@@ -247,17 +241,25 @@ void TFormFile::Confirm() {
     return;
   }
 
-  const std::string name = PathFromQ(EFName->text().trimmed());
-  const std::string path = WithoutTrailingSlash(dir) + (dir == "/" ? "" : "/") + name;
+  // A name inside the listed directory, or a path of its own ("/...", "~/...").
+  const std::optional<std::string> typed =
+      TypedPath(dir, PathFromQ(EFName->text()), PathFromQ(QDir::homePath()));
+  if (!typed) return;
+  const std::string& path = *typed;
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
-  if (fs::exists(status) && !fs::is_directory(status) &&
+  if (fs::is_directory(status)) {  // a folder typed: show it
+    browser_->Open(PathToQ(path));
+    EFName->setText(PathToQ(defaultName_));
+    return;
+  }
+  if (fs::exists(status) &&
       !dialogs_.YesNo(this, "File exists:\r\n" + path + "\r\n\r\nOverwrite? \r\n")) {
     return;
   }
   // The owner of `save` tells the user why a path could not be written.
   if (!save_ || !save_(path)) return;
-  session_.RememberPath("Save", WithoutTrailingSlash(dir), &err);
+  session_.RememberPath("Save", fs::path(path).parent_path().string(), &err);
   savedPath_ = path;
   accept();
 }
@@ -282,9 +284,8 @@ void TFormFile::SelectionChanged() {
 
 void TFormFile::UpdateCaption() {
   if (!saveRole_) return;
-  QString caption = "Save file as: \"" + browser_->Dir() + "/" + EFName->text() + "\"";
-  while (caption.contains(QLatin1String("//"))) caption.replace(QLatin1String("//"), "/");
-  setWindowTitle(caption);
+  setWindowTitle(ToQ(SaveAsCaption(PathFromQ(browser_->Dir()), PathFromQ(EFName->text()),
+                                   PathFromQ(QDir::homePath()))));
 }
 
 std::vector<std::string> TFormFile::SelectedPaths() const {

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/program_dir.h"
+#include "app/window_rules.h"
 #include "base/ascii.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
@@ -60,6 +61,22 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, const char* hint) 
 
 std::string FileSizeK(const std::string& path) {
   return std::to_string(GetFileSize(path) / 1000) + "K";
+}
+
+/// An empty bar. A range of 0 to 0 would be the busy animation, which repaints for ever.
+void ShowEmpty(QProgressBar& bar) {
+  bar.setRange(0, 1);
+  bar.setValue(0);
+}
+
+/// The local files a drag carries; nothing when it carries none.
+std::vector<std::string> DraggedFiles(const QMimeData* mime) {
+  std::vector<std::string> paths;
+  if (mime == nullptr || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile()) paths.push_back(PathFromQ(url.toLocalFile()));
+  }
+  return paths;
 }
 
 }  // namespace
@@ -124,8 +141,7 @@ void TForm1::BuildWindow() {
   ProgressActFile = new QProgressBar(this);
   ProgressActFile->setFixedHeight(10);
   ProgressActFile->setTextVisible(false);
-  ProgressActFile->setRange(0, 0);
-  ProgressActFile->setValue(0);
+  ShowEmpty(*ProgressActFile);
   layout->addWidget(ProgressActFile);
 
   Notebook1 = new QTabWidget(this);
@@ -139,7 +155,7 @@ void TForm1::BuildWindow() {
   Notebook1->addTab(REScreen, QStringLiteral("HTML"));
   Notebook1->addTab(RichProtokoll, QStringLiteral("Protokoll"));
   layout->addWidget(Notebook1, 1);
-  connect(REScreen, &QsciScintilla::modificationChanged, this, [this] { SetButtonState(); });
+  connect(REScreen, &QsciScintilla::modificationChanged, this, &TForm1::SetREToModified);
   connect(REScreen, &EditorView::Edited, this, &TForm1::SetREToModified);
   connect(REScreen, &EditorView::SelectionMoved, this, [this] {
     if (REScreen->TagHintsOn) ShowTagHint();
@@ -156,7 +172,7 @@ void TForm1::BuildWindow() {
   ProgressAll = new QProgressBar(this);
   ProgressAll->setTextVisible(false);
   ProgressAll->setMaximumHeight(14);
-  ProgressAll->setRange(0, 0);
+  ShowEmpty(*ProgressAll);
   layout->addWidget(ProgressAll);
 
   auto* bottom = new QWidget(this);
@@ -275,6 +291,8 @@ void TForm1::FirstShow() {
   tagHints_ = TagHints::Load(session_->ProgramDir() / std::string(kTagSyntaxFileName));
   if (commandLine_.CmdLineMode == CmdLineKind::None) Notebook1->setCurrentWidget(RichProtokoll);
   Edit1->setText(QString::fromUtf8(kHintNote));
+  // A file named on the command line that is not opened: the user learns why.
+  if (!commandLine_.NotOpened.empty()) ShowStatus(commandLine_.NotOpened);
   if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode == ProcessKind::None) {
     RunCommandLine();
   }
@@ -345,6 +363,10 @@ void TForm1::ApplyStatus(const std::string& text) {
 
 void TForm1::ApplyProgress(ProgressBar bar, int64_t maximum, int64_t position) {
   QProgressBar* target = bar == ProgressBar::ActFile ? ProgressActFile : ProgressAll;
+  if (maximum <= 0) {
+    ShowEmpty(*target);
+    return;
+  }
   // The bars count in 32 bits: a huge file is shown in proportion.
   const int64_t scale = maximum > INT32_MAX ? maximum / INT32_MAX + 1 : 1;
   target->setRange(0, int(maximum / scale));
@@ -365,16 +387,16 @@ bool TForm1::SingleFileState() const {
 
 void TForm1::SetButtonState() {
   RunState& state = session_->State();
-  const bool single = state.SelectionMode == SelectionKind::SingleFile;
-  const bool modified = REScreen->IsModified();
-  const bool any = state.SelectionMode != SelectionKind::None;
-  const bool backup = BackupExists(state);
-  for (QPushButton* b : {BFiles, BTree, BNew}) b->setEnabled(!single || !modified);
-  for (QPushButton* b : {BFormat, BCompress, BTrim}) b->setEnabled(single ? !modified : any);
-  BRestore->setEnabled(backup && (!single || !modified));
-  for (QPushButton* b : {BSave, BCancel, BUndo}) b->setEnabled(single && modified);
-  for (QPushButton* b : {BSaveAs, BSearchRep, BBrowser}) b->setEnabled(single);
-  for (QPushButton* b : BRepaint) b->setEnabled(session_->Settings().DoColorTags);
+  const WindowControls c = ControlsFor({state.SelectionMode, REScreen->IsModified(),
+                                        BackupExists(state), session_->Settings().DoColorTags,
+                                        running_});
+  for (QPushButton* b : {BFiles, BTree, BNew}) b->setEnabled(c.Select);
+  for (QPushButton* b : {BFormat, BCompress, BTrim}) b->setEnabled(c.Process);
+  BRestore->setEnabled(c.Restore);
+  for (QPushButton* b : {BSave, BCancel, BUndo}) b->setEnabled(c.SaveCancelUndo);
+  for (QPushButton* b : {BSaveAs, BSearchRep, BBrowser}) b->setEnabled(c.SaveAsSearchBrowser);
+  for (QPushButton* b : BRepaint) b->setEnabled(c.Repaint);
+  REScreen->setReadOnly(!c.EditorWritable);
 }
 
 void TForm1::PanelState(bool enabled) { PanelButtons->setEnabled(enabled); }
@@ -383,70 +405,87 @@ void TForm1::PanelState(bool enabled) { PanelButtons->setEnabled(enabled); }
 // Keys
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyRelease && event->type() != QEvent::KeyPress) return false;
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr || widget->window() != this) return false;  // a dialog's own keys
-  auto* key = static_cast<QKeyEvent*>(event);
-  if (event->type() == QEvent::KeyPress) {
-    // Ctrl+S saves from the editor; the other keys act when they are released.
-    if (key->key() == Qt::Key_S && key->modifiers() == Qt::ControlModifier && !running_) {
-      if (BSave->isEnabled()) BSaveClick();
-      return true;
-    }
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::DragEnter && type != QEvent::DragMove &&
+      type != QEvent::Drop) {
     return false;
   }
-  if (key->isAutoRepeat()) return false;
-  return HandleKeyRelease(key);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;  // a dialog's, a menu's
+  if (type != QEvent::KeyPress) return HandleFileDrag(event);
+  // Commands act on the press, as the window received it. A release never acts: the press
+  // of a key let go here may have closed a dialog, a menu or a message box.
+  const auto* key = static_cast<QKeyEvent*>(event);
+  return HandleKeyPress(*key);
 }
 
 bool TForm1::ClickIfEnabled(QPushButton* button) {
   // A disabled panel (a selection or a run is under way) starts nothing.
-  if (!button->isEnabled() || !PanelButtons->isEnabled() || running_) return true;
+  if (!button->isEnabled() || !button->parentWidget()->isEnabled() || running_) return true;
   button->click();
   return true;
 }
 
-bool TForm1::HandleKeyRelease(QKeyEvent* key) {
-  const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-  switch (key->key()) {
-    case Qt::Key_F3: return ClickIfEnabled(BFiles);
-    case Qt::Key_F4: return ClickIfEnabled(BTree);
-    case Qt::Key_F5: return ClickIfEnabled(BFormat);
-    case Qt::Key_F6: return ClickIfEnabled(BCompress);
-    case Qt::Key_F7: return ClickIfEnabled(BTrim);
-    case Qt::Key_F8: return ClickIfEnabled(BRestore);
-    case Qt::Key_F9: return ClickIfEnabled(BOptions);
-    case Qt::Key_Escape:
-      if (!running_ && SingleFileState() && BCancel->isEnabled() && PanelEditor->isEnabled()) {
-        BCancelClick();
-      } else {
-        session_->State().UserBreak = true;
-      }
-      return true;
-    case Qt::Key_F1:
-      if (mods == Qt::ShiftModifier && SingleFileState() && !running_) {
-        CopyFromEditToRichEdit();
-        return true;
-      }
-      return false;
-    default:
-      break;
+bool TForm1::HandleKeyPress(const QKeyEvent& key) {
+  const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+  const bool repeat = key.isAutoRepeat();  // a held key starts its command once
+  const int k = key.key();
+  if (k >= Qt::Key_F3 && k <= Qt::Key_F9) {
+    QPushButton* const buttons[] = {BFiles, BTree, BFormat, BCompress, BTrim, BRestore, BOptions};
+    return repeat || ClickIfEnabled(buttons[k - Qt::Key_F3]);
   }
-  if (running_) return false;
-  if (mods == Qt::AltModifier && key->key() >= Qt::Key_1 && key->key() <= Qt::Key_5) {
-    QPushButton* b = BRepaint[key->key() - Qt::Key_1];
-    if (b->isEnabled() && PanelEditor->isEnabled()) b->click();
+  if (k == Qt::Key_Escape) {
+    if (running_ || !SingleFileState() || !BCancel->isEnabled()) {
+      session_->State().UserBreak = true;
+    } else if (!repeat) {
+      BCancelClick();
+    }
     return true;
   }
-  if (mods == Qt::AltModifier && key->key() == Qt::Key_B) {
-    if (BBrowser->isEnabled() && PanelEditor->isEnabled()) BBrowser->click();
+  if (k == Qt::Key_F1 && mods == Qt::ShiftModifier) {
+    if (!repeat && SingleFileState() && !running_) CopyFromEditToRichEdit();
     return true;
   }
-  if (mods == Qt::ControlModifier && (key->key() == Qt::Key_F || key->key() == Qt::Key_R)) {
-    BSearchRepClick();
+  if (k == Qt::Key_F1 && mods == Qt::NoModifier) return repeat || ClickIfEnabled(BHelp);
+  if ((mods & Qt::AltModifier) && k >= Qt::Key_1 && k <= Qt::Key_5) {
+    // Never typed into the page, whatever else is held.
+    if (mods == Qt::AltModifier && !repeat) ClickIfEnabled(BRepaint[k - Qt::Key_1]);
+    return true;
+  }
+  if ((mods & Qt::AltModifier) && k == Qt::Key_B) {
+    if (mods == Qt::AltModifier && !repeat) ClickIfEnabled(BBrowser);
+    return true;
+  }
+  if (mods == Qt::ControlModifier && (k == Qt::Key_F || k == Qt::Key_R)) {
+    if (!repeat) BSearchRepClick();
+    return true;
+  }
+  if (mods == Qt::ControlModifier && k == Qt::Key_S) {
+    if (!repeat && !running_ && BSave->isEnabled()) BSaveClick();
     return true;
   }
   return false;
+}
+
+bool TForm1::AcceptsDrops() const {
+  return activated_ && !running_ && PanelButtons->isEnabled();
+}
+
+bool TForm1::HandleFileDrag(QEvent* event) {
+  auto* drag = static_cast<QDropEvent*>(event);  // DragEnter and DragMove are drop events too
+  const std::vector<std::string> paths = DraggedFiles(drag->mimeData());
+  if (paths.empty()) return false;  // text moved inside the editor
+  if (!AcceptsDrops()) {
+    drag->ignore();
+    return true;
+  }
+  drag->setDropAction(Qt::CopyAction);
+  drag->accept();
+  if (event->type() == QEvent::Drop) {
+    // After the drop has been answered: the questions it may ask are modal.
+    QMetaObject::invokeMethod(this, [this, paths] { DropFiles(paths); }, Qt::QueuedConnection);
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -501,6 +540,7 @@ bool TForm1::LoadEditorFile(const std::string& path) {
     REScreen->SetDocument(EditorText{NewDocumentText(CurrentDocDateTime()), TextEncoding::Utf8},
                           /*saved=*/false);
     savedText_.clear();
+    savedStatus_.clear();  // its save point is the empty text
     BRepaintClick(1);
     Notebook1->setCurrentWidget(REScreen);
     ShowEncoding();
@@ -514,7 +554,7 @@ bool TForm1::LoadEditorFile(const std::string& path) {
   }
   SetEditorText(bytes);
   Notebook1->setCurrentWidget(REScreen);
-  ShowStatus("File: " + path + "  " + FileSizeK(path));
+  ShowSavedStatus("File: " + path + "  " + FileSizeK(path));
   return true;
 }
 
@@ -543,21 +583,6 @@ void TForm1::ShowRunResult(const std::string& bytes) {
   REScreen->setCursorPosition(0, 0);
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls() && !running_ && PanelButtons->isEnabled()) {
-    event->acceptProposedAction();
-  }
-}
-
-void TForm1::dropEvent(QDropEvent* event) {
-  std::vector<std::string> paths;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(PathFromQ(url.toLocalFile()));
-  }
-  event->acceptProposedAction();
-  DropFiles(paths);
-}
-
 void TForm1::DropFiles(const std::vector<std::string>& paths) {
   // While a selection or a run is under way a drop does nothing.
   if (paths.empty() || running_ || !PanelButtons->isEnabled()) return;
@@ -569,15 +594,15 @@ void TForm1::DropFiles(const std::vector<std::string>& paths) {
     dialogs_->Message(this, MessageKind::Plain, "Tessel HTML:\r\nFile not accepted.\r\n" + path);
     return;
   }
-  if (!AskSaveFirst("before opening another one?", true)) return;
+  if (!AskSaveFirst("before opening another one?")) return;
   OpenSingleFile(path);
 }
 
-bool TForm1::AskSaveFirst(const std::string& question, bool withCancel) {
-  if (!REScreen->IsModified()) return true;
+bool TForm1::AskSaveFirst(const std::string& question) {
+  // Only a loaded file can be unsaved: outside it the editor takes no typing.
+  if (!SingleFileState() || !REScreen->IsModified()) return true;
   const std::string text = "Save:\r\n" + session_->State().FileName + "\r\n" + question;
-  Answer answer = withCancel ? dialogs_->YesNoCancel(this, text)
-                             : (dialogs_->YesNo(this, text) ? Answer::Yes : Answer::No);
+  const Answer answer = dialogs_->YesNoCancel(this, text);
   if (answer == Answer::Cancel) return false;
   return answer == Answer::No || BSaveClick();  // a failed save goes no further
 }
@@ -610,6 +635,7 @@ void TForm1::FinishRun(const RunSummary& summary) {
   session_->Pipeline().engine().OutputLines.Clear();
   LockForRun(false);
   SetButtonState();
+  if (SingleFileState() && !REScreen->IsModified()) savedStatus_ = StatusText().toStdString();
   emit RunFinished(summary);
   if (auto after = std::move(afterRun_)) {
     afterRun_ = nullptr;
@@ -624,8 +650,7 @@ void TForm1::LockForRun(bool locked) {
   PanelState(!locked);
   // Everything that could touch the run's state waits until it is over.
   PanelEditor->setEnabled(!locked);
-  REScreen->setReadOnly(locked);
-  setAcceptDrops(!locked && activated_);
+  if (locked) REScreen->setReadOnly(true);  // SetButtonState opens it again
 }
 
 void TForm1::BRestoreClick() {
@@ -647,7 +672,7 @@ void TForm1::BRestoreClick() {
   REScreen->SetDocument(ToEditorText(text));
   savedText_ = REScreen->Bytes();
   ShowEncoding();
-  ShowStatus(RestoredStatusText(state.FileName));
+  ShowSavedStatus(RestoredStatusText(state.FileName));
   SetButtonState();
 }
 
@@ -693,7 +718,7 @@ bool TForm1::BSaveClick() {
   savedText_ = REScreen->Bytes();
   REScreen->MarkSaved();
   SetButtonState();
-  ShowStatus("Saved: " + QuotedPath(state.FileName));
+  ShowSavedStatus("Saved: " + QuotedPath(state.FileName));
   return true;
 }
 
@@ -707,7 +732,8 @@ void TForm1::BSaveAsClick() {
       this, *session_, state.FileName, [&bytes, this](const std::string& path) {
         std::string err;
         if (WriteFileAtomic(path, *bytes, &err)) return true;
-        dialogs_->Message(this, MessageKind::Error, "Invalid Filename: " + path);
+        // The path, and why it could not be written (a full disk, a missing folder, ...).
+        dialogs_->Message(this, MessageKind::Error, "Invalid Filename: " + path + "\r\n" + err);
         return false;
       });
   if (!saved) return;
@@ -717,7 +743,7 @@ void TForm1::BSaveAsClick() {
   savedText_ = REScreen->Bytes();
   REScreen->MarkSaved();
   SetButtonState();
-  ShowStatus("Saved: " + QuotedPath(*saved));
+  ShowSavedStatus("Saved: " + QuotedPath(*saved));
 }
 
 std::string TForm1::NewFileName() const {
@@ -762,21 +788,34 @@ void TForm1::BCancelClick() {
     ShowStatus("Click <Select File(s)> or <Select Tree> to process ...");
     return;
   }
-  if (REScreen->IsModified()) REScreen->ReplaceAllText(savedText_);
+  // One undo step: Ctrl+Z brings the discarded text back.
+  if (REScreen->IsModified()) {
+    REScreen->ReplaceAllText(savedText_);
+    REScreen->MarkSaved();
+  }
   SetButtonState();
-  ShowStatus("Reloaded: " + state.FileName);
+  ShowSavedStatus("Reloaded: " + state.FileName);
 }
 
 void TForm1::SetREToModified() {
-  ShowStatus("Unsaved: " + QuotedPath(session_->State().FileName));
+  if (REScreen->IsModified()) {
+    ShowStatus("Unsaved: " + QuotedPath(session_->State().FileName));
+  } else if (StatusText().startsWith(QStringLiteral("Unsaved: "))) {
+    ShowStatus(savedStatus_);  // undone back to where it was loaded or saved
+  }
   SetButtonState();
+}
+
+void TForm1::ShowSavedStatus(const std::string& text) {
+  savedStatus_ = text;
+  ShowStatus(text);
 }
 
 void TForm1::BBrowserClick() {
   if (running_ || !BBrowser->isEnabled()) return;
   const RunState& state = session_->State();
   if (!BUndo->isEnabled() && !IsNewDocument()) {
-    dialogs_->OpenDocument(state.FileName);
+    ShowInBrowser(state.FileName);
     return;
   }
   // The unsaved text, beside the file so that its relative links still work.
@@ -787,7 +826,17 @@ void TForm1::BBrowserClick() {
     dialogs_->Message(this, MessageKind::Error, "The page cannot be shown:\r\n" + err);
     return;
   }
-  dialogs_->OpenDocument(BrowserTempFile());
+  ShowInBrowser(BrowserTempFile());
+}
+
+void TForm1::ShowInBrowser(const std::string& path) {
+  std::error_code ec;
+  const bool exists = fs::is_regular_file(path, ec);
+  if (exists && dialogs_->OpenDocument(path)) return;
+  dialogs_->Message(this, MessageKind::Error,
+                    "The page cannot be shown:\r\n" + path + "\r\n" +
+                        (exists ? "No program on this desktop opens it."
+                                : "The file is missing."));
 }
 
 void TForm1::BRepaintClick(int mode) {
@@ -825,7 +874,8 @@ void TForm1::Search(bool replace, bool all) {
   const long selEnd = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
   const std::size_t match = FindNext(text, find, SearchStart(selStart, selEnd - selStart), options);
   if (match == kNoMatch) {
-    dialogs_->Message(this, MessageKind::Information, "\"" + find + "\" not found.");
+    // Over the search dialog, which has the focus again once the box is closed.
+    dialogs_->Message(ReplaceDialog1, MessageKind::Information, "\"" + find + "\" not found.");
     return;
   }
   REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
@@ -838,7 +888,7 @@ void TForm1::Search(bool replace, bool all) {
                            std::string_view(result.Text).substr(
                                result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
     SetREToModified();
-    dialogs_->Message(this, MessageKind::Information,
+    dialogs_->Message(ReplaceDialog1, MessageKind::Information,
                       "\"" + find + "\", Replace done: " + std::to_string(result.Count) + " times");
     return;
   }
@@ -865,11 +915,11 @@ void TForm1::BOptionsClick() {
 }
 
 void TForm1::BHelpClick() {
-  dialogs_->OpenDocument(ShippedFile(session_->ProgramDir(), "help/index.html").string());
+  ShowInBrowser(ShippedFile(session_->ProgramDir(), "help/index.html").string());
 }
 
 void TForm1::BEarthClick() {
-  dialogs_->OpenDocument(ShippedFile(session_->ProgramDir(), "help/about.html").string());
+  ShowInBrowser(ShippedFile(session_->ProgramDir(), "help/about.html").string());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -987,7 +1037,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  if (!AskSaveFirst("before close?", false)) {
+  if (!AskSaveFirst("before close?")) {
     event->ignore();
     return;
   }

@@ -86,7 +86,8 @@ class TForm1 : public QWidget {
   void BBrowserClick();
   /// The emphasis of the repaint buttons: 1 the standard palette, 2 to 5 one class.
   void BRepaintClick(int mode);
-  /// The text counts as changed: status "Unsaved: ", the buttons follow.
+  /// The status line and the buttons follow the editor's save point: "Unsaved: " while
+  /// the text differs from it, the status of the last load or save once it is back there.
   void SetREToModified();
   /// Find Next, Replace or Replace All of the search dialog.
   void Search(bool replace, bool all);
@@ -147,8 +148,6 @@ class TForm1 : public QWidget {
   void showEvent(QShowEvent* event) override;
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildWindow();
@@ -157,11 +156,21 @@ class TForm1 : public QWidget {
   void FirstShow();
   void FirstActivation();
   void RunCommandLine();
-  bool HandleKeyRelease(QKeyEvent* key);
+  bool HandleKeyPress(const QKeyEvent& key);
+  /// Files dragged over any part of the window; other drags (text) go their own way.
+  bool HandleFileDrag(QEvent* event);
+  bool AcceptsDrops() const;
+  /// Sets the status line to a text that describes the file at its save point.
+  void ShowSavedStatus(const std::string& text);
+  /// A page of the program or the editor's file in the desktop's browser, or an error box
+  /// that names it.
+  void ShowInBrowser(const std::string& path);
   void StartRun(ProcessKind mode, std::function<void(const RunSummary&)> after = {});
   void FinishRun(const RunSummary& summary);
   void LockForRun(bool locked);
-  bool AskSaveFirst(const std::string& question, bool withCancel);
+  /// Asks "Save: <file> <question>" with Yes, No and Cancel while the text is unsaved; true
+  /// when the caller may go on (No, or Yes and the text was saved).
+  bool AskSaveFirst(const std::string& question);
   void SetEditorText(const std::string& fileBytes);
   /// The editor's text as the bytes a save writes, in the file's encoding; when that cannot
   /// hold a character, the user chooses UTF-8 or nothing is saved.
@@ -184,6 +193,7 @@ class TForm1 : public QWidget {
   SelectionFit fit_;                       // how the popup's result fits into the lines
   std::unique_ptr<Engine> partialEngine_;  // runs the popup's operations, kept for the dumps
   std::string savedText_;  // the editor's text as last loaded or saved (CR LF line ends)
+  std::string savedStatus_;  // the status line at the editor's save point
   bool shown_ = false;
   bool activated_ = false;
   bool running_ = false;

@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -15,37 +17,49 @@
 #include <QStorageInfo>
 #include <QStyle>
 #include <QToolButton>
+#include <filesystem>
+#include <functional>
 
+#include "app/session.h"
+#include "app/window_rules.h"
 #include "batch/discovery.h"
 #include "gui/gui_text.h"
 
 namespace tessel::gui {
 namespace {
 
-/// A label that shows a long path with its middle left out rather than cut off at the end,
-/// where the directory's own name is.
-class PathLabel : public QLabel {
+/// The current directory, where a directory may also be typed: an absolute path, "~/...",
+/// or a name inside the one shown. Enter opens it; it does not press the dialog's button.
+class LocationField : public QLineEdit {
  public:
-  explicit PathLabel(QWidget* parent) : QLabel(parent) {
-    setTextFormat(Qt::PlainText);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  LocationField(QWidget* parent, std::function<bool(const QString&)> open)
+      : QLineEdit(parent), open_(std::move(open)) {
+    setToolTip("The directory shown; type another one and press Enter");
   }
   void SetPath(const QString& path) {
-    path_ = path;
-    setToolTip(path);
-    Elide();
+    dir_ = path;
+    setText(path);
+    setCursorPosition(int(path.size()));  // the directory's own name in sight
   }
 
  protected:
-  void resizeEvent(QResizeEvent* event) override {
-    QLabel::resizeEvent(event);
-    Elide();
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+      QLineEdit::keyPressEvent(event);
+      return;
+    }
+    event->accept();
+    const std::optional<std::string> typed =
+        TypedPath(PathFromQ(dir_), PathFromQ(text()), PathFromQ(QDir::homePath()));
+    if (!typed || !open_(PathToQ(*typed))) {
+      QApplication::beep();
+      SetPath(dir_);
+    }
   }
 
  private:
-  void Elide() { setText(fontMetrics().elidedText(path_, Qt::ElideMiddle, width())); }
-
-  QString path_;
+  std::function<bool(const QString&)> open_;
+  QString dir_;
 };
 
 bool IsBelow(const QString& dir, const QString& place) {
@@ -83,10 +97,15 @@ void FillFileTypes(QComboBox& box, int index) {
   box.setCurrentIndex(index >= 0 && index < box.count() ? index : 0);
 }
 
-QString ExistingDirOr(const std::string& remembered, const QString& fallback) {
-  const QFileInfo info(PathToQ(remembered));
-  if (!remembered.empty() && info.isDir()) return QDir::cleanPath(info.absoluteFilePath());
-  return QDir::cleanPath(QFileInfo(fallback).absoluteFilePath());
+QString DialogStartDir(const Session& session, const std::string& remembered) {
+  const std::string& page = session.State().FileName;
+  const std::string pageDir = page.empty() ? "" : std::filesystem::path(page).parent_path().string();
+  auto isDir = [](const std::string& dir) {
+    std::error_code ec;
+    return std::filesystem::is_directory(dir, ec);
+  };
+  return PathToQ(tessel::DialogStartDir(remembered, pageDir, PathFromQ(QDir::homePath()),
+                                        session.ProgramDir().string(), isDir));
 }
 
 DirectoryBrowser::DirectoryBrowser(QDialog& dialog) : QObject(&dialog) {
@@ -97,7 +116,7 @@ DirectoryBrowser::DirectoryBrowser(QDialog& dialog) : QObject(&dialog) {
   Up = new QToolButton(&dialog);
   Up->setIcon(dialog.style()->standardIcon(QStyle::SP_FileDialogToParent));
   Up->setToolTip("Up to the parent directory (Backspace)");
-  auto* path = new PathLabel(&dialog);
+  auto* path = new LocationField(&dialog, [this](const QString& dir) { return Open(dir); });
   Path = path;
 
   model_ = new QFileSystemModel(this);
@@ -124,7 +143,7 @@ DirectoryBrowser::DirectoryBrowser(QDialog& dialog) : QObject(&dialog) {
   auto* back = new QShortcut(QKeySequence(Qt::Key_Backspace), List);
   back->setContext(Qt::WidgetShortcut);
   connect(back, &QShortcut::activated, this, up);
-  connect(this, &DirectoryBrowser::Opened, path, &PathLabel::SetPath);
+  connect(this, &DirectoryBrowser::Opened, path, &LocationField::SetPath);
 }
 
 bool DirectoryBrowser::Open(const QString& dir) {

@@ -11,9 +11,14 @@ class QDialog;
 class QFileSystemModel;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QPushButton;
 class QToolButton;
+
+namespace tessel {
+class Session;
+}
 
 namespace tessel::gui {
 
@@ -31,11 +36,13 @@ OkCancel MakeOkCancel(QDialog& dialog, const QString& okCaption = QStringLiteral
 /// The file types in FilterIndex order, with `index` chosen.
 void FillFileTypes(QComboBox& box, int index);
 
-/// The directory a remembered [PATHS] value names, if it is still there; else `fallback`.
-QString ExistingDirOr(const std::string& remembered, const QString& fallback);
+/// Where a file or tree dialog opens: the [PATHS] value `remembered`, else the folder of the
+/// page in the editor, else the home folder; never the data directory.
+QString DialogStartDir(const Session& session, const std::string& remembered);
 
 /// A places box, a list of the subdirectories of the current directory (a single click
-/// opens one), a button and Backspace to go up, and a label with the current directory.
+/// opens one), a button and Backspace to go up, and a field with the current directory
+/// where another one can be typed (absolute, "~/...", or a name inside the one shown).
 /// Hidden directories are not listed.
 class DirectoryBrowser : public QObject {
   Q_OBJECT
@@ -50,7 +57,7 @@ class DirectoryBrowser : public QObject {
   QComboBox* Places;
   QListView* List;
   QToolButton* Up;
-  QLabel* Path;
+  QLineEdit* Path;  // the current directory; another may be typed
 
  signals:
   void Opened(const QString& dir);

@@ -5,12 +5,15 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <algorithm>
 
 namespace tessel::gui {
 namespace {
 
 constexpr std::int64_t kTagSearchBound = 1000000;  // as far as the tag search looks each way
+constexpr unsigned long kPieceBit = 4;
+constexpr int kPieceLength = 24;
 
 QColor ToColor(std::uint32_t bgr) {
   return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
@@ -47,6 +50,7 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
   SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
   SendScintilla(SCI_SETSCROLLWIDTH, 1);
   SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
+  SendScintilla(SCI_SETPOSITIONCACHE, 1UL << 18);
   // Scintilla takes the size in points: a font sized in pixels would come out tiny.
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setPointSize(10);
@@ -60,6 +64,10 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
   // finds what it inserted from the cursor instead.
   SendScintilla(SCI_SETMODEVENTMASK, 0L);
   connect(this, &QsciScintillaBase::SCN_STYLENEEDED, this, &EditorView::OnStyleNeeded);
+  // The component's own handler counts the columns from the start of the line to the cursor
+  // on every change, for a signal nothing here uses: on a page that is one long line that
+  // was most of the cost of a key.
+  disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
     if (updated & SC_UPDATE_SELECTION) emit SelectionMoved();
   });
@@ -69,6 +77,8 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
 // The document
 
 void EditorView::SetDocument(const EditorText& text, bool saved) {
+  // The steps below pass the save point; whoever listens is told once the text is in place.
+  const QSignalBlocker quiet(this);
   encoding_ = text.Encoding;
   const bool readOnly = isReadOnly();
   setReadOnly(false);
@@ -106,7 +116,10 @@ void EditorView::ClearDocument() { SetDocument(EditorText{}); }
 void EditorView::ReplaceAllText(const std::string& text) {
   const long first = SendScintilla(SCI_GETFIRSTVISIBLELINE);
   const long position = SendScintilla(SCI_GETCURRENTPOS);
-  SetDocument(EditorText{text, encoding_});
+  const bool readOnly = isReadOnly();
+  setReadOnly(false);
+  ReplaceAsOneStep(0, Length(), text, colouring_);
+  setReadOnly(readOnly);
   SendScintilla(SCI_SETEMPTYSELECTION, std::min<long>(position, long(text.size())));
   SendScintilla(SCI_SETFIRSTVISIBLELINE, first);
 }
@@ -160,15 +173,28 @@ void EditorView::SetPalette(const SyntaxPalette& palette) {
   palette_ = palette;
   for (ColourClass c : {ColourClass::Text, ColourClass::Tag, ColourClass::Quoted,
                         ColourClass::Comment}) {
-    SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(c), ToColor(ClassColour(palette, c)));
+    for (unsigned long piece : {0UL, kPieceBit}) {
+      SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(c) | piece,
+                    ToColor(ClassColour(palette, c)));
+    }
   }
 }
 
 void EditorView::SetStyles(std::int64_t start, const ColourClass* classes, std::int64_t length) {
   if (length <= 0) return;
+  styles_.resize(size_t(length));
+  int inRun = 0;
+  for (std::int64_t i = 0; i < length; ++i) {
+    if (i > 0 && classes[i] != classes[i - 1]) inRun = 0;
+    styles_[size_t(i)] = char(int(classes[i]) | ((inRun / kPieceLength) & 1 ? int(kPieceBit) : 0));
+    ++inRun;
+  }
   SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(start), 0L);
-  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length),
-                reinterpret_cast<const char*>(classes));
+  SendScintilla(SCI_SETSTYLINGEX, static_cast<uintptr_t>(length), styles_.data());
+  // Everything is styled (the text keeps the styles it was given): the component is not to
+  // ask for styling, which would make it check the whole line again.
+  SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(Length()), 0L);
+  if (styles_.size() > 65536) std::string().swap(styles_);
 }
 
 void EditorView::StyleAll() {
@@ -261,12 +287,11 @@ std::vector<ColourClass> EditorView::Classes() const {
 }
 
 void EditorView::OnStyleNeeded(int position) {
-  // The text keeps the styles set when it was inserted: only mark it as styled.
-  const long from = SendScintilla(SCI_GETENDSTYLED);
-  if (position <= from) return;
-  std::vector<ColourClass> kept(size_t(position - from));
-  for (size_t i = 0; i < kept.size(); ++i) kept[i] = ClassAt(from + std::int64_t(i));
-  SetStyles(from, kept.data(), std::int64_t(kept.size()));
+  // The text keeps the styles set when it was inserted: only mark it as styled. Writing
+  // them again would change nothing but make the component lay the line out anew.
+  if (position > SendScintilla(SCI_GETENDSTYLED)) {
+    SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(position), 0L);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -318,10 +343,16 @@ void EditorView::keyPressEvent(QKeyEvent* event) {
   const bool undoKey = (event->modifiers() & Qt::ControlModifier) &&
                        (event->key() == Qt::Key_Z || event->key() == Qt::Key_Y);
   const std::int64_t lengthBefore = Length();
-  QsciScintilla::keyPressEvent(event);
+  const bool typedHere =
+      typedClass >= 0 && !selected && TypeCharacter(*event, ColourClass(typedClass));
+  if (typedHere) {
+    event->accept();
+  } else {
+    QsciScintilla::keyPressEvent(event);
+  }
   const std::int64_t caret = SendScintilla(SCI_GETCURRENTPOS);
   const bool changed = Length() != lengthBefore || (selected && lastKey_ != 1);
-  if (typedClass >= 0 && changed && caret > selStart) {
+  if (typedClass >= 0 && changed && caret > selStart && !typedHere) {
     scratch_.assign(size_t(caret - selStart), ColourClass(typedClass));
     SetStyles(selStart, scratch_.data(), caret - selStart);
   }
@@ -331,6 +362,32 @@ void EditorView::keyPressEvent(QKeyEvent* event) {
   if (!changed) return;
   emit Edited();
   if (key != 0 && RecolourAfterChange(key, before)) RecolourTagAtCursor();
+  if (typedHere) {
+    // Scrolled to the cursor only now: the line is laid out once, with its final colours.
+    SendScintilla(SCI_SCROLLCARET);
+    SendScintilla(SCI_CHOOSECARETX);
+  }
+}
+
+bool EditorView::TypeCharacter(const QKeyEvent& event, ColourClass typedClass) {
+  // The plain case only: one cursor, inserting, a printable character. The rest (line
+  // breaks, tabs, overtype, several selections) is the component's.
+  const QByteArray bytes = event.text().toUtf8();
+  if (bytes.isEmpty() || static_cast<unsigned char>(bytes.front()) < 0x20 || isReadOnly() ||
+      SendScintilla(SCI_GETSELECTIONS) != 1 || SendScintilla(SCI_GETOVERTYPE) != 0) {
+    return false;
+  }
+  // Inserted with its colour: the component lays the line out once, not once for the
+  // character and again for its colour (which on a page of one long line is what a key
+  // costs).
+  std::string cells;
+  for (char c : bytes) {
+    cells += c;
+    cells += char(typedClass);
+  }
+  SendScintilla(SCI_ADDSTYLEDTEXT, static_cast<unsigned long>(cells.size()), cells.data());
+  SendScintilla(SCI_STARTSTYLING, static_cast<unsigned long>(Length()), 0L);
+  return true;
 }
 
 void EditorView::undo() {

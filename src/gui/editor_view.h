@@ -40,7 +40,7 @@ class EditorView : public QsciScintilla {
   /// Empties the editor (no document).
   void ClearDocument();
   /// Replaces the whole text with `text` keeping the first visible line and the cursor,
-  /// as one undo step (Cancel All, and the text of a run).
+  /// as one undo step (Cancel All), coloured when colouring is on.
   void ReplaceAllText(const std::string& text);
   /// Replaces [start, end) by `text` as one undo step, and colours what changed.
   void ReplaceRange(std::int64_t start, std::int64_t end, std::string_view text);
@@ -105,6 +105,9 @@ class EditorView : public QsciScintilla {
   CursorContext CaptureCursorContext() const;
   std::string_view Range(std::int64_t start, std::int64_t end) const;
   int LastKeyOf(const QKeyEvent& event) const;
+  /// Inserts the typed character with its class at the cursor; false when the component
+  /// is to handle the key itself.
+  bool TypeCharacter(const QKeyEvent& event, ColourClass typedClass);
   void AfterUndo();
 
   TextEncoding encoding_ = TextEncoding::Utf8;
@@ -112,6 +115,7 @@ class EditorView : public QsciScintilla {
   bool colouring_ = true;
   int lastKey_ = 0;
   std::vector<ColourClass> scratch_;
+  std::string styles_;
 };
 
 }  // namespace tessel::gui

@@ -965,8 +965,11 @@ void TFormOptions::ComboStyleChange(int index) {
   const std::string chosen = PathFromQ(ComboStyle->itemText(index));
   const std::string current = session_.ActiveStyle().Options.StyleName;
   if (chosen == current) return;
-  const bool save = styleModified_ && dialogs_.YesNo(this, SaveChangesQuestion(current));
-  if ((save && !WriteStyle(session_.Styles().ActiveStylePath())) || !LoadStyleNamed(chosen)) {
+  const Answer answer =
+      styleModified_ ? dialogs_.YesNoCancel(this, SaveChangesQuestion(current)) : Answer::No;
+  const bool save = answer == Answer::Yes;
+  if (answer == Answer::Cancel || (save && !WriteStyle(session_.Styles().ActiveStylePath())) ||
+      !LoadStyleNamed(chosen)) {
     // The edits stay, and so does the style they belong to.
     const bool modified = styleModified_;
     SetStyle(current);

@@ -61,8 +61,9 @@ class UserDialogs {
   /// The restore preview (FormRestore) of a backup's text; true for OK.
   virtual bool ConfirmRestore(QWidget* parent, const std::string& backupPath,
                               const std::string& text) = 0;
-  /// Asks the desktop to open a local file (the manual, a page in the browser).
-  virtual void OpenDocument(const std::string& path) = 0;
+  /// Asks the desktop to open a local file (the manual, a page in the browser); false when
+  /// no program could be started for it.
+  virtual bool OpenDocument(const std::string& path) = 0;
 };
 
 }  // namespace tessel::gui

@@ -97,8 +97,8 @@ bool WindowDialogs::ConfirmRestore(QWidget* parent, const std::string& backupPat
   return dialog.Confirm(backupPath, text);
 }
 
-void WindowDialogs::OpenDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQ(path)));
+bool WindowDialogs::OpenDocument(const std::string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQ(path)));
 }
 
 }  // namespace tessel::gui

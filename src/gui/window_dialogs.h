@@ -22,7 +22,7 @@ class WindowDialogs : public UserDialogs {
       const std::function<bool(const std::string& path)>& save) override;
   bool ConfirmRestore(QWidget* parent, const std::string& backupPath,
                       const std::string& text) override;
-  void OpenDocument(const std::string& path) override;
+  bool OpenDocument(const std::string& path) override;
 
  private:
   const Skin& skin_;

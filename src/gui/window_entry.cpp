@@ -41,7 +41,8 @@ extern "C" __attribute__((visibility("default"))) int tessel_html_window_main(in
   StartupMark mark;  // from the start until the first activation of the window
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tessel-html"));
-  QApplication::setApplicationDisplayName(gui::ToQ(std::string(kProgramTitle)).trimmed());
+  // No display name: the platform would append it to every caption, and the captions are
+  // the program's own ("Tessel HTML v3.5e  - Style: ...", "Format", ...).
   QApplication::setDesktopFileName(QStringLiteral(TESSEL_APP_ID));
   QApplication::setWindowIcon(ProgramIcon());
   std::string err;

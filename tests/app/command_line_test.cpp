@@ -26,24 +26,25 @@ TEST(CommandLineTest, OptionsModesAndRejectedCommandLines) {
     ProcessKind Process;
     std::string Options;
     bool Backup, Trim;
+    std::string Why;  // in NotOpened, which the status line shows
   } cases[] = {
-      {{"page.htm"}, C::Open, P::None, "", false, false},
-      {{"-F", "page.htm"}, C::Open, P::Format, "-F", false, false},
-      {{"-fab", "page.htm"}, C::Automatic, P::Format, "-FAB", true, false},
-      {{"-CT", "page.htm"}, C::Open, P::Compress, "-CT", false, true},
-      {{"-TA", "page.htm"}, C::Automatic, P::Trim, "-TA", false, true},
-      {{"-FXYZ", page}, C::Open, P::Format, "-FXYZ", false, false},
-      {{"-CF", "page.htm"}, C::None, P::None, "", false, false},
-      {{"-B", "page.htm"}, C::None, P::None, "", false, false},
-      {{"-", "page.htm"}, C::None, P::None, "", false, false},
-      {{"F", "page.htm"}, C::None, P::None, "", false, false},
-      {{"-FA", "notag.htm"}, C::None, P::None, "", false, false},
-      {{"notag.htm"}, C::None, P::None, "", false, false},
-      {{"-F", "notes.txt"}, C::None, P::None, "", false, false},
-      {{"-F", "-A", "page.htm"}, C::None, P::None, "", false, false},
-      {{}, C::None, P::None, "", false, false},
-      {{"-F", "gone.htm"}, C::None, P::None, "", false, false},
-      {{"-F", "."}, C::None, P::None, "", false, false},
+      {{"page.htm"}, C::Open, P::None, "", false, false, ""},
+      {{"-F", "page.htm"}, C::Open, P::Format, "-F", false, false, ""},
+      {{"-fab", "page.htm"}, C::Automatic, P::Format, "-FAB", true, false, ""},
+      {{"-CT", "page.htm"}, C::Open, P::Compress, "-CT", false, true, ""},
+      {{"-TA", "page.htm"}, C::Automatic, P::Trim, "-TA", false, true, ""},
+      {{"-FXYZ", page}, C::Open, P::Format, "-FXYZ", false, false, ""},
+      {{"-CF", "page.htm"}, C::None, P::None, "", false, false, "both C and F"},
+      {{"-B", "page.htm"}, C::None, P::None, "", false, false, "no mode"},
+      {{"-", "page.htm"}, C::None, P::None, "", false, false, "no mode"},
+      {{"F", "page.htm"}, C::None, P::None, "", false, false, "begin with \"-\""},
+      {{"-FA", "notag.htm"}, C::None, P::None, "", false, false, "notag.htm has no <HTML> tag"},
+      {{"notag.htm"}, C::None, P::None, "", false, false, "notag.htm has no <HTML> tag"},
+      {{"-F", "notes.txt"}, C::None, P::None, "", false, false, "not an HTML file"},
+      {{"-F", "-A", "page.htm"}, C::None, P::None, "", false, false, "one file"},
+      {{}, C::None, P::None, "", false, false, ""},
+      {{"-F", "gone.htm"}, C::None, P::None, "", false, false, "gone.htm does not exist"},
+      {{"-F", "."}, C::None, P::None, "", false, false, "is not a file"},
   };
   for (const auto& c : cases) {
     const std::string name = ::testing::PrintToString(c.Args);
@@ -54,6 +55,8 @@ TEST(CommandLineTest, OptionsModesAndRejectedCommandLines) {
     EXPECT_EQ(cmd.Backup, c.Backup) << name;
     EXPECT_EQ(cmd.Trim, c.Trim) << name;
     EXPECT_EQ(cmd.File, c.Mode == C::None ? "" : page) << name;
+    EXPECT_EQ(cmd.NotOpened.empty(), c.Why.empty()) << name;
+    EXPECT_NE(cmd.NotOpened.find(c.Why), std::string::npos) << name << ": " << cmd.NotOpened;
   }
 }
 

@@ -133,9 +133,10 @@ TEST_F(FilterCommandTest, NoValidStyleEndsWithTheMessage) {
   ProcessRun r = Exec("--format p.htm");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.out.empty());
-  EXPECT_EQ(
-      r.err,
-      "No valid Formatting-Style found!\nPlease reinstall TESSEL HTML.\nProgram terminated...\n");
+  EXPECT_EQ(r.err,
+            "No valid Formatting-Style found!\nPlease reinstall TESSEL HTML.\nProgram "
+            "terminated...\nNo style (a folder with options.ini and tag.ini) in \"" +
+                (home_ / "styles").string() + "\"\n");
 }
 
 }  // namespace

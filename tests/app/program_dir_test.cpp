@@ -19,6 +19,7 @@ class ProgramDirTest : public ::testing::Test {
     WriteFile(installed / "styles" / "Default" / "tag.ini", "shipped tags");
     fs::create_directories(portable / "styles");
     fs::create_directories(mine);
+    fs::create_directories(tmp / "bare");
   }
   TempDir tmp;
   fs::path installed = tmp / "installed", portable = tmp / "portable", mine = tmp / "mine";
@@ -33,7 +34,12 @@ TEST_F(ProgramDirTest, ChoosesInOrderAndSeedsTheUserDirectory) {
     ProgramDirInputs In;
     fs::path Expected;
   } cases[] = {
-      {"TESSEL_HTML_HOME first", {mine.string(), xdg, home, portable, installed}, mine},
+      {"TESSEL_HTML_HOME first, filled while it has no styles",
+       {mine.string(), xdg, home, bin, installed},
+       mine},
+      {"TESSEL_HTML_HOME without installed defaults, as it is",
+       {(tmp / "bare").string(), xdg, home, portable, tmp / "nosuch"},
+       tmp / "bare"},
       {"then a portable layout", {"", xdg, home, portable, installed}, portable},
       {"then XDG_DATA_HOME", {"", xdg, home, bin, installed}, tmp / "xdg" / "tessel-html"},
       {"relative XDG_DATA_HOME ignored",

@@ -44,6 +44,11 @@ class EditorTest : public QObject {
     }
     EditorView& Editor() { return *form->REScreen; }
     void Open(const std::string& path) { QVERIFY(form->OpenSingleFile(path)); }
+    /// Ctrl+S; true when the text was saved.
+    bool Save() {
+      QTest::keyClick(&Editor(), Qt::Key_S, Qt::ControlModifier);
+      return !Editor().IsModified();
+    }
     std::vector<ColourClass> Expected() {
       std::vector<ColourClass> classes;
       ColourClasses(Editor().Bytes(), classes);
@@ -135,7 +140,7 @@ void EditorTest::EmphasisChangesTheColoursNotTheClasses() {
   Window w;
   w.Open(w.Page("p.htm", "<a href=\"x\">t<!--c-->"));
   const auto classes = w.Editor().Classes();
-  QTest::keyRelease(w.form.get(), Qt::Key_5, Qt::AltModifier);
+  QTest::keyClick(&w.Editor(), Qt::Key_5, Qt::AltModifier);
   QCOMPARE(w.Editor().Palette().TagCol, 0xC0C0C0u);
   QCOMPARE(w.Editor().Palette().CommentCol, 0x808000u);
   QVERIFY(w.Editor().Classes() == classes);
@@ -163,9 +168,9 @@ void EditorTest::FilesComeBackByteForByte() {
     const std::string path = w.Page(c.Name, c.Bytes);
     w.Open(path);
     QCOMPARE(w.form->LabelEncoding->text(), QString(c.Encoding));
-    w.Editor().insert(QStringLiteral("y"));
+    QTest::keyClicks(&w.Editor(), "y");
     w.Editor().SendScintilla(QsciScintilla::SCI_UNDO);
-    QVERIFY(w.form->BSaveClick());
+    QVERIFY(w.Save());
     QVERIFY2(ReadFile(path) == c.Bytes, c.Name);
   }
 }
@@ -175,15 +180,16 @@ void EditorTest::AWindows1252SaveAsksBeforeLosingACharacter() {
   const std::string path = w.Page("cp.htm", "caf\xE9\r\n");
   w.Open(path);
   w.Editor().SendScintilla(QsciScintilla::SCI_GOTOPOS, 0UL);
-  w.Editor().insert(QString::fromUtf8("\xE2\x86\x92"));  // an arrow: not in Windows-1252
+  QTest::sendKeyEvent(QTest::Click, &w.Editor(), Qt::Key_unknown, QString::fromUtf8("\xE2\x86\x92"),
+                      Qt::NoModifier);  // an arrow: not in Windows-1252
   w.dialogs.yesNo.push_back(false);
-  QVERIFY(!w.form->BSaveClick());
+  QVERIFY(!w.Save());
   QCOMPARE(ReadFile(path), std::string("caf\xE9\r\n"));
   QVERIFY(w.Editor().IsModified());
   QCOMPARE(w.dialogs.Texts("yesno").size(), size_t(1));
   QVERIFY(w.dialogs.Texts("yesno")[0].find("line 1") != std::string::npos);
   w.dialogs.yesNo.push_back(true);  // as UTF-8, then
-  QVERIFY(w.form->BSaveClick());
+  QVERIFY(w.Save());
   QCOMPARE(ReadFile(path), std::string("\xE2\x86\x92" "caf\xC3\xA9\r\n"));
   QCOMPARE(w.form->LabelEncoding->text(), QString("UTF-8"));
 }
@@ -192,9 +198,9 @@ void EditorTest::AFailedSaveKeepsTheTextUnsaved() {
   Window w;
   const std::string path = w.Page("site/p.htm", "<p>x</p>\r\n");
   w.Open(path);
-  w.Editor().insert(QStringLiteral("y"));
+  QTest::keyClicks(&w.Editor(), "y");
   chmod((w.home / "site").c_str(), 0555);
-  QVERIFY(!w.form->BSaveClick());
+  QVERIFY(!w.Save());
   QVERIFY(w.Editor().IsModified());
   QVERIFY(!w.form->StatusText().startsWith("Saved"));
   QCOMPARE(w.dialogs.Texts("message").size(), size_t(1));
@@ -203,16 +209,16 @@ void EditorTest::AFailedSaveKeepsTheTextUnsaved() {
 
 void EditorTest::NewDocumentSavesAsThenSaves() {
   Window w;
-  w.form->BNewClick();
+  QTest::mouseClick(w.form->BNew, Qt::LeftButton);
   QVERIFY(w.form->IsNewDocument() && w.Editor().IsModified());
   QVERIFY(w.Editor().Bytes().find("<TITLE>New File: ") != std::string::npos);
   const std::string target = w.home / "fresh.htm";
   w.dialogs.saveAs.push_back(target);
-  QVERIFY(w.form->BSaveClick());  // Save on a new document is Save As
+  QVERIFY(w.Save());  // Save on a new document is Save As
   QCOMPARE(w.dialogs.Texts("saveas").size(), size_t(1));
   QCOMPARE(w.form->session().State().FileName, target);
-  w.Editor().insert(QStringLiteral("x"));
-  QVERIFY(w.form->BSaveClick());  // and now saves to the chosen file directly
+  QTest::keyClicks(&w.Editor(), "x");
+  QVERIFY(w.Save());  // and now saves to the chosen file directly
   QCOMPARE(w.dialogs.Texts("saveas").size(), size_t(1));
   QVERIFY(ReadFile(target).starts_with("x\r\n<HTML>"));
   QVERIFY(!fs::exists(w.form->NewFileName()));  // never written under its own name
@@ -221,13 +227,13 @@ void EditorTest::NewDocumentSavesAsThenSaves() {
 void EditorTest::CancelAllGoesBackToTheSavedText() {
   Window w;
   w.Open(w.Page("p.htm", "<p>one</p>\r\n"));
-  w.Editor().insert(QStringLiteral("xx"));
-  QTest::keyRelease(w.form.get(), Qt::Key_Escape);
+  QTest::keyClicks(&w.Editor(), "xx");
+  QTest::keyClick(&w.Editor(), Qt::Key_Escape);
   QCOMPARE(w.Editor().Bytes(), std::string("<p>one</p>\r\n"));
   QVERIFY(!w.Editor().IsModified());
   QVERIFY(w.form->StatusText().startsWith("Reloaded: "));
-  w.form->BNewClick();
-  w.form->BCancelClick();  // a new document goes away altogether
+  QTest::mouseClick(w.form->BNew, Qt::LeftButton);
+  QTest::keyClick(&w.Editor(), Qt::Key_Escape);  // a new document goes away altogether
   QCOMPARE(w.form->session().State().SelectionMode, SelectionKind::None);
   QVERIFY(w.Editor().Bytes().empty() && !w.Editor().IsModified());
   QVERIFY(w.form->BFiles->isEnabled() && !w.form->BFormat->isEnabled());
@@ -237,21 +243,21 @@ void EditorTest::BrowserViewOfUnsavedText() {
   Window w;
   const std::string path = w.Page("site/p.htm", "<p>x</p>\r\n");
   w.Open(path);
-  w.form->BBrowserClick();
+  QTest::keyClick(&w.Editor(), Qt::Key_B, Qt::AltModifier);
   QCOMPARE(w.dialogs.Texts("open"), std::vector<std::string>{path});
-  w.Editor().insert(QStringLiteral("y"));
-  w.form->BBrowserClick();
+  QTest::keyClicks(&w.Editor(), "y");
+  QTest::keyClick(&w.Editor(), Qt::Key_B, Qt::AltModifier);
   const std::string temp = w.home / "site/$tesselhtml_tmp.htm";
   QCOMPARE(w.dialogs.Texts("open").back(), temp);
   QCOMPARE(ReadFile(temp), std::string("y<p>x</p>\r\n"));
-  QVERIFY(w.form->BSaveClick());
+  QVERIFY(w.Save());
   QVERIFY(!fs::exists(temp));  // Save takes the copy away again
 }
 
 void EditorTest::SearchAndReplace() {
   Window w;
   w.Open(w.Page("p.htm", "aaa Word words WORD"));
-  w.form->BSearchRepClick();
+  QTest::keyClick(&w.Editor(), Qt::Key_F, Qt::ControlModifier);
   ReplaceDialog& d = *w.form->ReplaceDialog1;
   d.EditFind->clear();
   QVERIFY(!d.BFindNext->isEnabled() && !d.BReplaceAll->isEnabled());  // nothing to look for
@@ -259,7 +265,7 @@ void EditorTest::SearchAndReplace() {
   d.EditFind->setText("a");
   d.EditReplace->setText("aa");
   w.Editor().SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION, 10UL);  // no selection: from 0
-  d.BReplaceAll->click();
+  QTest::mouseClick(d.BReplaceAll, Qt::LeftButton);
   QCOMPARE(w.Editor().Bytes(), std::string("aaaaaa Word words WORD"));
   QCOMPARE(w.dialogs.Texts("message").back(), std::string("\"a\", Replace done: 3 times"));
   w.Editor().undo();  // Replace All is one undo step
@@ -269,13 +275,13 @@ void EditorTest::SearchAndReplace() {
   d.EditReplace->setText("X");
   d.CBWholeWord->setChecked(true);
   w.Editor().SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION, 0UL);
-  d.BFindNext->click();  // finds "Word" (case ignored), not "words"
+  QTest::mouseClick(d.BFindNext, Qt::LeftButton);  // finds "Word" (case ignored), not "words"
   QCOMPARE(w.Editor().selectedText(), QString("Word"));
-  d.BReplace->click();   // replaces the next match after the selected one
+  QTest::mouseClick(d.BReplace, Qt::LeftButton);  // replaces the next match after the selected one
   QCOMPARE(w.Editor().Bytes(), std::string("aaa Word words X"));
   d.CBMatchCase->setChecked(true);
   w.Editor().SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION, 0UL);
-  d.BFindNext->click();
+  QTest::mouseClick(d.BFindNext, Qt::LeftButton);
   QCOMPARE(w.dialogs.Texts("message").back(), std::string("\"word\" not found."));
   QCOMPARE(w.form->session().Settings().LastSearch, std::string("word"));
 }

@@ -198,19 +198,27 @@ class FormOptionsTest : public QObject {
   }
 
   void SwitchingStyleAfterAnEditAsksOnce() {
-    for (const bool save : {true, false}) {
+    for (const Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
       Fixture f;
+      const bool save = answer == Answer::Yes;
       f.dialog->UpDown2->setValue(120);
-      f.dialogs.yesNo.push_back(save);
+      f.dialogs.yesNoCancel.push_back(answer);
       f.dialog->ComboStyleChange(f.dialog->ComboStyle->findText("html5"));
       QCOMPARE(
-          f.dialogs.Texts("yesno"),
+          f.dialogs.Texts("yesnocancel"),
           std::vector<std::string>{
               "Save changes in style:\r\n\r\n\"_default\"\r\n\r\nbefore loading another one?"});
+      if (answer == Answer::Cancel) {  // the edits and their style stay
+        QCOMPARE(f.session.ActiveStyle().Options.StyleName, "_default");
+        QCOMPARE(f.dialog->ComboStyle->currentText(), QString("_default"));
+        QCOMPARE(f.dialog->UpDown2->value(), 120);
+        QVERIFY(f.dialog->StyleModified());
+        continue;
+      }
       QCOMPARE(f.session.ActiveStyle().Options.StyleName, "html5");
       QVERIFY(f.dialog->RBLower->isChecked());  // html5 writes tags in lower case
       f.dialog->ComboStyleChange(f.dialog->ComboStyle->findText("_default"));
-      QCOMPARE(f.dialogs.Texts("yesno").size(), size_t(1));  // nothing changed since
+      QCOMPARE(f.dialogs.Texts("yesnocancel").size(), size_t(1));  // nothing changed since
       QCOMPARE(f.dialog->UpDown2->value(), save ? 120 : 100);
       QCOMPARE(f.session.Settings().StyleName, "_default");
     }

@@ -1,12 +1,15 @@
 #include "gui/Form_Tree.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
 
 #include "app/session.h"
+#include "gui/gui_text.h"
 #include "gui/skin.h"
 #include "gui_test_support.h"
 
@@ -29,7 +32,7 @@ class FormTreeTest : public QObject {
     Fixture f;
     f.session.Settings().Tree = f.home / "gone/";
     f.dialog.Prepare();
-    QCOMPARE(f.dialog.CurrentDir(), f.home.path());  // the data directory
+    QCOMPARE(PathToQ(f.dialog.CurrentDir()), QDir::homePath());  // never the data directory
     f.session.Settings().Tree = f.home / "site/pages/";
     f.dialog.Prepare();
     QCOMPARE(f.dialog.CurrentDir(), f.home / "site/pages");
@@ -62,6 +65,29 @@ class FormTreeTest : public QObject {
     const QRect pages = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pages.center());
     QCOMPARE(f.dialog.CurrentDir(), f.home / "site/pages");
+  }
+
+  void ADirectoryTypedOpensWithoutClosingTheDialog() {
+    Fixture f;
+    f.dialog.Prepare();
+    f.dialog.open();
+    struct Case {
+      std::string typed, expected;
+    } cases[] = {
+        {f.home / "site", f.home / "site"},  // absolute
+        {"pages", f.home / "site/pages"},    // inside the one shown
+        {"~", PathFromQ(QDir::homePath())},
+        {"/no such directory", PathFromQ(QDir::homePath())},  // refused: nothing changes
+    };
+    for (const Case& c : cases) {
+      f.dialog.LabelDir->setFocus();
+      f.dialog.LabelDir->selectAll();
+      QTest::keyClicks(f.dialog.LabelDir, PathToQ(c.typed));
+      QTest::keyClick(f.dialog.LabelDir, Qt::Key_Return);
+      QCOMPARE(f.dialog.CurrentDir(), c.expected);
+      QCOMPARE(f.dialog.LabelDir->text(), PathToQ(c.expected));
+      QVERIFY(f.dialog.isVisible());
+    }
   }
 };
 

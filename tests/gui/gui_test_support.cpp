@@ -1,5 +1,12 @@
 #include "gui_test_support.h"
 
+#include <QApplication>
+#include <QDropEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -102,13 +109,66 @@ bool ScriptedDialogs::ConfirmRestore(QWidget*, const std::string& backupPath,
   Note("restore", backupPath + "\n" + text);
   return Next<bool>(restore, true);
 }
-void ScriptedDialogs::OpenDocument(const std::string& path) { Note("open", path); }
+bool ScriptedDialogs::OpenDocument(const std::string& path) {
+  Note("open", path);
+  return canOpen;
+}
 
 std::vector<std::string> ScriptedDialogs::Texts(const std::string& what) const {
   std::vector<std::string> texts;
   for (const Asked& a : asked)
     if (a.What == what) texts.push_back(a.Text);
   return texts;
+}
+
+UserAtDialogs::UserAtDialogs(std::deque<Step> steps) : steps_(std::move(steps)) {
+  timer_.setInterval(5);
+  connect(&timer_, &QTimer::timeout, this, &UserAtDialogs::Look);
+  timer_.start();
+}
+
+void UserAtDialogs::Look() {
+  QWidget* shown = QApplication::activePopupWidget();
+  if (shown == nullptr) shown = QApplication::activeModalWidget();
+  if (shown == nullptr || shown == current_ || !shown->isVisible()) return;
+  current_ = shown;
+  auto* box = qobject_cast<QMessageBox*>(shown);
+  Seen << (box ? box->text() : shown->windowTitle());
+  shown->activateWindow();
+  QApplication::setActiveWindow(shown);
+  Step step = steps_.empty() ? Step([](QWidget* w) { EscClosing(w, nullptr); }) : steps_.front();
+  if (!steps_.empty()) steps_.pop_front();
+  // Run from its own timer: a dialog the step opens in turn is then seen too.
+  QPointer<QWidget> target = shown;
+  QTimer::singleShot(0, this, [step, target] {
+    if (target) step(target);
+  });
+}
+
+QWidget* FocusIn(QWidget* window) {
+  QWidget* focus = window->focusWidget();
+  return focus ? focus : window;
+}
+
+bool DropFile(QWidget* window, QWidget* target, const std::string& path) {
+  const QPoint at = target->mapTo(window, target->rect().center());
+  QWidget* under = window->childAt(at);
+  if (under == nullptr) under = window;
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+  const QPoint local = under->mapFrom(window, at);
+  QDragEnterEvent enter(local, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(under, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(QPointF(local), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(under, &drop);
+  QApplication::processEvents();  // the drop is taken up once it has been answered
+  return true;
+}
+
+void EscClosing(QWidget* dialog, QWidget* main) {
+  QTest::keyPress(FocusIn(dialog), Qt::Key_Escape);
+  if (main) QTest::keyRelease(FocusIn(main), Qt::Key_Escape);
 }
 
 }  // namespace tessel::gui::testing

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <string>
@@ -69,7 +72,9 @@ class ScriptedDialogs : public UserDialogs {
   std::optional<std::string> SaveAs(QWidget*, Session&, const std::string& fileName,
                                     const std::function<bool(const std::string&)>& save) override;
   bool ConfirmRestore(QWidget*, const std::string& backupPath, const std::string& text) override;
-  void OpenDocument(const std::string& path) override;
+  bool OpenDocument(const std::string& path) override;
+  /// What OpenDocument answers: whether the desktop could open the file.
+  bool canOpen = true;
 
   /// The texts asked with `what`, in order.
   std::vector<std::string> Texts(const std::string& what) const;
@@ -77,5 +82,31 @@ class ScriptedDialogs : public UserDialogs {
  private:
   void Note(const std::string& what, const std::string& text);
 };
+
+/// Plays the user at modal dialogs, message boxes and popup menus: whenever a new one
+/// appears it is activated, as a window manager does, and the next step runs with it.
+/// Without steps left it is answered with Esc.
+class UserAtDialogs : public QObject {
+ public:
+  using Step = std::function<void(QWidget* dialog)>;
+  explicit UserAtDialogs(std::deque<Step> steps = {});
+  /// The text of each message box seen (or the caption of any other dialog), in order.
+  QStringList Seen;
+
+ private:
+  void Look();
+  std::deque<Step> steps_;
+  QTimer timer_;
+  QPointer<QWidget> current_;
+};
+
+/// A key pressed where the focus is in `window` (or on the window itself).
+QWidget* FocusIn(QWidget* window);
+/// `path` dropped in the middle of `target` (a widget of `window`) on whatever widget lies
+/// under the pointer there, as a file manager drops it; false when the drag was refused.
+bool DropFile(QWidget* window, QWidget* target, const std::string& path);
+/// Esc pressed in `dialog`, which closes it; the release reaches `main`, where the focus
+/// went back, as it does on a desktop.
+void EscClosing(QWidget* dialog, QWidget* main);
 
 }  // namespace tessel::gui::testing

@@ -39,7 +39,7 @@ class MainWindowTest : public QObject {
     RunState& State() { return form->session().State(); }
     RunSummary Run(QPushButton* button) {
       QSignalSpy finished(form.get(), &TForm1::RunFinished);
-      button->click();
+      QTest::mouseClick(button, Qt::LeftButton);
       if (!finished.wait(20000)) return {};
       return finished.takeFirst().at(0).value<RunSummary>();
     }
@@ -77,7 +77,7 @@ void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
   QVERIFY(!f.BSave->isEnabled() && !f.BUndo->isEnabled());
   QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.REScreen));
 
-  f.REScreen->insert(QStringLiteral("x"));
+  QTest::keyClicks(f.REScreen, "x");
   QVERIFY(f.REScreen->IsModified());
   for (QPushButton* b : {f.BFiles, f.BTree, f.BNew, f.BFormat, f.BCompress, f.BTrim, f.BRestore})
     QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
@@ -85,14 +85,15 @@ void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
 
   // F5 with unsaved changes does nothing.
   const std::string before = ReadFile(w.Site("a.htm"));
-  QTest::keyRelease(f.REScreen, Qt::Key_F5);
+  QTest::keyClick(f.REScreen, Qt::Key_F5);
   QVERIFY(!f.Running());
   QCOMPARE(ReadFile(w.Site("a.htm")), before);
 
   // A tree: the editor commands are off, Restore too (a tree has no sibling backups).
-  QVERIFY(f.BSaveClick());
+  QTest::keyClick(f.REScreen, Qt::Key_S, Qt::ControlModifier);
+  QVERIFY(!f.REScreen->IsModified());
   w.dialogs.trees.push_back(w.home / "site");
-  f.BTreeClick();
+  QTest::keyClick(f.REScreen, Qt::Key_F4);
   QCOMPARE(w.State().SelectionMode, SelectionKind::Tree);
   QVERIFY(f.BFormat->isEnabled() && !f.BRestore->isEnabled() && !f.BSaveAs->isEnabled());
 }
@@ -102,7 +103,7 @@ void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
   TForm1& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
   f.PanelState(false);
-  for (int key = Qt::Key_F3; key <= Qt::Key_F9; ++key) QTest::keyRelease(&f, Qt::Key(key));
+  for (int key = Qt::Key_F3; key <= Qt::Key_F9; ++key) QTest::keyClick(f.REScreen, Qt::Key(key));
   QVERIFY(!f.Running());
   QVERIFY(w.dialogs.asked.empty());
   f.PanelState(true);
@@ -110,9 +111,9 @@ void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
   // During a run only Esc acts: it asks for a break between files. A drop opens nothing.
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what != "confirm") return;
-    QTest::keyRelease(&f, Qt::Key_F3, Qt::ControlModifier);
-    QTest::keyRelease(&f, Qt::Key_Escape);
-    f.DropFiles({w.Site("sub/b.htm")});
+    QTest::keyClick(f.REScreen, Qt::Key_F3, Qt::ControlModifier);
+    QTest::keyClick(f.REScreen, Qt::Key_Escape);
+    QVERIFY(!DropFile(&f, f.REScreen, w.Site("sub/b.htm")));  // refused
   };
   QVERIFY(w.Run(f.BFormat).Processed == 1);
   QVERIFY(w.State().UserBreak);
@@ -125,7 +126,7 @@ void MainWindowTest::TreeRunProtocolEqualsTheReport() {
   TForm1& f = *w.form;
   w.dialogs.trees.push_back(w.home / "site");
   w.dialogs.keep = [](const TreeScan& scan) { return scan.Files; };
-  QTest::keyRelease(&f, Qt::Key_F4);
+  QTest::keyClick(&f, Qt::Key_F4);
   QCOMPARE(w.State().FileList.size(), size_t(2));
   QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.RichProtokoll));
   const RunSummary s = w.Run(f.BCompress);
@@ -143,11 +144,11 @@ void MainWindowTest::UserBreakStopsOrGoesOn() {
     Window w;
     TForm1& f = *w.form;
     w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
-    f.BFilesClick();
+    QTest::keyClick(&f, Qt::Key_F3);
     QCOMPARE(w.State().SelectionMode, SelectionKind::PickedFiles);
     w.dialogs.yesNo.push_back(stop);
     w.dialogs.onAsk = [&](const std::string& what) {
-      if (what == "confirm") QTest::keyRelease(&f, Qt::Key_Escape);
+      if (what == "confirm") QTest::keyClick(&f, Qt::Key_Escape);
     };
     const RunSummary s = w.Run(f.BFormat);
     QCOMPARE(s.Stopped, stop);
@@ -201,21 +202,21 @@ void MainWindowTest::DropsAreCheckedAndAskToSaveFirst() {
   Window w;
   TForm1& f = *w.form;
   WriteFile(w.Site("notes.txt"), "<html>");
-  f.DropFiles({w.Site("notes.txt")});
+  QVERIFY(DropFile(&f, f.RichProtokoll, w.Site("notes.txt")));
   QCOMPARE(w.dialogs.Texts("message"),
            std::vector<std::string>{"Tessel HTML:\r\nFile not accepted.\r\n" + w.Site("notes.txt")});
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  f.REScreen->insert(QStringLiteral("x"));
+  QTest::keyClicks(f.REScreen, "x");
   w.dialogs.yesNoCancel.push_back(Answer::Cancel);
-  f.DropFiles({w.Site("sub/b.htm")});
+  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
   chmod((w.home / "site").c_str(), 0555);  // Yes, but the save fails: nothing opens
   w.dialogs.yesNoCancel.push_back(Answer::Yes);
-  f.DropFiles({w.Site("sub/b.htm")});
+  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
   chmod((w.home / "site").c_str(), 0755);
   w.dialogs.yesNoCancel.push_back(Answer::Yes);
-  f.DropFiles({w.Site("sub/b.htm")});
+  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("sub/b.htm"));
   QVERIFY(ReadFile(w.Site("a.htm")).starts_with("x<html>"));
 }
@@ -224,14 +225,14 @@ void MainWindowTest::CloseAsksToSaveWheneverModified() {
   Window w;
   TForm1& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  f.REScreen->insert(QStringLiteral("x"));
+  QTest::keyClicks(f.REScreen, "x");
   f.Notebook1->setCurrentWidget(f.RichProtokoll);  // even from the protocol page
-  chmod((w.home / "site").c_str(), 0555);
-  QVERIFY(!f.close());  // Yes, and the save failed: the window stays open
-  QCOMPARE(w.dialogs.Texts("yesno"),
+  fs::rename(w.Site(""), w.home / "moved");  // Yes, and the save failed: the window stays open
+  QVERIFY(!f.close());
+  QCOMPARE(w.dialogs.Texts("yesnocancel"),
            std::vector<std::string>{"Save:\r\n" + w.Site("a.htm") + "\r\nbefore close?"});
-  chmod((w.home / "site").c_str(), 0755);
-  w.dialogs.yesNo.push_back(false);
+  fs::rename(w.home / "moved", w.Site(""));
+  w.dialogs.yesNoCancel.push_back(Answer::No);
   QVERIFY(f.close());
   QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html><p>one</p></html>\n"));
 }
@@ -240,12 +241,12 @@ void MainWindowTest::CloseDuringARunStopsItFirst() {
   Window w;
   TForm1& f = *w.form;
   w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
-  f.BFilesClick();
+  QTest::keyClick(&f, Qt::Key_F3);
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what == "confirm") QMetaObject::invokeMethod(&f, [&f] { f.close(); }, Qt::QueuedConnection);
   };
   QSignalSpy finished(&f, &TForm1::RunFinished);
-  f.BFormat->click();
+  QTest::mouseClick(f.BFormat, Qt::LeftButton);
   QVERIFY(finished.wait(20000));
   QTRY_VERIFY(!f.isVisible());
   const RunSummary s = finished.takeFirst().at(0).value<RunSummary>();
@@ -256,11 +257,11 @@ void MainWindowTest::CloseDuringARunStopsItFirst() {
 void MainWindowTest::AWindowDestroyedDuringARunEndsItWithoutHanging() {
   Window w;
   w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
-  w.form->BFilesClick();
+  QTest::keyClick(w.form.get(), Qt::Key_F3);
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what == "confirm") QMetaObject::invokeMethod(qApp, [&w] { w.form.reset(); }, Qt::QueuedConnection);
   };
-  w.form->BFormatClick();
+  QTest::keyClick(w.form.get(), Qt::Key_F5);
   QTRY_VERIFY(w.form == nullptr);
   QVERIFY(w.dialogs.Texts("yesno").empty());  // nobody was asked
 }
@@ -288,7 +289,7 @@ void MainWindowTest::SingleFileRestoreWritesCrLf() {
   TForm1& f = *w.form;
   WriteFile(w.Site("a.htm.pbak"), "<html>\n<p>old</p>\n</html>");
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  f.BRestoreClick();
+  QTest::keyClick(f.REScreen, Qt::Key_F8);
   QCOMPARE(w.dialogs.Texts("restore").size(), size_t(1));
   QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html>\r\n<p>old</p>\r\n</html>\r\n"));
   QVERIFY(!f.REScreen->IsModified() && !f.BSave->isEnabled() && f.BRestore->isEnabled());
