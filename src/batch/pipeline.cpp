@@ -105,6 +105,7 @@ bool FilePipeline::OpenPage(const std::string& path, ProcessOutcome& out) {
   page_ = {};
   const fs::path full = fs::absolute(path);
   std::string err;
+  dirs_.TrustUpTo(state_.SelectionMode == SelectionKind::Tree ? state_.SourceDir : "");
   const int dir = dirs_.Open(full.parent_path().string(), &err);
   if (dir < 0) {
     out = errno == ENOENT ? ProcessOutcome{FileFault::Gone, "file not found"}

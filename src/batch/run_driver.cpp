@@ -311,6 +311,7 @@ RunSummary RunDriver::RunBatch() {
       summary.Error = err;
       return summary;
     }
+    backupDirs_.TrustUpTo(state_.BackupDir);
   }
   const size_t count = state_.FileList.size();
   host_.InitProgress(ProgressBar::All, static_cast<int64_t>(count) - 1);
@@ -346,10 +347,20 @@ RunSummary RunDriver::RunBatch() {
   return summary;
 }
 
+bool RunDriver::WriteReport(const std::string& dir, const std::string& path, std::string* err) {
+  if (dir != state_.BackupDir) return WriteOwnFile(path, state_.Protokoll.Text(), err);
+  // The tree's backup directory is opened as its backups were: never through a link.
+  const int handle = backupDirs_.Open(dir, err);
+  ReplaceOptions options;
+  options.ReplaceLink = true;
+  return handle >= 0 &&
+         ReplaceFileAt({handle, std::string(kReportName), path}, state_.Protokoll.Text(), options, err);
+}
+
 void RunDriver::SaveReport(const std::string& dir) {
   const std::string path = WithTrailingSeparator(dir) + std::string(kReportName);
   std::string err;
-  if (WriteOwnFile(path, state_.Protokoll.Text(), &err)) {
+  if (WriteReport(dir, path, &err)) {
     Add("Report saved ==> " + ShownName(path));
   } else {
     Add("--> ERROR: the report was not saved: " + err);

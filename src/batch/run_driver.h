@@ -109,6 +109,7 @@ class RunDriver {
   bool RunOneOfBatch(const std::string& path, RunSummary& summary);
   bool UserBreakConfirmed();
   void SaveReport(const std::string& dir);
+  bool WriteReport(const std::string& dir, const std::string& path, std::string* err);
 
   RunState& state_;
   RunHost& host_;

@@ -69,6 +69,14 @@ void DirectoryChain::KeepFirst(size_t count) {
   }
 }
 
+void DirectoryChain::TrustUpTo(std::string_view root) {
+  if (root == trustedRoot_) return;
+  trustedRoot_ = root;
+  std::vector<std::string_view> names;
+  trusted_.clear();
+  if (SplitPath(root, names)) trusted_.assign(names.begin(), names.end());
+}
+
 bool DirectoryChain::StillInPlace(size_t index) const {
   if (index == 0) return true;  // the root cannot be replaced
   struct stat st;
@@ -83,11 +91,17 @@ int DirectoryChain::Open(std::string_view dir, std::string* err, bool create) {
     Fail(err, QuotedPath(std::string(dir)) + " is not an absolute path without links");
     return -1;
   }
+  // How many of the names lead down to the trusted directory.
+  size_t trusted = 0;
+  while (trusted < trusted_.size() && trusted < names.size() && trusted_[trusted] == names[trusted]) {
+    ++trusted;
+  }
+  if (trusted < trusted_.size()) trusted = 0;  // not below it: everything is checked
   // The directories already open that lead to `dir` and are still where they were.
   size_t keep = 0;
-  while (keep < opened_.size() && (keep == 0 || (keep - 1 < names.size() &&
-                                                 opened_[keep].Name == names[keep - 1] &&
-                                                 StillInPlace(keep)))) {
+  while (keep < opened_.size() &&
+         (keep == 0 || (keep - 1 < names.size() && opened_[keep].Name == names[keep - 1] &&
+                        (keep <= trusted || StillInPlace(keep))))) {
     ++keep;
   }
   KeepFirst(keep);

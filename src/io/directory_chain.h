@@ -38,6 +38,11 @@ class DirectoryChain {
   /// directories are made (mode 0777 less the umask).
   int Open(std::string_view dir, std::string* err, bool create = false);
 
+  /// Directories down to `root` (a path as for Open, "" for none) are taken as opened, not
+  /// checked again: the tree of a run is the directory that was resolved and opened, even
+  /// should a folder above it be renamed. Only what lies below it is checked.
+  void TrustUpTo(std::string_view root);
+
   /// Closes every directory.
   void Clear();
 
@@ -52,6 +57,8 @@ class DirectoryChain {
   bool StillInPlace(size_t index) const;
 
   std::vector<Opened> opened_;  // the root first
+  std::string trustedRoot_;           // the directory given to TrustUpTo
+  std::vector<std::string> trusted_;  // its names
 };
 
 }  // namespace tessel
