@@ -123,7 +123,9 @@ bool FilePipeline::OpenPage(const std::string& path, ProcessOutcome& out) {
     return false;
   }
   if (S_ISLNK(st.st_mode)) {
-    out = {FileFault::Unreadable, QuotedPath(path) + " is a symbolic link, which is not followed"};
+    const bool restore = state_.ProcessMode == ProcessKind::Restore;
+    out = {restore ? FileFault::RestoreFailed : FileFault::Unreadable,
+           QuotedPath(path) + " is a symbolic link, which is not followed"};
     return false;
   }
   return true;
