@@ -191,9 +191,10 @@ RunSummary RunDriver::RunSingleFile() {
   // Resolved once for this run; the file as the user named it stays the selection. A link
   // at its name is followed, except by a restore: the backup beside a link is no backup
   // of the file the link points to, so a restore refuses the link instead.
-  const std::string path =
-      ResolvedFilePath(state_.FileName, state_.ProcessMode != ProcessKind::Restore);
+  const std::string named = state_.FileName;
+  const std::string path = ResolvedFilePath(named, state_.ProcessMode != ProcessKind::Restore);
   const FileResult result = ProcessOne(path, nullptr);
+  state_.FileName = named;
   switch (result.What) {
     case FileResult::End::Done:
       ++summary.Processed;
