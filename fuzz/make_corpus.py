@@ -74,12 +74,14 @@ RULES = [
 
 # Inputs the fuzzers found; the faults they showed are pinned by tests/*/fuzz_regressions_test.cpp.
 ENGINE_FINDINGS = {
-    "found_comment_length_int_min": "07189de0ff0f0f033609a100110000060111fe000d0611111430523c623e",
+    # Repeated to 16 KiB (not 128 KiB): quadratic work still shows, and a run stays fast.
+    "found_comment_length_int_min": "07189de0f00f0f033609a100110000060111fe000d0611111430523c623e",
     "found_cell_of_unterminated_names": "0950021ff00f0002031e10121e090210ffffffff3c7464ffffff6378",
     "found_cell_of_unterminated_names_2": "0950021ff00f0002031e10121ede090122001028023c74647e",
-    "found_unclosed_own_comment_openers": "0100daffff0520203c212d2d7e3e",
+    "found_unclosed_own_comment_openers": "0100dafff00520203c212d2d7e3e",
+    # A hundred cells of 102 lines each: 10,200 lines, most of them empty, from 500 bytes.
     "found_empty_lines_around_tags":
-        "07189de0ff0f0f033609a1ff001100003c2f68313e000d06111114523c623e",
+        "07189de0000f0f033609a1ff001100003c2f68313e000d061111" + "14523c623e" * 100,
 }
 INI_FINDINGS = {
     "found_section_ending_in_cr": "000d5c616161",
@@ -161,6 +163,52 @@ def command_line_corpus():
     return seeds
 
 
+def editor_text_corpus():
+    """Files as the editor loads them: pieces of the preview pages, the tests' markup, and
+    bytes that test the encodings and line ends."""
+    seeds = {}
+    for page in sorted((ROOT / "data" / "preview").glob("*.htm")):
+        body = page.read_bytes()
+        for at in range(0, len(body), 3000):
+            seeds[f"page_{page.stem}_{at:05d}"] = body[at:at + 3000]
+    for test in sorted((ROOT / "tests" / "editor").glob("*_test.cpp")):
+        for s in literals(test):
+            if 2 <= len(s) <= 400:
+                seeds[f"snippet_{hashlib.sha1(s).hexdigest()[:10]}"] = s
+    seeds["every_byte"] = bytes(range(256))
+    seeds["line_ends"] = b"a\r\nb\rc\nd\r\r\ne\n\rf"
+    seeds["utf8"] = "<p title=\"\u00e9\u20ac\">\U0001F600 \u00fc</p>\r\n".encode()
+    seeds["windows_1252"] = b"<p>\x80 \x81 \x8d \x8f \x90 \x9d \xe9\xfc</p>"
+    seeds["open_comment"] = b"<a href=\"x\">t</a><!-- open <b>\"q\"\r\n"
+    return seeds
+
+
+def editor_ops_corpus():
+    """Switches, position, selection length and a search text ahead of an editor text."""
+    seeds = {}
+
+    def op(flags, position, length, find, text):
+        return (bytes([flags, position & 0xFF, position >> 8, length & 0xFF, length >> 8,
+                       len(find)]) + find + text)
+
+    page = (ROOT / "data" / "preview" / "sample_html5.htm").read_bytes()[:2500]
+    seeds["page_find_td"] = op(0x00, 40, 30, b"<td", page)
+    seeds["page_whole_word"] = op(0x03, 200, 10, b"body", page)
+    seeds["page_compress"] = op(0x0C, 300, 400, b"</", page)
+    seeds["comment_widen"] = op(0x0C, 12, 5, b"--",
+                                b"<p>\r\n  <!-- a <b> -->\r\n  <b>x</b> text\r\n</p>\r\n")
+    seeds["trim_selection"] = op(0x50, 3, 20, b"a",
+                                 b"<td>  <a href=x>  link  </a>  </td>\r\n<td> b </td>")
+    seeds["case_and_words"] = op(0x02, 0, 0, b"word", b"Word words WORD word_ w\xc3\xa9rd word")
+    rng = random.Random(20261207)
+    for i in range(16):
+        doc = b"".join(rng.choice(PIECES) for _ in range(rng.randrange(5, 80)))
+        find = rng.choice(PIECES)[:15]
+        seeds[f"malformed_{i:02d}"] = op(rng.randrange(256), rng.randrange(len(doc) + 1),
+                                         rng.randrange(len(doc) + 1), find, doc)
+    return seeds
+
+
 def write(target, seeds):
     directory = OUT / target
     shutil.rmtree(directory, ignore_errors=True)
@@ -177,6 +225,8 @@ def write(target, seeds):
 
 if __name__ == "__main__":
     for target, seeds in [("fuzz_engine", engine_corpus()), ("fuzz_ini", ini_corpus()),
-                          ("fuzz_command_line", command_line_corpus())]:
+                          ("fuzz_command_line", command_line_corpus()),
+                          ("fuzz_editor_text", editor_text_corpus()),
+                          ("fuzz_editor_ops", editor_ops_corpus())]:
         count, size = write(target, seeds)
         print(f"{target}: {count} files, {size} bytes")

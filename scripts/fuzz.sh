@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
-targets=(${FUZZ_TARGETS:-fuzz_engine fuzz_ini fuzz_command_line})
+targets=(${FUZZ_TARGETS:-fuzz_engine fuzz_ini fuzz_command_line fuzz_editor_text fuzz_editor_ops})
 
 scripts/install-deps.sh clang libclang-rt-14-dev
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -26,8 +26,8 @@ for t in "${targets[@]}"; do
   args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
         -artifact_prefix="$work/$t/findings/")
   [ -f "fuzz/$t.dict" ] && args+=(-dict="fuzz/$t.dict")
-  # Reading a long INI costs more in the checks than it adds in coverage.
-  [ "$t" = fuzz_ini ] && args+=(-max_len=4096)
+  # A long INI file or editor text costs more in the checks than it adds in coverage.
+  case "$t" in fuzz_ini | fuzz_editor_*) args+=(-max_len=4096) ;; esac
   if build-fuzz/fuzz/"$t" "${args[@]}" "$work/$t/corpus" >"$work/$t/log" 2>&1; then
     echo "$t: $(grep -o 'cov: [0-9]* ft: [0-9]*' "$work/$t/log" | tail -1)," \
       "$(grep -o 'number_of_executed_units: [0-9]*' "$work/$t/log" | grep -o '[0-9]*') runs," \

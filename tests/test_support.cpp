@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -61,6 +62,16 @@ ProcessRun RunProgram(const std::filesystem::path& workDir, const std::filesyste
   r.out = ReadFile(out);
   r.err = ReadFile(err);
   return r;
+}
+
+std::string AsUnprivilegedUser() {
+  return geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+}
+
+void GiveToNobody(const std::filesystem::path& dir) {
+  if (geteuid() != 0) return;
+  const std::string cmd = "chown -R 65534:65534 '" + dir.string() + "'";
+  if (std::system(cmd.c_str()) != 0) throw std::runtime_error("chown failed");
 }
 
 }  // namespace tessel::testing

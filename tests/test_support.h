@@ -39,4 +39,13 @@ struct ProcessRun {
 ProcessRun RunProgram(const std::filesystem::path& workDir, const std::filesystem::path& dataDir,
                       const std::string& args, const std::string& env = "", int seconds = 120);
 
+/// For RunProgram's `env`: words that make the program run as the user nobody when the
+/// tests run as root (who may read and enter every directory, so that a permission denial
+/// cannot be shown otherwise); empty for any other user. The files it is to work on must
+/// then belong to nobody: see GiveToNobody.
+std::string AsUnprivilegedUser();
+
+/// Makes nobody the owner of everything below `dir` when the tests run as root.
+void GiveToNobody(const std::filesystem::path& dir);
+
 }  // namespace tessel::testing

@@ -25,7 +25,9 @@ std::string Lines(std::string_view text) {
 
 int ExitStatus(const RunSummary& s) {
   if (s.BackupDirFailed) return kExitUsage;
-  if (s.Cancelled || s.Stopped || s.Aborted || s.Ignored > 0) return kExitFailed;
+  if (s.Cancelled || s.Stopped || s.Aborted || s.Ignored > 0 || s.NotSearched > 0) {
+    return kExitFailed;
+  }
   return kExitOk;
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "app/run_args.h"
+#include "base/shown_name.h"
 #include "app/session.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "batch/pipeline.h"
-#include "io/text_file.h"
 #include "diff/unified_diff.h"
 
 namespace tessel {
@@ -35,7 +35,11 @@ std::string ShownInTree(const std::string& userRoot, const std::string& fullRoot
                         const std::string& full) {
   std::string_view rel(full);
   rel.remove_prefix(std::min(rel.size(), WithTrailingSeparator(fullRoot).size()));
-  return (fs::path(userRoot) / rel).lexically_normal().string();
+  const fs::path shown = fs::path(userRoot) / rel;
+  // Through a link, ".." is where the link leads, not what the text says: such a name is
+  // kept as it was typed, so that it still names the same file.
+  const bool upward = std::any_of(shown.begin(), shown.end(), [](const fs::path& p) { return p == ".."; });
+  return (upward ? shown : shown.lexically_normal()).string();
 }
 
 // The files of the selection, as an in-place run would pick them.
@@ -47,7 +51,7 @@ std::vector<CheckedFile> ListFiles(const RunArgs& a, const SelectionSource& sour
     ScanDirectory(source.Paths.front(), a.types, a.validate, found, [&](const ScanEvent& e) {
       if (e.What == ScanEvent::Kind::Unreadable) {
         ++tally.Failed;
-        io.WriteStderr("tessel-html: not searched: " + std::string(e.Path) + ": " +
+        io.WriteStderr("tessel-html: not searched: " + ShownName(e.Path) + ": " +
                        std::string(e.Error) + "\n");
       }
       return true;
@@ -70,14 +74,15 @@ std::vector<CheckedFile> ListFiles(const RunArgs& a, const SelectionSource& sour
 
 std::string LineEndNote(const CheckedFile& file, size_t lines, LineEnd eol) {
   return "Line ends: " + std::to_string(lines) + " line" + (lines == 1 ? "" : "s") + " of " +
-         file.Shown + " differ only in their line end (the result ends every line with " +
+         ShownName(file.Shown) + " differ only in their line end (the result ends every line with " +
          std::string(LineEndName(eol)) + ")\n";
 }
 
 // Tells the change of one file: its path (--check) or its diff (--diff).
 bool ReportChange(RunAction action, const CheckedFile& file, std::string_view disk,
                   std::string_view result, LineEnd eol, FilterIo& io) {
-  if (action == RunAction::Check) return io.WriteStdout(file.Shown + "\n");
+  // One name a line: a name with a line break in it is quoted, as the diff quotes it.
+  if (action == RunAction::Check) return io.WriteStdout(ShownName(file.Shown) + "\n");
   UnifiedDiffResult diff = MakeUnifiedDiff(disk, result, file.Shown);
   if (diff.LineEndOnlyChanges > 0) {
     diff.Text.insert(0, LineEndNote(file, diff.LineEndOnlyChanges, eol));
@@ -89,13 +94,12 @@ void CheckFile(FilePipeline& pipeline, RunAction action, const CheckedFile& file
                CheckTally& tally, FilterIo& io) {
   auto failed = [&](const std::string& why) {
     ++tally.Failed;
-    io.WriteStderr("tessel-html: not checked: " + file.Shown + ": " + why + "\n");
+    io.WriteStderr("tessel-html: not checked: " + ShownName(file.Shown) + ": " + why + "\n");
   };
   ProcessOutcome outcome;
   if (!pipeline.ProcessFile(file.Path, &outcome)) return failed(outcome.Message);
-  // The exact bytes on disk: a file that differs only in its line ends would be rewritten.
-  std::string disk, err;
-  if (!ReadWholeFile(file.Path, disk, &err)) return failed(err);
+  // The exact bytes read: a file that differs only in its line ends would be rewritten.
+  const std::string& disk = pipeline.page().Bytes;
   const std::string result = pipeline.engine().OutputBytes();
   if (!pipeline.Conventions().EditorConfigNote().empty()) ++tally.ByEditorConfig;
   if (result == disk) return;

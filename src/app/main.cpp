@@ -10,6 +10,7 @@
 #include "app/filter_command.h"
 #include "app/program_dir.h"
 #include "app/window_loader.h"
+#include "io/temp_files.h"
 
 namespace {
 
@@ -42,6 +43,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Ctrl+C or kill while a file is being replaced must not leave its temporary file behind.
+  tessel::InstallTempFileCleanup();
   std::vector<std::string> args(argv + 1, argv + argc);
   tessel::FilterIo io;
   io.ReadStdin = [](std::string& bytes, std::string* err) { return ReadAll(0, bytes, err); };

@@ -1,6 +1,8 @@
 #include "app/run_args.h"
 
+#include "base/shown_name.h"
 #include "batch/discovery.h"
+#include "io/directory_chain.h"
 
 namespace tessel {
 namespace {
@@ -103,42 +105,50 @@ bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string*
   return CheckCombination(a, err);
 }
 
-bool CheckRunPaths(const RunArgs& a, std::string* err) {
+bool CheckRunPaths(RunArgs& a, std::string* err) {
+  a.resolved.clear();
   for (const std::string& path : a.paths) {
+    std::string resolved;
     std::error_code ec;
-    fs::file_status st = fs::status(path, ec);
-    if (!fs::exists(st)) {
-      *err = "no such file or directory: " + path;
+    if (!fs::exists(fs::status(path, ec)) || !ResolvePath(path, &resolved, err)) {
+      *err = "no such file or directory: " + ShownName(path);
       return false;
     }
-    if (fs::is_directory(st) && (a.paths.size() > 1 || a.mode == ProcessKind::Restore)) {
-      *err = a.mode == ProcessKind::Restore ? "--restore takes files, not a directory: " + path
-                                            : "a directory is processed on its own: " + path;
+    const bool dir = fs::is_directory(resolved, ec);
+    // A file named through a link is the file it points to, except for a restore: the
+    // backup beside a link is not the backup of that file, so the run refuses the link.
+    if (!dir && a.mode == ProcessKind::Restore) resolved = ResolvedFilePath(path, false);
+    if (dir && (a.paths.size() > 1 || a.mode == ProcessKind::Restore)) {
+      *err = a.mode == ProcessKind::Restore
+                 ? "--restore takes files, not a directory: " + ShownName(path)
+                 : "a directory is processed on its own: " + ShownName(path);
       return false;
     }
     // A stray blank before a path is enough to name the root, and a run there would rewrite
-    // every page on the machine (and a check would wander through /proc).
-    if (fs::is_directory(st) && fs::weakly_canonical(fs::absolute(path, ec), ec) == "/") {
-      *err = "the root of the file system is no tree to process: " + path;
+    // every page on the machine (and a check would wander through /proc). The path checked
+    // is the one the run then uses, whatever links and ".." it was named through.
+    if (dir && resolved == "/") {
+      *err = "the root of the file system is no tree to process: " + ShownName(path);
       return false;
     }
+    a.resolved.push_back(std::move(resolved));
   }
   return true;
 }
 
-std::string FullPath(const std::string& path) {
-  return fs::absolute(path).lexically_normal().string();
-}
-
 bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* err) {
-  source = {SelectionSource::Kind::PickedFiles, {}};
-  for (const std::string& p : a.paths) source.Paths.push_back(FullPath(p));
+  source = {SelectionSource::Kind::PickedFiles, a.resolved};
   std::error_code ec;
+  if (source.Paths.empty()) {
+    *err = "name the files or the directory to process";
+    return false;
+  }
   if (fs::is_directory(source.Paths.front(), ec)) {
     source.What = SelectionSource::Kind::Tree;
   } else if (source.Paths.size() == 1 && !IsValidHtmlFile(source.Paths.front(), a.validate, false)) {
     *err = "not an HTML file of an accepted type" +
-           std::string(a.validate ? " with an <HTML> tag" : "") + ": " + source.Paths.front();
+           std::string(a.validate ? " with an <HTML> tag" : "") + ": " +
+           ShownName(source.Paths.front());
     return false;
   }
   return true;

@@ -26,7 +26,8 @@ struct RunArgs {
   int types = 0;
   bool validate = false;
   ConventionRequest conventions;  // --line-ends, --indent
-  std::vector<std::string> paths;
+  std::vector<std::string> paths;     // as named on the command line
+  std::vector<std::string> resolved;  // the same, resolved by CheckRunPaths: what the run uses
 };
 
 /// Parses "--format|--compress|--trim|--restore --in-place|--check|--diff [--style NAME|DIR]
@@ -35,16 +36,14 @@ struct RunArgs {
 /// command line.
 bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string* err);
 
-/// Every path must exist; a directory only alone, never the file system's root, and never
-/// for a restore.
-bool CheckRunPaths(const RunArgs& a, std::string* err);
+/// Resolves every path once (links, "." and ".." as the file system sees them: realpath)
+/// into a.resolved, and checks what that gives: every path must exist; a directory only
+/// alone, never the file system's root, and never for a restore.
+bool CheckRunPaths(RunArgs& a, std::string* err);
 
-/// The selection the paths make, as full paths: a tree when the one path is a directory,
-/// else the files picked. False with *err when a lone file is not of an accepted type.
+/// The selection a.resolved makes: a tree when the one path is a directory, else the files
+/// picked. False with *err when a lone file is not of an accepted type.
 bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* err);
-
-/// The absolute, lexically normal form of `path`.
-std::string FullPath(const std::string& path);
 
 /// Loads into `session` what a.mode works with: the style for --format and --compress, the
 /// trim list for --trim. False, after the reason went to standard error, when it cannot.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/shown_name.h"
 #include "io/posix_file.h"
 #include "io/safe_replace.h"
 #include "io/text_file.h"
@@ -17,11 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace posix;
-
-bool DirectoryExists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 bool FileExists(const std::string& path) {
   struct stat st;
@@ -118,31 +114,71 @@ std::string NormalizeBackupExt(std::string_view typed) {
   return ext;
 }
 
-bool MakeBackup(RunState& state, const std::string& file, std::string* err, bool* linked) {
-  if (linked) *linked = false;
-  if (state.SelectionMode == SelectionKind::Tree) {
-    state.BackupFileName = MirrorBackupPath(state, file);
-    fs::path dir = fs::path(state.BackupFileName).parent_path();
-    std::error_code ec;
-    if (!dir.empty() && !DirectoryExists(dir.string()) && !fs::create_directories(dir, ec)) {
-      return Fail(err, "Cannot create directory " + QuotedPath(dir) + ": " + ec.message());
-    }
-    if (linked && link(file.c_str(), state.BackupFileName.c_str()) == 0) {
-      *linked = true;
-      return true;
-    }
-  } else {
-    state.BackupFileName = SiblingBackupPath(state, file);
+namespace {
+
+/// The page and its backup as one file with two names, when the name still holds what was
+/// read; false (and no link left) otherwise.
+bool LinkBackup(const LoadedFile& page, const FileAt& backup) {
+  if (linkat(page.File.Dir, page.File.Name.c_str(), backup.Dir, backup.Name.c_str(), 0) != 0) {
+    return false;
   }
-  return CopyFileKeepDate(file, state.BackupFileName, err);
+  struct stat st;
+  if (StatAt(backup, &st) && SameFileContent(page.Status, st)) return true;
+  unlinkat(backup.Dir, backup.Name.c_str(), 0);  // the link just made: not what was read
+  return false;
 }
 
-bool DetachBackup(const RunState& state, const std::string& file, std::string* err) {
-  // The link still names the page's own data: dropping it loses nothing.
-  if (unlink(state.BackupFileName.c_str()) != 0 && errno != ENOENT) {
-    return FailErrno(err, "Cannot replace", state.BackupFileName);
+/// A new regular file with the page's bytes, mode and times.
+ReplaceOptions CopyOf(const LoadedFile& page, struct timespec (&times)[2]) {
+  times[0] = page.Status.st_atim;
+  times[1] = page.Status.st_mtim;
+  ReplaceOptions options;
+  options.ReplaceLink = true;
+  options.NewFileMode = mode_t(page.Status.st_mode & 07777);
+  options.Times = times;
+  return options;
+}
+
+/// The backup's directory in the mirror tree, made when missing.
+bool OpenMirrorBackup(const std::string& backupPath, DirectoryChain& backupDirs, FileAt& backup,
+                      std::string* err) {
+  const fs::path path(backupPath);
+  const int dir = backupDirs.Open(path.parent_path().string(), err, /*create=*/true);
+  if (dir < 0) return false;
+  backup = {dir, path.filename().string(), backupPath};
+  return true;
+}
+
+}  // namespace
+
+bool MakeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                std::string* err, bool* linked) {
+  if (linked) *linked = false;
+  struct timespec times[2];
+  const ReplaceOptions copy = CopyOf(page, times);
+  if (state.SelectionMode != SelectionKind::Tree) {
+    state.BackupFileName = SiblingBackupPath(state, page.File.Path);
+    const FileAt backup{page.File.Dir, page.File.Name + state.BackupExt, state.BackupFileName};
+    return ReplaceFileAt(backup, page.Bytes, copy, err);
   }
-  return CopyFileKeepDate(file, state.BackupFileName, err);
+  state.BackupFileName = MirrorBackupPath(state, page.File.Path);
+  FileAt backup;
+  if (!OpenMirrorBackup(state.BackupFileName, backupDirs, backup, err)) return false;
+  if (linked && LinkBackup(page, backup)) {
+    *linked = true;
+    return true;
+  }
+  return ReplaceFileAt(backup, page.Bytes, copy, err);
+}
+
+bool DetachBackup(const RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                  std::string* err) {
+  FileAt backup;
+  if (!OpenMirrorBackup(state.BackupFileName, backupDirs, backup, err)) return false;
+  struct timespec times[2];
+  ReplaceOptions copy = CopyOf(page, times);
+  copy.KeepExisting = false;  // the link shares the page's mode, read-only or not
+  return ReplaceFileAt(backup, page.Bytes, copy, err);
 }
 
 std::string SizeStats(int64_t before, int64_t after) {
@@ -165,21 +201,23 @@ void AddProtocolLine(RunState& state, RunHost& host, std::string_view line) {
 }
 
 std::string FileNotProcessedLine(const std::string& path, std::string_view reason) {
-  std::string line = "==> " + path + "   -  not processed";
+  std::string line = "==> " + ShownName(path) + "   -  not processed";
   if (!reason.empty()) line += ": " + std::string(reason);
   return line;
 }
 
 std::string BackupFailedLine(const std::string& path, std::string_view reason) {
-  return "==> " + path + "   -  backup failed, file left unchanged: " + std::string(reason);
+  return "==> " + ShownName(path) + "   -  backup failed, file left unchanged: " +
+         std::string(reason);
 }
 
 std::string RestoreFailedLine(const std::string& path, std::string_view reason) {
-  return "==> " + path + "   -  restore failed, file left unchanged: " + std::string(reason);
+  return "==> " + ShownName(path) + "   -  restore failed, file left unchanged: " +
+         std::string(reason);
 }
 
 void LogFileResult(RunState& state, RunHost& host, int64_t before, int64_t after, bool done) {
-  const std::string& path = state.FileName;
+  const std::string path = ShownName(state.FileName);
   std::string line;
   switch (state.ProcessMode) {
     case ProcessKind::Compress:
@@ -199,8 +237,10 @@ void LogFileResult(RunState& state, RunHost& host, int64_t before, int64_t after
   }
   const bool restore =
       state.ProcessMode == ProcessKind::Restore || state.ProcessMode == ProcessKind::None;
-  if (!restore && !done) line = FileNotProcessedLine(path, {});
-  if (!restore && done && state.DoCreateBackUps) line += "   ==> Backup: " + state.BackupFileName;
+  if (!restore && !done) line = FileNotProcessedLine(state.FileName, {});
+  if (!restore && done && state.DoCreateBackUps) {
+    line += "   ==> Backup: " + ShownName(state.BackupFileName);
+  }
   AddProtocolLine(state, host, line);
   // Sizes of a file that was not processed say nothing about the run.
   if (restore || done) {

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "batch/run_state.h"
+#include "io/directory_chain.h"
+#include "io/file_at.h"
 
 namespace tessel {
 
@@ -43,17 +45,23 @@ bool BackupExists(RunState& state);
 /// kMaxBackupExtLength characters of it.
 std::string NormalizeBackupExt(std::string_view typed);
 
-/// Backs up `file` before it is processed: to its mirror path in a tree run (creating
-/// the folders it needs), else to its sibling path. Sets BackupFileName. False with *err
-/// when the copy failed; the file must then be left unchanged.
+/// Backs up `page` (as it was read) before it is processed: to its mirror path in a tree
+/// run (creating the folders it needs, opened through `backupDirs`), else to its sibling
+/// path. A backup is always a regular file written by replacing its name: a symbolic link
+/// found there is replaced, and what it points to is never touched. Sets BackupFileName.
+/// False with *err when it failed; the file must then be left unchanged.
 /// With `linked`, a tree backup may instead be a hard link to the page (the same file
 /// system): no data is copied, and once the result is renamed over the page the link is the
 /// untouched original. *linked tells which; a page that is then not rewritten must have
 /// its backup detached, or later changes to the page would reach the backup.
-bool MakeBackup(RunState& state, const std::string& file, std::string* err, bool* linked = nullptr);
+bool MakeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                std::string* err, bool* linked = nullptr);
 
-/// Turns a linked backup of `file` (state.BackupFileName) into a copy of its own.
-bool DetachBackup(const RunState& state, const std::string& file, std::string* err);
+/// Turns a linked backup of `page` (state.BackupFileName) into a copy of its own, in one
+/// rename: the name holds the link until the copy replaces it, so on failure the backup is
+/// still there, a hard link to the page.
+bool DetachBackup(const RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                  std::string* err);
 
 /// " before->after (saved bytes, percent%)  saved ".
 std::string SizeStats(int64_t before, int64_t after);
@@ -63,6 +71,8 @@ std::string SizeStats(int64_t before, int64_t after);
 /// that was not `done` gets the line of FileNotProcessedLine without a reason and adds
 /// nothing to the totals.
 void LogFileResult(RunState& state, RunHost& host, int64_t before, int64_t after, bool done);
+
+// Paths in protocol lines are shown by ShownName: quoted when they hold a control character.
 
 /// "==> <path>   -  not processed: <reason>" (the reason part only when there is one).
 std::string FileNotProcessedLine(const std::string& path, std::string_view reason);

@@ -1,5 +1,6 @@
 #include "batch/discovery.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "base/ascii.h"
+#include "io/directory_chain.h"
 
 namespace tessel {
 namespace {
@@ -21,32 +23,47 @@ namespace fs = std::filesystem;
 /// for ".profile", "." for "name.".
 std::string Extension(std::string_view name) { return fs::path(name).extension().string(); }
 
-/// Searches the file block by block, so a huge file is never held whole and a tag near the
-/// start ends the read early. The last bytes of a block are kept in front of the next one,
-/// so a tag split by a block boundary is still found.
-bool FileHoldsHtmlTag(const std::string& path) {
-  // O_NONBLOCK: should the file turn into a FIFO after the type check, open must not hang.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return false;
+enum class TagSearch { Found, NotFound, ReadError };
+
+/// Searches the open file block by block, so a huge file is never held whole and a tag
+/// near the start ends the read early. The last bytes of a block are kept in front of the
+/// next one, so a tag split by a block boundary is still found.
+TagSearch SearchHtmlTag(int fd) {
   constexpr size_t kBlock = 64 * 1024;
   constexpr size_t kKeep = 4;  // "<HTML" minus one
   std::string buffer(kKeep + kBlock, '\0');
   size_t kept = 0;
-  bool found = false;
   for (;;) {
     const ssize_t n = ::read(fd, buffer.data() + kept, kBlock);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // end of file, or a read error: not valid
+    if (n < 0) return TagSearch::ReadError;
+    if (n == 0) return TagSearch::NotFound;
     const size_t have = kept + static_cast<size_t>(n);
-    if (ContainsHtmlTag(std::string_view(buffer.data(), have))) {
-      found = true;
-      break;
-    }
+    if (ContainsHtmlTag(std::string_view(buffer.data(), have))) return TagSearch::Found;
     kept = std::min(kKeep, have);
     std::memmove(buffer.data(), buffer.data() + have - kept, kept);
   }
+}
+
+// O_NONBLOCK: should the file turn into a FIFO after the type check, open must not hang.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+bool FileHoldsHtmlTag(const std::string& path) {
+  const int fd = ::open(path.c_str(), kReadFlags);
+  if (fd < 0) return false;
+  const bool found = SearchHtmlTag(fd) == TagSearch::Found;  // a read error: not valid
   ::close(fd);
   return found;
+}
+
+/// "*" + the extension, cut to 5 characters and upper-cased, occurs in the type list (a
+/// name without an extension passes).
+bool HasListedExtension(std::string_view name) {
+  std::string key = "*";
+  key += Extension(name);
+  key = AsciiUpperCase(std::string_view(key).substr(0, 5));
+  static const std::string kUpperList = AsciiUpperCase(FileTypeList());
+  return kUpperList.find(key) != std::string::npos;
 }
 
 bool IsHidden(std::string_view name) { return !name.empty() && name.front() == '.'; }
@@ -61,6 +78,15 @@ struct DirId {
   bool operator==(const DirId&) const = default;
 };
 
+unsigned char TypeOf(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return DT_DIR;
+  if (S_ISREG(st.st_mode)) return DT_REG;
+  if (S_ISLNK(st.st_mode)) return DT_LNK;
+  return DT_UNKNOWN;
+}
+
+// Every directory is opened relative to the one above it, and no symbolic link is ever
+// followed: what the scan lists lies inside the tree, whatever is renamed meanwhile.
 class Scanner {
  public:
   Scanner(int filterIndex, bool doValidate, std::vector<std::string>& fileList,
@@ -70,51 +96,91 @@ class Scanner {
         fileList_(fileList),
         callback_(callback) {}
 
-  /// `dir` ends with "/". False when the callback stopped the scan.
-  bool Scan(const std::string& dir) {
+  /// Lists the directory open as `fd` (which it closes), whose path `dir` ends with "/".
+  /// False when the callback stopped the scan.
+  bool Scan(int fd, const std::string& dir) {
     struct stat st;
-    if (::stat(dir.c_str(), &st) != 0) {
-      return Report(ScanEvent::Kind::Unreadable, dir, std::strerror(errno));
+    if (::fstat(fd, &st) != 0) {
+      const int code = errno;
+      ::close(fd);
+      return Unreadable(dir, code);
     }
     // Links are never followed, but a bind mount can still lead back to an ancestor.
     const DirId id{st.st_dev, st.st_ino};
     for (const DirId& ancestor : ancestors_) {
-      if (ancestor == id) return true;
+      if (ancestor == id) {
+        ::close(fd);
+        return true;
+      }
     }
-    std::error_code ec;
-    fs::directory_iterator it(dir, ec);
-    if (ec) return Report(ScanEvent::Kind::Unreadable, dir, ec.message());
+    DIR* list = ::fdopendir(fd);
+    if (list == nullptr) {
+      const int code = errno;
+      ::close(fd);
+      return Unreadable(dir, code);
+    }
     ancestors_.push_back(id);
     bool go_on = true;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-      if (!(go_on = Visit(dir, *it))) break;
-      if (ec) break;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(list);
+      if (entry == nullptr) {
+        // A listing that breaks off half way is reported too: some files were not seen.
+        if (errno != 0) go_on = Unreadable(dir, errno);
+        break;
+      }
+      if (!(go_on = Visit(::dirfd(list), dir, *entry))) break;
     }
-    // A listing that breaks off half way is reported too: some files were not seen.
-    if (go_on && ec) go_on = Report(ScanEvent::Kind::Unreadable, dir, ec.message());
     ancestors_.pop_back();
+    ::closedir(list);
     return go_on;
   }
 
  private:
-  bool Visit(const std::string& dir, const fs::directory_entry& entry) {
-    const std::string name = entry.path().filename().string();
-    std::string path = dir + name;
+  bool Visit(int dirFd, const std::string& dir, const dirent& entry) {
+    const std::string_view name = entry.d_name;
+    std::string path = dir;
+    path += name;
     if (!Report(ScanEvent::Kind::Entry, path, {})) return false;
     if (IsHidden(name)) return true;  // also "." and ".."
-    std::error_code ec;
-    const fs::file_status status = entry.symlink_status(ec);
-    if (ec || fs::is_symlink(status)) return true;
-    if (fs::is_directory(status)) {
+    unsigned char type = entry.d_type;
+    struct stat st;
+    bool looked = false;
+    if (type == DT_UNKNOWN) {
+      if (::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return Unreadable(path, errno);
+      type = TypeOf(st);
+      looked = true;
+    }
+    if (type == DT_DIR) {
       if (IsPublishingMetaDir(name)) return true;
       path += '/';
-      return Scan(path);
+      const int sub = ::openat(dirFd, entry.d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (sub < 0) return Unreadable(path, errno);
+      return Scan(sub, path);
     }
-    if (fs::is_regular_file(status) && MatchesFilter(name, filterIndex_) &&
-        IsValidHtmlFile(path, doValidate_, /*cmdLineStart=*/false)) {
-      fileList_.push_back(std::move(path));
+    if (type != DT_REG || !MatchesFilter(name, filterIndex_) || !HasListedExtension(name)) {
+      return true;  // links of every kind, devices, pipes, other types
     }
+    // The file is looked at itself: one that cannot be is a file the run does not see.
+    if (!looked && ::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      return Unreadable(path, errno);
+    }
+    if (!S_ISREG(st.st_mode)) return true;
+    if (doValidate_) {
+      const int fd = ::openat(dirFd, entry.d_name, kReadFlags | O_NOFOLLOW);
+      if (fd < 0) return Unreadable(path, errno);
+      const TagSearch found = SearchHtmlTag(fd);
+      const int code = errno;
+      ::close(fd);
+      if (found == TagSearch::ReadError) return Unreadable(path, code);
+      if (found == TagSearch::NotFound) return true;
+    }
+    fileList_.push_back(std::move(path));
     return true;
+  }
+
+  bool Unreadable(std::string_view path, int code) {
+    return Report(ScanEvent::Kind::Unreadable, path, std::strerror(code));
   }
 
   bool Report(ScanEvent::Kind kind, std::string_view path, std::string_view error) {
@@ -151,11 +217,7 @@ bool ContainsHtmlTag(std::string_view text) {
 bool IsValidHtmlFile(const std::string& path, bool doValidate, bool cmdLineStart) {
   std::error_code ec;
   if (path.empty() || !fs::is_regular_file(path, ec)) return false;
-  std::string key = "*";
-  key += Extension(fs::path(path).filename().string());
-  key = AsciiUpperCase(std::string_view(key).substr(0, 5));
-  static const std::string kUpperList = AsciiUpperCase(FileTypeList());
-  if (kUpperList.find(key) == std::string::npos) return false;
+  if (!HasListedExtension(fs::path(path).filename().string())) return false;
   if (!doValidate && !cmdLineStart) return true;
   return FileHoldsHtmlTag(path);
 }
@@ -181,7 +243,17 @@ bool ScanDirectory(const std::string& dir, int filterIndex, bool doValidate,
   if (ec) root = dir;
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   if (root != "/") root += '/';
-  return Scanner(filterIndex, doValidate, fileList, callback).Scan(root);
+  Scanner scanner(filterIndex, doValidate, fileList, callback);
+  // The root as named (resolved by the caller), then nothing but what lies inside it.
+  DirectoryChain chain;
+  std::string err;
+  const int handle = chain.Open(root, &err);
+  const int fd = handle < 0 ? -1 : ::openat(handle, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    if (handle >= 0) err = std::strerror(errno);
+    return !callback || callback(ScanEvent{ScanEvent::Kind::Unreadable, root, err});
+  }
+  return scanner.Scan(fd, root);
 }
 
 }  // namespace tessel

@@ -50,7 +50,8 @@ bool MatchesFilter(std::string_view name, int filterIndex);
 struct ScanEvent {
   enum class Kind {
     Entry,       // an entry of a directory is about to be looked at
-    Unreadable,  // a directory could not be listed (or not completely); it is skipped
+    Unreadable,  // a directory could not be opened or listed (completely), or a file could
+                 // not be looked at or (validating) read: it is left out
   };
   Kind What;
   std::string_view Path;
@@ -61,12 +62,16 @@ struct ScanEvent {
 using ScanCallback = std::function<bool(const ScanEvent&)>;
 
 /// Appends every accepted file below `dir` to `fileList` as a full path: depth first, each
-/// directory's entries in the order the file system lists them. Skips hidden entries (names
-/// starting with "."), directories whose name contains "_vti_cnf" in any case with
-/// everything below them, and symbolic links of every kind: a link to a directory could
-/// loop, and a link to a file would be rewritten as a copy in place of the link, or change
-/// a file outside the tree. Unreadable directories are reported and skipped. Never throws.
-/// Returns false when the callback stopped the scan; the files found so far stay listed.
+/// directory's entries in the order the file system lists them. `dir` is taken as it is
+/// named, and must hold no symbolic link (the caller resolves it: ResolvePath); below it
+/// every directory is opened relative to the one above without following a link. Skips
+/// hidden entries (names starting with "."), directories whose name contains "_vti_cnf" in
+/// any case with everything below them, and symbolic links of every kind: a link to a
+/// directory could loop, and a link to a file would be rewritten as a copy in place of the
+/// link, or change a file outside the tree. A directory that cannot be listed and a file
+/// that cannot be looked at (or, with `doValidate`, read) are reported and left out. Never
+/// throws. Returns false when the callback stopped the scan; the files found so far stay
+/// listed.
 bool ScanDirectory(const std::string& dir, int filterIndex, bool doValidate,
                    std::vector<std::string>& fileList, const ScanCallback& callback = {});
 

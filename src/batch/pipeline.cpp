@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/shown_name.h"
 #include "batch/backups.h"
 #include "batch/restore.h"
 #include "engine/line_ends.h"
@@ -40,7 +41,7 @@ std::string MountPointOf(const std::string& path) {
 
 /// Scratch files are for inspection only: a failure to write one is no fault of the run.
 void WriteScratch(const std::string& path, const std::string& bytes) {
-  WriteFileAtomic(path, bytes, nullptr);
+  WriteOwnFile(path, bytes, nullptr);
 }
 
 }  // namespace
@@ -60,7 +61,7 @@ std::string DiskFullMessage(std::string_view mountPoint) {
 std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcome) {
   switch (outcome.Fault) {
     case FileFault::NoBackup:
-      return "==> " + path + "   -  skip";
+      return "==> " + ShownName(path) + "   -  skip";
     case FileFault::RestoreFailed:
       return RestoreFailedLine(path, outcome.Message);
     case FileFault::BackupFailed:
@@ -100,38 +101,61 @@ bool FilePipeline::CheckDiskSpace(const std::string& path, std::string* message)
   return true;
 }
 
-bool FilePipeline::LoadSourceText(const std::string& path, ProcessOutcome* outcome) {
-  ProcessOutcome local;
-  ProcessOutcome& out = outcome ? *outcome : local;
-  std::string& text = engine_.SourceText;
-  text.clear();
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 && errno == ENOENT) {
-    out = {FileFault::Gone, "file not found"};
+bool FilePipeline::OpenPage(const std::string& path, ProcessOutcome& out) {
+  page_ = {};
+  const fs::path full = fs::absolute(path);
+  std::string err;
+  dirs_.TrustUpTo(state_.SelectionMode == SelectionKind::Tree ? state_.SourceDir : "");
+  const int dir = dirs_.Open(full.parent_path().string(), &err);
+  if (dir < 0) {
+    out = errno == ENOENT ? ProcessOutcome{FileFault::Gone, "file not found"}
+                          : ProcessOutcome{FileFault::Unreadable, err};
     return false;
   }
-  host_.ShowStatus("Loading: " + path);
+  page_.File = {dir, full.filename().string(), path};
+  struct stat st;
+  if (!StatAt(page_.File, &st)) {
+    if (errno == ENOENT) {
+      out = {FileFault::Gone, "file not found"};
+    } else {
+      out = {FileFault::Unreadable, "Cannot read " + QuotedPath(path) + ": " + std::strerror(errno)};
+    }
+    return false;
+  }
+  if (S_ISLNK(st.st_mode)) {
+    const bool restore = state_.ProcessMode == ProcessKind::Restore;
+    out = {restore ? FileFault::RestoreFailed : FileFault::Unreadable,
+           QuotedPath(path) + " is a symbolic link, which is not followed"};
+    return false;
+  }
+  return true;
+}
+
+bool FilePipeline::ReadPage(ProcessOutcome& out) {
+  std::string& text = engine_.SourceText;
+  text.clear();
+  host_.ShowStatus("Loading: " + ShownName(page_.File.Path));
   std::string err;
-  if (!ReadWholeFile(path, text, &err)) {
-    text.clear();
+  if (!ReadFileAt(page_.File, page_.Bytes, &page_.Status, &err)) {
     out = {FileFault::Unreadable, err};
     return false;
   }
   // Reading on past a NUL would change the file's bytes, and stopping at it would cut the
   // file when it is written back: such a file is not ours to touch.
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
-    text.clear();
+  if (std::memchr(page_.Bytes.data(), '\0', page_.Bytes.size()) != nullptr) {
     out = {FileFault::NulByte, "it holds a NUL byte (not an HTML text file)"};
     return false;
   }
   // Its line ends and indentation are decided on the bytes as they are.
   std::string why;
-  if (!DecideConventions(state_.Conventions, path, text, conventions_, &why)) {
-    text.clear();
+  if (!DecideConventions(state_.Conventions, page_.File.Path, page_.Bytes, conventions_, &why)) {
     out = {FileFault::Unreadable, why};
     return false;
   }
   conventions_.ApplyTo(engine_);
+  // The bytes as read stay for the backup and for comparing; the engine gets its own copy.
+  text.reserve(page_.Bytes.size() + 1);  // room for the line feed a last line may get
+  text = page_.Bytes;
   NormalizeLineEndsInPlace(text, nullptr);
 
   // Progress in tenths of the text as read with CR LF line ends.
@@ -145,32 +169,42 @@ bool FilePipeline::LoadSourceText(const std::string& path, ProcessOutcome* outco
   return true;
 }
 
+bool FilePipeline::LoadSourceText(const std::string& path, ProcessOutcome* outcome) {
+  ProcessOutcome local;
+  ProcessOutcome& out = outcome ? *outcome : local;
+  engine_.SourceText.clear();
+  return OpenPage(path, out) && ReadPage(out);
+}
+
 void FilePipeline::WriteDumps() {
   if (state_.ProgramDir.empty()) return;
   WriteScratch(state_.ProgramDir + std::string(kTokenDumpName), engine_.TokenList.Joined("\r\n"));
   WriteScratch(state_.ProgramDir + std::string(kBlockDumpName), engine_.BlockList.Joined("\r\n"));
 }
 
-bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome) {
+bool FilePipeline::LoadFile(const std::string& path, ProcessOutcome* outcome) {
   ProcessOutcome local;
   ProcessOutcome& out = outcome ? *outcome : local;
   out = {};
   engine_.OutputLines.Clear();
   conventions_ = {};
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 && errno == ENOENT) {
-    out = {FileFault::Gone, "file not found"};
-    return false;
-  }
+  engine_.SourceText.clear();
+  if (!OpenPage(path, out)) return false;
   std::string message;
   if (!CheckDiskSpace(path, &message)) {
     out = {FileFault::DiskFull, message};
     return false;
   }
-  if (state_.ProcessMode == ProcessKind::Restore) return RestoreFromBackup(state_, path, &out);
-
+  if (state_.ProcessMode == ProcessKind::Restore) return true;  // the page itself is not read
   engine_.FileName = path;
-  if (!LoadSourceText(path, &out)) return false;
+  return ReadPage(out);
+}
+
+bool FilePipeline::RunStage(ProcessOutcome* outcome) {
+  ProcessOutcome local;
+  ProcessOutcome& out = outcome ? *outcome : local;
+  out = {};
+  if (state_.ProcessMode == ProcessKind::Restore) return RestoreFromBackup(state_, page_.File, &out);
   host_.SetProgress(ProgressBar::ActFile, 0);
   engine_.Process(EngineModeOf(state_.ProcessMode), std::move(engine_.SourceText), trimList_);
   // The stage leaves the token lists as the tokenizer made them (in Trim, those of the last
@@ -179,9 +213,27 @@ bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome)
   return true;
 }
 
-bool FilePipeline::WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten) {
+bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome) {
+  return LoadFile(path, outcome) && RunStage(outcome);
+}
+
+bool FilePipeline::WriteResult(ProcessOutcome* outcome, int64_t* bytesWritten) {
+  ProcessOutcome local;
+  ProcessOutcome& out = outcome ? *outcome : local;
   lastResult_ = engine_.OutputBytes();
-  if (!WriteFileAtomic(path, lastResult_, err)) return false;
+  // Written only over the very file that was read: an edit saved meanwhile by another
+  // program is neither in the result nor in the backup, and must not be lost.
+  ReplaceOptions options;
+  options.Expected = &page_.Status;
+  std::string err;
+  bool changed = false;
+  if (!ReplaceFileAt(page_.File, lastResult_, options, &err, &changed)) {
+    out = changed ? ProcessOutcome{FileFault::Changed,
+                                   "it was changed by another program after it was read; "
+                                   "left as it is"}
+                  : ProcessOutcome{FileFault::WriteFailed, err};
+    return false;
+  }
   if (bytesWritten) *bytesWritten = int64_t(lastResult_.size());
   // The scratch copy of the last result; the file itself is already safe.
   if (WriteScratchFiles && !state_.TempOutFile.empty()) WriteScratch(state_.TempOutFile, lastResult_);

@@ -10,6 +10,8 @@
 
 #include "batch/run_state.h"
 #include "engine/engine.h"
+#include "io/directory_chain.h"
+#include "io/file_at.h"
 
 namespace tessel {
 
@@ -24,6 +26,7 @@ enum class FileFault {
   RestoreFailed,  // Restore: the copy failed, the file is as it was
   BackupFailed,   // the backup could not be made, so the file was not touched
   WriteFailed,    // the result could not be written; the file is as it was
+  Changed,        // another program changed the file after it was read: it is left as it is
 };
 
 struct ProcessOutcome {
@@ -48,7 +51,8 @@ std::string DiskFullMessage(std::string_view mountPoint);
 
 /// The protocol line for a file that was not processed: "   -  skip" for NoBackup, the
 /// restore-failed or backup-failed line for those faults, else the not-processed line with
-/// the reason ("cannot write: " and Message for WriteFailed).
+/// the reason ("cannot write: " and Message for WriteFailed). The path is shown quoted
+/// when it holds a control character (ShownName).
 std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcome);
 
 inline constexpr std::string_view kTokenDumpName = "0tmp_htm.htm";
@@ -57,35 +61,52 @@ inline constexpr std::string_view kBlockDumpName = "0tmp_nftags.htm";
 /// The engine's mode for Format, Compress and Trim.
 EngineMode EngineModeOf(ProcessKind mode);
 
+/// Every file goes through this: its directory opened without following links (the path
+/// must be absolute and hold no link, as ResolvePath gives it), the file itself never
+/// followed when it is a link, read once, and replaced only while it is still the file
+/// that was read.
 class FilePipeline {
  public:
   FilePipeline(RunState& state, Style& style, const TrimTagList& trimList, RunHost& host);
 
-  /// Runs state.ProcessMode on `path`. True when the engine ran (its result is in
-  /// engine().OutputLines, for WriteResult) or the file was restored; else *outcome says
-  /// why not. A DiskFull outcome means the run must end.
+  /// LoadFile, then RunStage.
   bool ProcessFile(const std::string& path, ProcessOutcome* outcome);
 
-  /// The file into engine().SourceText, every line ended by one LF, and the engine set to
-  /// write it by its conventions. False when it is gone, unreadable, holds a NUL byte or has
-  /// an .editorconfig that cannot be read (then SourceText is empty).
+  /// Opens `path` and checks the free space; then, unless restoring, reads it (page()) and
+  /// puts its text into engine().SourceText, and sets the engine to write it by its
+  /// conventions. False when it is gone, a link, unreadable, holds a NUL byte, has an
+  /// .editorconfig that cannot be read, or the disk is too full (DiskFull: the run must end).
+  bool LoadFile(const std::string& path, ProcessOutcome* outcome);
+
+  /// The stage of state.ProcessMode on the loaded file: the engine (its result is then in
+  /// engine().OutputLines, for WriteResult), or the restore from its backup. False when the
+  /// restore did not happen; *outcome says why.
+  bool RunStage(ProcessOutcome* outcome);
+
+  /// Opens and reads `path`: the file into engine().SourceText, every line ended by one
+  /// LF. False when it is gone, unreadable or holds a NUL byte (then SourceText is empty).
   bool LoadSourceText(const std::string& path, ProcessOutcome* outcome);
 
   /// False, with the message to show, when the file system holding `path` has less than
   /// four times the file's size free. True when the free space cannot be determined.
   bool CheckDiskSpace(const std::string& path, std::string* message);
 
-  /// OutputLines, each line followed by the file's line end, written over `path` (through a
-  /// temporary file renamed over it, keeping its permissions) and then to state.TempOutFile.
-  /// False with *err when `path` could not be written; it is then as it was. *bytesWritten
-  /// (if given) is the size of the new file.
-  bool WriteResult(const std::string& path, std::string* err, int64_t* bytesWritten = nullptr);
+  /// OutputLines, each line followed by the file's line end, written over the loaded file
+  /// (through a temporary file renamed over it, keeping its permissions) and then to
+  /// state.TempOutFile. False, with WriteFailed or Changed in *outcome, when the file could
+  /// not be written or is no longer the file that was read; it is then as it was.
+  /// *bytesWritten (if given) is the size of the new file.
+  bool WriteResult(ProcessOutcome* outcome, int64_t* bytesWritten = nullptr);
 
   Engine& engine() { return engine_; }
   /// How the last file loaded is written (state.Conventions applied to it).
   const FileConventions& Conventions() const { return conventions_; }
+  /// The file last loaded: where it lies, its status and its bytes as read.
+  const LoadedFile& page() const { return page_; }
   /// The bytes the last WriteResult wrote.
   const std::string& LastResult() const { return lastResult_; }
+  /// Closes the directories kept open between files.
+  void CloseDirectories() { dirs_.Clear(); }
 
   /// Whether the scratch files (the list dumps and TempOutFile) are written. A batch run
   /// writes them for its last file only: each would overwrite the one before.
@@ -95,6 +116,8 @@ class FilePipeline {
   FreeSpaceQuery FreeSpaceOf = QueryFreeSpace;
 
  private:
+  bool OpenPage(const std::string& path, ProcessOutcome& out);
+  bool ReadPage(ProcessOutcome& out);
   void WriteDumps();
 
   RunState& state_;
@@ -102,6 +125,8 @@ class FilePipeline {
   RunHost& host_;
   Engine engine_;
   FileConventions conventions_;
+  DirectoryChain dirs_;
+  LoadedFile page_;
   std::string lastResult_;
 };
 

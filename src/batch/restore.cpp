@@ -2,33 +2,69 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "batch/backups.h"
 #include "engine/line_ends.h"
+#include "io/directory_chain.h"
+#include "io/posix_file.h"
 #include "io/safe_replace.h"
 #include "io/text_file.h"
 
 namespace tessel {
 namespace {
 
-bool IsFile(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+namespace fs = std::filesystem;
+
+enum class BackupRead { Read, Missing, Refused };
+
+/// The sibling backup of `page`, never through a link.
+BackupRead ReadBackup(const FileAt& backup, std::string& bytes, struct stat& st,
+                      std::string* err) {
+  struct stat look;
+  if (!StatAt(backup, &look)) {
+    if (errno == ENOENT) return BackupRead::Missing;
+    posix::FailErrno(err, "Cannot read", backup.Path);
+    return BackupRead::Refused;
+  }
+  if (S_ISLNK(look.st_mode)) {
+    if (err) *err = "the backup " + QuotedPath(backup.Path) + " is a symbolic link, which is not read";
+    return BackupRead::Refused;
+  }
+  if (!S_ISREG(look.st_mode)) return BackupRead::Missing;
+  return ReadFileAt(backup, bytes, &st, err) ? BackupRead::Read : BackupRead::Refused;
+}
+
+FileAt BackupOf(const RunState& state, const FileAt& page) {
+  return {page.Dir, page.Name + state.BackupExt, SiblingBackupPath(state, page.Path)};
 }
 
 }  // namespace
 
-bool RestoreFromBackup(RunState& state, const std::string& path, ProcessOutcome* outcome) {
+bool RestoreFromBackup(RunState& state, const FileAt& page, ProcessOutcome* outcome) {
   ProcessOutcome local;
   ProcessOutcome& out = outcome ? *outcome : local;
-  state.BackupFileName = SiblingBackupPath(state, path);
-  if (!IsFile(state.BackupFileName)) {
-    out = {FileFault::NoBackup, "no backup"};
-    return false;
+  const FileAt backup = BackupOf(state, page);
+  state.BackupFileName = backup.Path;
+  std::string bytes, err;
+  struct stat st;
+  switch (ReadBackup(backup, bytes, st, &err)) {
+    case BackupRead::Missing:
+      out = {FileFault::NoBackup, "no backup"};
+      return false;
+    case BackupRead::Refused:
+      out = {FileFault::RestoreFailed, err};
+      return false;
+    case BackupRead::Read:
+      break;
   }
-  std::string err;
-  if (!CopyFileKeepDate(state.BackupFileName, path, &err)) {
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  ReplaceOptions options;
+  options.NewFileMode = mode_t(st.st_mode & 07777);
+  options.Times = times;
+  if (!ReplaceFileAt(page, bytes, options, &err)) {
     out = {FileFault::RestoreFailed, err};
     return false;
   }
@@ -39,16 +75,27 @@ bool RestoreFromBackup(RunState& state, const std::string& path, ProcessOutcome*
 bool RestoreSingleFile(RunState& state, const std::string& path, std::string* err,
                        std::string* text) {
   state.BackupFileName = SiblingBackupPath(state, path);
-  if (!IsFile(state.BackupFileName)) {
-    if (err) *err = "No backup " + QuotedPath(state.BackupFileName);
-    return false;
-  }
+  // The file's directory, resolved once and opened; nothing below it is followed.
+  const fs::path full = fs::absolute(path);
+  std::string dirPath;
+  DirectoryChain dirs;
+  if (!ResolvePath(full.parent_path().string(), &dirPath, err)) return false;
+  const int dir = dirs.Open(dirPath, err);
+  if (dir < 0) return false;
+  const FileAt page{dir, full.filename().string(), path};
   std::string bytes;
-  if (!ReadWholeFile(state.BackupFileName, bytes, err)) return false;
+  struct stat st;
+  switch (ReadBackup(BackupOf(state, page), bytes, st, err)) {
+    case BackupRead::Missing:
+      return posix::Fail(err, "No backup " + QuotedPath(state.BackupFileName));
+    case BackupRead::Refused:
+      return false;
+    case BackupRead::Read:
+      break;
+  }
   // The text would end at the NUL and the file would lose the rest.
   if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) {
-    if (err) *err = "Backup " + QuotedPath(state.BackupFileName) + " holds a NUL byte";
-    return false;
+    return posix::Fail(err, "Backup " + QuotedPath(state.BackupFileName) + " holds a NUL byte");
   }
   NormalizeLineEndsInPlace(bytes, nullptr);
   std::string crlf;
@@ -57,9 +104,9 @@ bool RestoreSingleFile(RunState& state, const std::string& path, std::string* er
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
-  if (!WriteFileAtomic(path, crlf, err)) return false;
+  if (!ReplaceFileAt(page, crlf, {}, err)) return false;
   // The editor's copy; the file itself is already restored.
-  if (!state.TempOutFile.empty()) WriteFileAtomic(state.TempOutFile, crlf, nullptr);
+  if (!state.TempOutFile.empty()) WriteOwnFile(state.TempOutFile, crlf, nullptr);
   if (text) *text = std::move(crlf);
   return true;
 }

@@ -3,8 +3,10 @@
 #include <ctime>
 #include <filesystem>
 
+#include "base/shown_name.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
+#include "io/directory_chain.h"
 #include "io/safe_replace.h"
 
 namespace tessel {
@@ -47,6 +49,7 @@ void RunDriver::Add(std::string_view text) { AddProtocolLine(state_, host_, text
 void RunDriver::PrepareProtocol(bool showPage) {
   state_.Protokoll.Prepare();
   state_.FileList.clear();
+  state_.NotSearched = 0;
   host_.ProtocolCleared(state_.Protokoll.Text(), showPage);
 }
 
@@ -68,9 +71,13 @@ SelectionKind RunDriver::SelectSingleFile(const std::string& path, bool remember
   return state_.SelectionMode = SelectionKind::SingleFile;
 }
 
-SelectionKind RunDriver::SelectPickedFiles(const std::vector<std::string>& paths) {
+SelectionKind RunDriver::SelectPickedFiles(const std::vector<std::string>& picked) {
   PrepareProtocol(/*showPage=*/true);
   host_.ShowStatus("Checking HTML-Files: please wait ...");
+  std::vector<std::string> paths;
+  // The mode is not chosen yet: a link at a file's name is left to the run, which refuses
+  // it (a restore must not follow it, see RunSingleFile).
+  for (const std::string& path : picked) paths.push_back(ResolvedFilePath(path, false));
   if (!paths.empty()) state_.SourceDir = DirectoryOf(paths.front());
   std::string lines;
   for (const std::string& path : paths) {
@@ -78,11 +85,11 @@ SelectionKind RunDriver::SelectPickedFiles(const std::vector<std::string>& paths
       continue;
     }
     state_.FileList.push_back(path);
-    lines += "--> " + path + "\t" + SizeInK(path);
+    lines += "--> " + ShownName(path) + "\t" + SizeInK(path);
     std::string backup = SiblingBackupPath(state_, path);
     std::error_code ec;
-    if (std::filesystem::exists(backup, ec)) {
-      lines += "  (Backup found: " + backup + ")";
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(backup, ec))) {
+      lines += "  (Backup found: " + ShownName(backup) + ")";
     }
     lines += "\r\n";
   }
@@ -103,11 +110,21 @@ void RunDriver::BeginTreeSelection() {
 
 TreeScan RunDriver::ScanTree(const std::string& dir) const {
   TreeScan scan;
-  scan.Dir = dir;
+  std::string err;
+  // Resolved once: the scan, the run, its backups and its protocol all use this path.
+  if (!ResolvePath(dir, &scan.Dir, &err)) {
+    scan.Dir = dir;
+    scan.NotSearched.push_back(ShownName(dir) + ": " + err);
+    return scan;
+  }
+  if (scan.Dir == "/") {
+    scan.NotSearched.push_back("/: the root of the file system is no tree to process");
+    return scan;
+  }
   scan.Stopped = !ScanDirectory(
-      dir, state_.FilterIndex, state_.DoValidate, scan.Files, [&](const ScanEvent& event) {
+      scan.Dir, state_.FilterIndex, state_.DoValidate, scan.Files, [&](const ScanEvent& event) {
         if (event.What == ScanEvent::Kind::Unreadable) {
-          scan.NotSearched.push_back(std::string(event.Path) + ": " + std::string(event.Error));
+          scan.NotSearched.push_back(ShownName(event.Path) + ": " + std::string(event.Error));
         }
         return !state_.UserBreak;
       });
@@ -116,16 +133,14 @@ TreeScan RunDriver::ScanTree(const std::string& dir) const {
 
 SelectionKind RunDriver::AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen) {
   for (const std::string& dir : scan.NotSearched) Add("--> not searched: " + dir);
+  state_.NotSearched = int(scan.NotSearched.size());
   state_.FileList = chosen;
   std::string lines;
   for (const std::string& path : state_.FileList) {
-    lines += "-->  " + path + "\t" + SizeInK(path) + "\r\n";
+    lines += "-->  " + ShownName(path) + "\t" + SizeInK(path) + "\r\n";
   }
   if (!lines.empty()) Add(lines.substr(0, lines.size() - 2));
-  if (!state_.FileList.empty()) {
-    state_.SourceDir =
-        WithTrailingSeparator(std::filesystem::absolute(scan.Dir).lexically_normal().string());
-  }
+  if (!state_.FileList.empty()) state_.SourceDir = WithTrailingSeparator(scan.Dir);
   return FinishSelection(SelectionKind::Tree);
 }
 
@@ -160,7 +175,10 @@ RunSummary RunDriver::LetsGo() {
     host_.ShowMessage(MessageKind::Error, summary.Error);
     return summary;
   }
-  return state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile() : RunBatch();
+  summary = state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile() : RunBatch();
+  pipeline_.CloseDirectories();
+  backupDirs_.Clear();
+  return summary;
 }
 
 RunSummary RunDriver::RunSingleFile() {
@@ -170,8 +188,13 @@ RunSummary RunDriver::RunSingleFile() {
     summary.Cancelled = true;
     return summary;
   }
-  const std::string path = state_.FileName;
+  // Resolved once for this run; the file as the user named it stays the selection. A link
+  // at its name is followed, except by a restore: the backup beside a link is no backup
+  // of the file the link points to, so a restore refuses the link instead.
+  const std::string named = state_.FileName;
+  const std::string path = ResolvedFilePath(named, state_.ProcessMode != ProcessKind::Restore);
   const FileResult result = ProcessOne(path, nullptr);
+  state_.FileName = named;
   switch (result.What) {
     case FileResult::End::Done:
       ++summary.Processed;
@@ -207,39 +230,36 @@ bool RunDriver::UserBreakConfirmed() {
 FileResult RunDriver::ProcessOne(const std::string& path, const std::function<bool()>& stopHere) {
   FileResult result;
   state_.FileName = path;
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {  // gone before its turn: nothing to back up
-    result.Outcome = {FileFault::Gone, "file not found"};
+  if (!pipeline_.LoadFile(path, &result.Outcome)) {
+    if (result.Outcome.Fault == FileFault::DiskFull) result.What = FileResult::End::DiskFull;
     return result;
   }
+  const bool restore = state_.ProcessMode == ProcessKind::Restore;
+  const LoadedFile& page = pipeline_.page();
   std::string err;
   bool linked = false;
-  if (state_.DoCreateBackUps && state_.ProcessMode != ProcessKind::Restore &&
-      !MakeBackup(state_, path, &err, &linked)) {
-    result.Outcome = {FileFault::BackupFailed, err};  // never process a file without its backup
+  // Never process a file without its backup. The backup holds exactly the bytes read.
+  if (state_.DoCreateBackUps && !restore &&
+      !MakeBackup(state_, page, backupDirs_, &err, &linked)) {
+    result.Outcome = {FileFault::BackupFailed, err};
     return result;
   }
   // A page that is not rewritten keeps its data; a backup linked to it must become a copy.
   auto keepBackupApart = [&] {
     std::string detachErr;
-    if (linked && !DetachBackup(state_, path, &detachErr)) {
-      Add("--> ERROR: the backup " + state_.BackupFileName + " still shares its data with " + path +
-          ": " + detachErr);
+    if (linked && !DetachBackup(state_, page, backupDirs_, &detachErr)) {
+      Add("--> ERROR: the backup " + ShownName(state_.BackupFileName) + " is still a hard link to " +
+          ShownName(path) + ", not a copy of its own: " + detachErr);
     }
   };
-  bool done = pipeline_.ProcessFile(path, &result.Outcome);
-  if (result.Outcome.Fault == FileFault::DiskFull || (stopHere && stopHere())) {
+  bool done = pipeline_.RunStage(&result.Outcome);
+  if (stopHere && stopHere()) {
     keepBackupApart();
-    result.What = result.Outcome.Fault == FileFault::DiskFull ? FileResult::End::DiskFull
-                                                               : FileResult::End::Stopped;
+    result.What = FileResult::End::Stopped;
     return result;
   }
-  result.Before = result.After = GetFileSize(path);
-  if (done && state_.ProcessMode != ProcessKind::Restore &&
-      !pipeline_.WriteResult(path, &err, &result.After)) {
-    done = false;
-    result.Outcome = {FileFault::WriteFailed, err};
-  }
+  result.Before = result.After = restore ? GetFileSize(path) : int64_t(page.Status.st_size);
+  if (done && !restore && !pipeline_.WriteResult(&result.Outcome, &result.After)) done = false;
   if (!done) {
     keepBackupApart();
     return result;
@@ -250,7 +270,7 @@ FileResult RunDriver::ProcessOne(const std::string& path, const std::function<bo
 
 // One file of a batch run. False when the run has to end here.
 bool RunDriver::RunOneOfBatch(const std::string& path, RunSummary& summary) {
-  host_.ShowStatus("Processing: " + path);
+  host_.ShowStatus("Processing: " + ShownName(path));
   const FileResult result = ProcessOne(path, [this] { return UserBreakConfirmed(); });
   switch (result.What) {
     case FileResult::End::Done:
@@ -298,14 +318,16 @@ RunSummary RunDriver::RunBatch() {
       summary.Error = err;
       return summary;
     }
+    backupDirs_.TrustUpTo(state_.BackupDir);
   }
   const size_t count = state_.FileList.size();
   host_.InitProgress(ProgressBar::All, static_cast<int64_t>(count) - 1);
   Add("\r\n" + std::string(kStars) + "\r\n");
   if (tree) {
-    Add("Source-Directory: " + state_.SourceDir);
+    Add("Source-Directory: " + ShownName(state_.SourceDir));
     Add("Backup-Directory: " +
-        (state_.BackupDir.empty() ? std::string("none made (backups are off)") : state_.BackupDir) +
+        (state_.BackupDir.empty() ? std::string("none made (backups are off)")
+                                  : ShownName(state_.BackupDir)) +
         "\r\n");
   }
   Add("--> Started: " + Now());
@@ -316,6 +338,12 @@ RunSummary RunDriver::RunBatch() {
   }
   host_.SetProgress(ProgressBar::All, 0);
   if (summary.Ignored > 0) Add("\r\n==> " + std::to_string(summary.Ignored) + " files ignored.");
+  // What the scan could not see was not processed either: the run is not complete.
+  summary.NotSearched = tree ? state_.NotSearched : 0;
+  if (summary.NotSearched > 0) {
+    Add(std::string(summary.Ignored > 0 ? "" : "\r\n") + "==> " +
+        std::to_string(summary.NotSearched) + " folders or files could not be searched.");
+  }
   Add("--> Finished: " + Now());
   if (state_.ProcessMode == ProcessKind::Compress) {
     Add("\r\nOverall compressing performance: " +
@@ -326,11 +354,21 @@ RunSummary RunDriver::RunBatch() {
   return summary;
 }
 
+bool RunDriver::WriteReport(const std::string& dir, const std::string& path, std::string* err) {
+  if (dir != state_.BackupDir) return WriteOwnFile(path, state_.Protokoll.Text(), err);
+  // The tree's backup directory is opened as its backups were: never through a link.
+  const int handle = backupDirs_.Open(dir, err);
+  ReplaceOptions options;
+  options.ReplaceLink = true;
+  return handle >= 0 &&
+         ReplaceFileAt({handle, std::string(kReportName), path}, state_.Protokoll.Text(), options, err);
+}
+
 void RunDriver::SaveReport(const std::string& dir) {
   const std::string path = WithTrailingSeparator(dir) + std::string(kReportName);
   std::string err;
-  if (WriteFileAtomic(path, state_.Protokoll.Text(), &err)) {
-    Add("Report saved ==> " + path);
+  if (WriteReport(dir, path, &err)) {
+    Add("Report saved ==> " + ShownName(path));
   } else {
     Add("--> ERROR: the report was not saved: " + err);
   }

@@ -17,6 +17,8 @@ struct RunSummary {
   int Ignored = 0;               // files left unchanged by a fault: gone, unreadable, NUL byte,
                                  // backup, restore or write failed
   int Skipped = 0;               // restore without a backup: left alone, not a fault
+  int NotSearched = 0;           // tree runs: directories or files the scan could not see, so
+                                 // the run did not see the whole tree (a fault too)
   bool Cancelled = false;        // nothing selected, or the confirmation was declined
   bool Stopped = false;          // the user stopped the run between files
   bool Aborted = false;          // the run could not start or had to end (backup directory,
@@ -27,7 +29,7 @@ struct RunSummary {
 
 /// What a tree scan found, before the user chooses among the files.
 struct TreeScan {
-  std::string Dir;                       // the tree's root, as given
+  std::string Dir;                       // the tree's root, resolved (no links, "." or "..")
   std::vector<std::string> Files;        // every accepted file, depth first
   std::vector<std::string> NotSearched;  // "path: reason" of directories that could not be read
   bool Stopped = false;                  // the user stopped the scan (Esc)
@@ -67,7 +69,9 @@ class RunDriver {
   /// A single file (command line or dropped file): it becomes the selection. With
   /// `remember`, its directory is remembered for the file dialog.
   SelectionKind SelectSingleFile(const std::string& path, bool remember = true);
-  /// Picked files: the accepted ones become FileList, with a protocol line each.
+  /// Picked files: the accepted ones become FileList, with a protocol line each. Each path's
+  /// directory is resolved once here (ResolvedFilePath); the run uses exactly that, and
+  /// refuses a file that is a symbolic link.
   SelectionKind SelectPickedFiles(const std::vector<std::string>& paths);
   /// Every accepted file below `dir` (by state.FilterIndex) becomes FileList, each listed
   /// in the protocol: BeginTreeSelection, ScanTree and AcceptTree with all files found.
@@ -78,12 +82,13 @@ class RunDriver {
   /// search is on.
   void BeginTreeSelection();
   /// Then: the accepted files below `dir` (by state.FilterIndex and DoValidate), found
-  /// without writing anything; state.UserBreak stops the scan. Touches no other state, so
-  /// it may run off the window's thread.
+  /// without writing anything; state.UserBreak stops the scan. `dir` is resolved once
+  /// here, and the file system's root is refused. Touches no other state, so it may run
+  /// off the window's thread.
   TreeScan ScanTree(const std::string& dir) const;
   /// Last: `chosen` (the files of `scan` the user kept, in their order) becomes FileList
-  /// with a "-->  " protocol line each, after a line for each directory that could not be
-  /// read. None when nothing was chosen.
+  /// with a "-->  " protocol line each, after a line for each directory or file that could
+  /// not be read, which also makes the run's NotSearched. None when nothing was chosen.
   SelectionKind AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen);
 
   /// Runs state.ProcessMode over the current selection.
@@ -104,10 +109,12 @@ class RunDriver {
   bool RunOneOfBatch(const std::string& path, RunSummary& summary);
   bool UserBreakConfirmed();
   void SaveReport(const std::string& dir);
+  bool WriteReport(const std::string& dir, const std::string& path, std::string* err);
 
   RunState& state_;
   RunHost& host_;
   FilePipeline pipeline_;
+  DirectoryChain backupDirs_;  // the tree run's backup directory and its folders
   std::function<bool(std::string*)> reloadStyle_;
 };
 

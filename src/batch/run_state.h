@@ -47,6 +47,7 @@ struct RunState {
   CmdLineKind CmdLineMode = CmdLineKind::None;
   std::vector<std::string> FileList;
   ConventionRequest Conventions;  // line ends and indentation of the files written
+  int NotSearched = 0;      // directories or files the tree selection's scan could not see
   int FilterIndex = 0;      // the file type of tree selections
   int FileFilterIndex = 0;  // the file type the file dialog lists
   int64_t TotalBytesBefore = 0;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/shown_name.h"
+
 namespace tessel {
 namespace {
 
@@ -188,27 +190,11 @@ void AppendHunk(std::string& out, const std::vector<Op>& ops, size_t begin, size
 /// control character, a quote or a backslash; followed by a tab when it holds a space, so
 /// that the name does not end at the space.
 std::string HeaderName(std::string_view side, std::string_view path) {
-  const bool plain = std::none_of(path.begin(), path.end(), [](unsigned char c) {
-    return c < 0x20 || c == 0x7f || c == '"' || c == '\\';
-  });
-  std::string name;
-  if (plain) {
-    name.append(side).append(path);
-    if (path.find(' ') != std::string_view::npos) name += '\t';
-    return name;
-  }
-  name.append(1, '"').append(side);
-  for (unsigned char c : path) {
-    if (c == '"' || c == '\\') {
-      name.append(1, '\\').append(1, char(c));
-    } else if (c < 0x20 || c == 0x7f) {
-      name.append(1, '\\').append(1, char('0' + (c >> 6)));
-      name.append(1, char('0' + ((c >> 3) & 7))).append(1, char('0' + (c & 7)));
-    } else {
-      name.append(1, char(c));
-    }
-  }
-  return name.append(1, '"');
+  if (NeedsQuoting(path)) return CQuoted(path, side);
+  std::string name(side);
+  name.append(path);
+  if (path.find(' ') != std::string_view::npos) name += '\t';
+  return name;
 }
 
 }  // namespace

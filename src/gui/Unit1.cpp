@@ -822,7 +822,7 @@ void TForm1::BBrowserClick() {
   std::optional<std::string> bytes = SavedBytes(REScreen->Bytes(), REScreen->Encoding());
   if (!bytes) bytes = SavedBytes(REScreen->Bytes(), TextEncoding::Utf8);
   std::string err;
-  if (!WriteFileAtomic(BrowserTempFile(), *bytes, &err)) {
+  if (!WriteFreshFile(BrowserTempFile(), *bytes, &err)) {  // never through a planted link
     dialogs_->Message(this, MessageKind::Error, "The page cannot be shown:\r\n" + err);
     return;
   }

@@ -1,13 +1,7 @@
-// Replacing files on disk: every file the program writes (results, backups, restores,
-// settings, style files, reports) goes through the one replace routine behind these.
-//
-// A replacement is written to a temporary file in the target's directory and renamed over
-// the target, so the target is at every moment either its old content or its new content,
-// whole: a failed or interrupted write (a full disk, a killed process, a read error of the
-// source) leaves it as it was. It is not durable against a power loss or a system crash:
-// nothing is fsync'ed, since a tree run of thousands of pages would then wait for the disk
-// once per page. After such a crash a page can be empty or old, and its backup, which was
-// complete before the page was touched, is what to restore from.
+// Replacing files named by a path: settings, style files, reports, scratch copies and the
+// files the user saves. All go through the one replace of file_at.h (a temporary file in
+// the target's directory, renamed over it), so the target is at every moment either its
+// old content or its new content, whole.
 #pragma once
 
 #include <filesystem>
@@ -17,11 +11,23 @@
 namespace tessel {
 
 /// Replaces `path` with `bytes`. A symbolic link is written through: the file it points to
-/// is replaced and the link stays. An existing file keeps its permission bits (and, where
-/// the process may, its owner); a new one gets 0666 less the umask. Refuses read-only files
+/// is replaced and the link stays (a user's settings or style file may well be a link into
+/// a folder of their own). An existing file keeps its permission bits (and, where the
+/// process may, its owner); a new one gets 0666 less the umask. Refuses read-only files
 /// and directories even when the process could override them. On failure the target is left
 /// as it was, no temporary file remains, and *err says why.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* err);
+
+/// Replaces a file of the program's own (a report, a scratch copy, a list dump) with
+/// `bytes`: whatever is at the name, a symbolic link included, is replaced by a regular
+/// file, and nothing is ever written through a link.
+bool WriteOwnFile(const std::filesystem::path& path, std::string_view bytes, std::string* err);
+
+/// Writes a copy the program makes beside a user's file under a fixed name (the browser
+/// view's "$tesselhtml_tmp.htm"): a copy left there before, a regular file of this user, is
+/// removed first; then the file is created exclusively with mode 0600, so that a link or a
+/// file someone else planted at the name is never written to (that is refused instead).
+bool WriteFreshFile(const std::filesystem::path& path, std::string_view bytes, std::string* err);
 
 /// Byte copy of `source` over `target` in 16384-byte blocks, through the same replace; the
 /// target gets the source's modification time. An existing target keeps its permission bits

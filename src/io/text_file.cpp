@@ -6,26 +6,28 @@
 
 #include <cerrno>
 
+#include "base/shown_name.h"
 #include "io/posix_file.h"
 
 namespace tessel {
 
 using namespace posix;
 
-std::string QuotedPath(const std::filesystem::path& path) {
-  std::string out(1, '"');
-  out += path.string();
-  out += '"';
-  return out;
-}
+std::string QuotedPath(const std::filesystem::path& path) { return CQuoted(path.native()); }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* err) {
   // O_NONBLOCK keeps a named pipe from hanging the open; it is rejected just below.
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return FailErrno(err, "Cannot read", path);
   Fd closer(fd);
+  return ReadOpenFile(fd, path, bytes, nullptr, err);
+}
+
+bool ReadOpenFile(int fd, const std::filesystem::path& path, std::string& bytes,
+                  struct stat* status, std::string* err) {
   struct stat st;
   if (fstat(fd, &st) != 0) return FailErrno(err, "Cannot read", path);
+  if (status) *status = st;
   if (S_ISDIR(st.st_mode))
     return Fail(err, "Cannot read " + QuotedPath(path) + ": it is a directory");
   if (!S_ISREG(st.st_mode))

@@ -31,6 +31,15 @@ time_t Mtime(const fs::path& path) {
   return st.st_mtim.tv_sec;
 }
 
+/// `path` as a run reads it, its directory opened through `dirs`.
+LoadedFile Loaded(const fs::path& path, DirectoryChain& dirs) {
+  LoadedFile file;
+  std::string err;
+  file.File = {dirs.Open(path.parent_path().string(), &err), path.filename(), path};
+  EXPECT_TRUE(ReadFileAt(file.File, file.Bytes, &file.Status, &err)) << err;
+  return file;
+}
+
 TEST(BackupText, Examples) {
   EXPECT_EQ(WithTrailingSeparator("/web"), "/web/");
   EXPECT_EQ(WithTrailingSeparator("/web///"), "/web/");
@@ -48,20 +57,32 @@ TEST(BackupText, Examples) {
   EXPECT_EQ(SizeStats(500, 0), " 500->0 (500 bytes, 0%)  saved ");
 }
 
-TEST(Backups, SiblingBackupKeepsDateAndReplacesTheOldOne) {
-  TempDir tmp;
-  const std::string page = (tmp / "page.htm").string();
-  WriteFile(page, "new text");
-  WriteFile(page + ".bak", "older backup");
-  SetMtime(page, 1000000000);
-  RunState state;
-  state.BackupExt = ".bak";
-  state.SelectionMode = SelectionKind::PickedFiles;
-  std::string err;
-  ASSERT_TRUE(MakeBackup(state, page, &err)) << err;
-  EXPECT_EQ(state.BackupFileName, page + ".bak");
-  EXPECT_EQ(ReadFile(page + ".bak"), "new text");
-  EXPECT_EQ(Mtime(page + ".bak"), 1000000000);
+// Whatever is at the backup's name is replaced by a regular file: an old backup, or a link
+// someone planted there, whose target must stay as it was.
+TEST(Backups, SiblingBackupKeepsDateAndReplacesWhatIsAtItsName) {
+  for (bool planted : {false, true}) {
+    TempDir tmp;
+    const std::string page = (tmp / "page.htm").string();
+    WriteFile(page, "new text");
+    WriteFile(tmp / "elsewhere" / "target.txt", "not to be touched");
+    if (planted) {
+      fs::create_symlink(tmp / "elsewhere" / "target.txt", page + ".bak");
+    } else {
+      WriteFile(page + ".bak", "older backup");
+    }
+    SetMtime(page, 1000000000);
+    RunState state;
+    state.BackupExt = ".bak";
+    state.SelectionMode = SelectionKind::PickedFiles;
+    DirectoryChain dirs;
+    std::string err;
+    ASSERT_TRUE(MakeBackup(state, Loaded(page, dirs), dirs, &err)) << err;
+    EXPECT_EQ(state.BackupFileName, page + ".bak");
+    EXPECT_FALSE(fs::is_symlink(page + ".bak")) << planted;
+    EXPECT_EQ(ReadFile(page + ".bak"), "new text");
+    EXPECT_EQ(Mtime(page + ".bak"), 1000000000);
+    EXPECT_EQ(ReadFile(tmp / "elsewhere" / "target.txt"), "not to be touched");
+  }
 }
 
 TEST(Backups, TreeBackupTakesTheFirstFreeNumberAndMirrorsFolders) {
@@ -82,7 +103,8 @@ TEST(Backups, TreeBackupTakesTheFirstFreeNumberAndMirrorsFolders) {
   const std::string deep = state.SourceDir + "sub/deep/x.htm";
   WriteFile(deep, "x");
   SetMtime(deep, 1200000000);
-  ASSERT_TRUE(MakeBackup(state, deep, &err)) << err;
+  DirectoryChain dirs, backupDirs;
+  ASSERT_TRUE(MakeBackup(state, Loaded(deep, dirs), backupDirs, &err)) << err;
   EXPECT_EQ(state.BackupFileName, state.BackupDir + "sub/deep/x.htm");
   EXPECT_EQ(ReadFile(state.BackupFileName), "x");
   EXPECT_EQ(Mtime(state.BackupFileName), 1200000000);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
+
 #include "batch/backups.h"
 #include "batch/restore.h"
 #include "test_support.h"
@@ -131,9 +133,8 @@ TEST(ProcessFile, FormatWritesDumpsAndResultKeepsPermissions) {
             std::string::npos);
   EXPECT_EQ(ReadFile(f.state.ProgramDir + "0tmp_nftags.htm"), "###<PRE>:1\r\n<pre>###x</pre>\r\n");
 
-  std::string err;
   int64_t written = 0;
-  ASSERT_TRUE(f.pipeline.WriteResult(page, &err, &written)) << err;
+  ASSERT_TRUE(f.pipeline.WriteResult(&outcome, &written)) << outcome.Message;
   const std::string result = ReadFile(page);
   EXPECT_EQ(result, f.pipeline.engine().OutputLines.Joined("\r\n"));
   EXPECT_TRUE(result.ends_with("\r\n"));
@@ -148,10 +149,61 @@ TEST(WriteResult, ReadOnlyFileOrDirectoryIsLeftAsItWas) {
     const std::string page = f.Page("<p>x</p>\n");
     ASSERT_TRUE(f.pipeline.ProcessFile(page, nullptr));
     chmod(dirReadOnly ? (f.tmp / "site").c_str() : page.c_str(), dirReadOnly ? 0555 : 0444);
-    std::string err;
-    EXPECT_FALSE(f.pipeline.WriteResult(page, &err)) << dirReadOnly;
-    EXPECT_NE(err, "");
+    ProcessOutcome outcome;
+    EXPECT_FALSE(f.pipeline.WriteResult(&outcome)) << dirReadOnly;
+    EXPECT_EQ(outcome.Fault, FileFault::WriteFailed);
+    EXPECT_NE(outcome.Message, "");
     EXPECT_EQ(ReadFile(page), "<p>x</p>\n");
+  }
+}
+
+void SetMtime(const std::string& path, time_t seconds) {
+  const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// Another program saves the page while it is processed: its edit must not be lost.
+TEST(WriteResult, APageChangedAfterItWasReadIsLeftAlone) {
+  const struct {
+    const char* Name;
+    std::function<void(const std::string& page, const fs::path& dir)> Change;
+  } cases[] = {
+      {"grown", [](const std::string& page, const fs::path&) { WriteFile(page, "<p>x</p>\nmore"); }},
+      {"same size, later time",
+       [](const std::string& page, const fs::path&) {
+         WriteFile(page, "<p>y</p>\n");
+         SetMtime(page, 1300000001);
+       }},
+      {"replaced by another file of the same size and time",
+       [](const std::string& page, const fs::path& dir) {
+         WriteFile(dir / "new", "<p>y</p>\n");
+         SetMtime((dir / "new").string(), 1300000000);
+         fs::rename(dir / "new", page);
+       }},
+      {"removed", [](const std::string& page, const fs::path&) { fs::remove(page); }},
+      {"a link now",
+       [](const std::string& page, const fs::path& dir) {
+         fs::remove(page);
+         fs::create_symlink(dir / "other.htm", page);
+       }},
+  };
+  for (const auto& c : cases) {
+    Fixture f;
+    const std::string page = f.Page("<p>x</p>\n");
+    SetMtime(page, 1300000000);
+    WriteFile(f.tmp / "site" / "other.htm", "other");
+    ASSERT_TRUE(f.pipeline.ProcessFile(page, nullptr)) << c.Name;
+    c.Change(page, f.tmp / "site");
+    const std::string edited = fs::exists(fs::symlink_status(page)) && !fs::is_symlink(page)
+                                   ? ReadFile(page) : "";
+    ProcessOutcome outcome;
+    EXPECT_FALSE(f.pipeline.WriteResult(&outcome)) << c.Name;
+    EXPECT_EQ(outcome.Fault, FileFault::Changed) << c.Name;
+    if (!edited.empty()) {
+      EXPECT_EQ(ReadFile(page), edited) << c.Name;
+    }
+    EXPECT_EQ(ReadFile(f.tmp / "site" / "other.htm"), "other") << c.Name;
+    EXPECT_TRUE(FailedFileLine(page, outcome).find("changed by another program") != std::string::npos);
   }
 }
 
@@ -181,6 +233,39 @@ TEST(Restore, CopiesTheBackupOrSkipsOrFailsVisibly) {
   EXPECT_FALSE(f.pipeline.ProcessFile(page, &outcome));
   EXPECT_EQ(outcome.Fault, FileFault::NoBackup);
   EXPECT_EQ(FailedFileLine(page, outcome), "==> " + page + "   -  skip");
+}
+
+// A backup that is a link would copy what it points to into the page, and a page that is a
+// link would be written through: both are refused, in batch and in single-file restores.
+TEST(Restore, NeverReadsOrWritesThroughALink) {
+  for (bool single : {false, true}) {
+    for (bool linkedBackup : {true, false}) {
+      Fixture f;
+      f.state.ProcessMode = ProcessKind::Restore;
+      const fs::path secret = f.tmp / "site" / "secret.txt";
+      const std::string page = f.Page("page");
+      WriteFile(secret, "secret");
+      chmod(secret.c_str(), 0600);
+      if (linkedBackup) {
+        fs::create_symlink(secret, page + ".pbak");
+      } else {
+        WriteFile(page + ".pbak", "backup");
+        fs::remove(page);
+        fs::create_symlink(secret, page);
+      }
+      std::string message;
+      ProcessOutcome outcome;
+      const bool restored = single ? RestoreSingleFile(f.state, page, &message)
+                                   : f.pipeline.ProcessFile(page, &outcome);
+      if (!single) message = FailedFileLine(page, outcome);
+      EXPECT_FALSE(restored) << single << linkedBackup;
+      EXPECT_NE(message.find("symbolic link"), std::string::npos) << message;
+      EXPECT_EQ(ReadFile(secret), "secret");
+      if (linkedBackup) {
+        EXPECT_EQ(ReadFile(page), "page");
+      }
+    }
+  }
 }
 
 TEST(Restore, SingleFileWritesCrLfLines) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "batch/backups.h"
 #include "test_support.h"
@@ -23,8 +24,10 @@ struct ScriptedHost : RunHost {
   bool stop = false;    // the answer to "Stop processing files?"
   bool confirm = true;
   std::vector<std::string> messages;
+  std::function<void(std::string_view)> onStatus;  // another program at work meanwhile
   void ShowStatus(std::string_view text) override {
     if (!breakAt.empty() && text == "Processing: " + breakAt) state->UserBreak = true;
+    if (onStatus) onStatus(text);
   }
   bool AskYesNo(std::string_view) override { return stop; }
   bool ConfirmRun(RunState&) override { return confirm; }
@@ -167,6 +170,100 @@ TEST_F(RunDriverTest, TreeBackupsNeverShareDataWithAPage) {
   EXPECT_EQ(ReadFile(bak / "a.htm"), "<p>one</p>\n");
   EXPECT_EQ(ReadFile(bak / "sub" / "b.htm"), "<p>two</p>\n");
   EXPECT_EQ(ReadFile(site / "a.htm"), "<p>one</p>\n");
+}
+
+ino_t Inode(const fs::path& path) {
+  struct stat st {};
+  lstat(path.c_str(), &st);
+  return st.st_ino;
+}
+
+bool HasLineWith(const std::vector<std::string>& lines, const std::string& text) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+// A folder of the tree replaced by a link to one outside it, before its first file or
+// after that file was done: nothing outside is read, backed up or written, and the file
+// it would have been gets a protocol line, not "Formatted".
+TEST_F(RunDriverTest, AFolderSwappedForALinkDuringATreeRunLeadsNowhere) {
+  for (const char* swapAt : {"b.htm", "c.htm"}) {
+    TempDir other;
+    const fs::path outside = other / "outside" / "sub", moved = other / "moved";
+    for (const char* name : {"b.htm", "c.htm"}) {
+      WriteFile(site / "sub" / name, "<p>two</p>\n");
+      WriteFile(outside / name, "<p>outside</p>\n");
+    }
+    fs::remove_all(tmp / "site_BAK00");
+    driver.SelectTree(site.string());
+    const std::string swapped = (site / "sub" / swapAt).string();
+    host.onStatus = [&](std::string_view text) {
+      if (text != "Processing: " + swapped) return;
+      fs::rename(site / "sub", moved);
+      fs::create_directory_symlink(outside, site / "sub");
+    };
+    RunSummary s = Run(ProcessKind::Format);
+    host.onStatus = nullptr;
+    EXPECT_GE(s.Ignored, 1) << swapAt;
+    for (const char* name : {"b.htm", "c.htm"}) {
+      EXPECT_EQ(ReadFile(outside / name), "<p>outside</p>\n") << swapAt;
+      EXPECT_FALSE(fs::exists(tmp / "site_BAK00" / "sub" / name) &&
+                   ReadFile(tmp / "site_BAK00" / "sub" / name) == "<p>outside</p>\n");
+    }
+    EXPECT_FALSE(HasLineWith(Protocol(), "==> Formatted: " + swapped)) << swapAt;
+    EXPECT_TRUE(HasLineWith(Protocol(), "==> " + swapped + "   -  not processed")) << swapAt;
+    fs::remove(site / "sub");
+    fs::rename(moved, site / "sub");
+  }
+}
+
+// Another program saves the page between the run's read and its replace: the page keeps
+// that edit, its backup holds what was read, and the run says so and fails.
+TEST_F(RunDriverTest, AnEditSavedWhileThePageIsProcessedIsKept) {
+  const std::string a = (site / "a.htm").string();
+  for (bool single : {true, false}) {
+    WriteFile(a, "<p>one</p>\n");
+    single ? driver.SelectSingleFile(a) : driver.SelectPickedFiles({a, (site / "sub" / "b.htm").string()});
+    host.onStatus = [&](std::string_view text) {
+      if (text == "Parsing: " + a) WriteFile(a, "<p>edited</p>\n");
+    };
+    RunSummary s = Run(ProcessKind::Format);
+    host.onStatus = nullptr;
+    EXPECT_EQ(s.Ignored, 1) << single;
+    EXPECT_EQ(ReadFile(a), "<p>edited</p>\n") << single;
+    EXPECT_EQ(ReadFile(a + ".pbak"), "<p>one</p>\n") << single;
+    const std::string said = single ? host.messages.back() : Protocol()[13];
+    EXPECT_NE(said.find("changed by another program"), std::string::npos) << said;
+  }
+}
+
+// A linked tree backup whose page could not be rewritten, and which then cannot be made a
+// copy (its folder became read-only): the line says what the backup really is.
+TEST_F(RunDriverTest, ABackupThatStaysALinkIsReportedAsOne) {
+  const fs::path a = site / "a.htm", bak = tmp / "site_BAK00";
+  chmod(a.c_str(), 0444);  // cannot be rewritten
+  driver.SelectTree(site.string());
+  host.onStatus = [&](std::string_view text) {
+    if (text == "Parsing: " + a.string()) chmod(bak.c_str(), 0555);
+  };
+  Run(ProcessKind::Format);
+  chmod(bak.c_str(), 0755);
+  EXPECT_TRUE(HasLineWith(Protocol(), "--> ERROR: the backup " + (bak / "a.htm").string() +
+                                          " is still a hard link to " + a.string()));
+  EXPECT_EQ(Inode(bak / "a.htm"), Inode(a));
+  EXPECT_EQ(ReadFile(bak / "a.htm"), "<p>one</p>\n");
+}
+
+// What the scan could not see makes the run incomplete, however well the rest went.
+TEST_F(RunDriverTest, AFolderTheScanCouldNotReadFailsTheRun) {
+  TreeScan scan = driver.ScanTree(site.string());
+  scan.NotSearched = {(site / "locked/").string() + ": Permission denied"};
+  driver.BeginTreeSelection();
+  driver.AcceptTree(scan, scan.Files);
+  RunSummary s = Run(ProcessKind::Format);
+  EXPECT_EQ(std::tie(s.Processed, s.NotSearched), std::make_tuple(2, 1));
+  EXPECT_TRUE(HasLineWith(Protocol(), "--> not searched: " + (site / "locked/").string()));
+  EXPECT_TRUE(HasLineWith(Protocol(), "==> 1 folders or files could not be searched."));
 }
 
 TEST_F(RunDriverTest, UserBreakStopsOrGoesOn) {

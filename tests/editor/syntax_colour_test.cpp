@@ -6,6 +6,7 @@
 #include <random>
 
 #include "editor/editor_text.h"
+#include "support/rtf_reader.h"
 #include "test_support.h"
 
 namespace tessel {
@@ -69,52 +70,15 @@ TEST(TextToRtfTest, EmphasisPalettesAndTheirColourTables) {
   for (int c = 0; c < 4; ++c) EXPECT_EQ(ClassColour(p, ColourClass(c)), std::uint32_t(c + 1));
 }
 
-// Reads the classes back out of TextToRtf's body: "\cfN " switches, CR LF "\par " as the
-// two bytes of a line end, "\\", "\{" and "\}" as one byte each. Also gives the text.
-std::vector<ColourClass> DecodeClasses(const std::string& rtf, std::string& text) {
-  std::vector<ColourClass> classes;
-  const std::string_view body =
-      std::string_view(rtf).substr(rtf.find(kBodyStart) + kBodyStart.size());
-  auto cls = ColourClass::Text;
-  for (std::size_t i = 0; i + 1 < body.size();) {
-    const std::string_view rest = body.substr(i);
-    std::string_view bytes = rest.substr(0, 1);
-    std::size_t used = 1;
-    if (rest.starts_with("\\cf")) {
-      EXPECT_TRUE(rest[3] >= '0' && rest[3] <= '3' && rest[4] == ' ') << rest.substr(0, 5);
-      cls = ColourClass(rest[3] - '0');
-      i += 5;
-      continue;
-    }
-    if (rest.starts_with("\r\n\\par ")) {
-      bytes = "\r\n";
-      used = 7;
-    } else if (rest[0] == '\\') {
-      EXPECT_NE(std::string_view("\\{}").find(rest[1]), std::string_view::npos)
-          << rest.substr(0, 2);
-      bytes = rest.substr(1, 1);
-      used = 2;
-    } else {
-      EXPECT_EQ(std::string_view("{}\r\n").find(rest[0]), std::string_view::npos)
-          << "raw " << rest[0];
-    }
-    text += bytes;
-    classes.insert(classes.end(), bytes.size(), cls);
-    i += used;
-  }
-  EXPECT_EQ(body.back(), '}');
-  return classes;
-}
-
 void ExpectClassesAgreeWithRtf(const std::string& doc, const std::string& name) {
-  std::string decoded;
-  const std::vector<ColourClass> fromRtf = DecodeClasses(TextToRtf(doc, SyntaxPalette{}), decoded);
+  const testing::ColouredText read = testing::ReadColouredRtf(TextToRtf(doc, SyntaxPalette{}));
   std::vector<ColourClass> classes{ColourClass::Comment};  // must be cleared
   ColourClasses(doc, classes);
-  ASSERT_EQ(decoded, doc) << name;
+  ASSERT_EQ(read.Error, "") << name;
+  ASSERT_EQ(read.Text, doc) << name;
   ASSERT_EQ(classes.size(), doc.size()) << name;
   for (std::size_t i = 0; i < doc.size(); ++i) {
-    ASSERT_EQ(classes[i], fromRtf[i])
+    ASSERT_EQ(int(classes[i]), read.Classes[i])
         << name << " at " << i << ": " << ::testing::PrintToString(doc);
   }
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "test_support.h"
 
@@ -91,6 +92,47 @@ TEST(SafeReplace, CopyTakesTheSourcesDateAndANewFileItsMode) {
 
   EXPECT_FALSE(CopyFileKeepDate((tmp / "missing").string(), (tmp / "other.htm").string(), &err));
   EXPECT_FALSE(fs::exists(tmp / "other.htm"));
+}
+
+// The program's own files (reports, scratch copies) replace whatever is at their name; the
+// browser view's copy beside a page is made afresh, and never written into anything
+// someone else put at its name.
+TEST(SafeReplace, OwnAndFreshFilesNeverWriteThroughWhatIsPlantedAtTheirName) {
+  enum class Planted { Link, OwnCopy, OthersFile };
+  const struct {
+    const char* Name;
+    bool Fresh;
+    Planted What;
+    bool Written;
+  } cases[] = {
+      {"own file over a link", false, Planted::Link, true},
+      {"fresh copy over a link", true, Planted::Link, false},
+      {"fresh copy over the copy left before", true, Planted::OwnCopy, true},
+      {"fresh copy over another user's file", true, Planted::OthersFile, false},
+  };
+  for (const auto& c : cases) {
+    if (c.What == Planted::OthersFile && geteuid() != 0) continue;  // no other owner to give
+    TempDir tmp;
+    WriteFile(tmp / "target.txt", "untouched");
+    const fs::path name = tmp / "$tesselhtml_tmp.htm";
+    if (c.What == Planted::Link) fs::create_symlink(tmp / "target.txt", name);
+    if (c.What != Planted::Link) WriteFile(name, "there before");
+    if (c.What == Planted::OthersFile) {
+      ASSERT_EQ(chown(name.c_str(), 65534, 65534), 0);
+    }
+    std::string err;
+    EXPECT_EQ((c.Fresh ? WriteFreshFile : WriteOwnFile)(name, "new", &err), c.Written) << c.Name;
+    EXPECT_EQ(ReadFile(tmp / "target.txt"), "untouched") << c.Name;
+    if (!c.Written) {
+      EXPECT_NE(err, "") << c.Name;
+      continue;
+    }
+    EXPECT_FALSE(fs::is_symlink(name)) << c.Name;
+    EXPECT_EQ(ReadFile(name), "new") << c.Name;
+    if (c.Fresh) {
+      EXPECT_EQ(fs::status(name).permissions(), fs::perms(0600)) << c.Name;
+    }
+  }
 }
 
 }  // namespace
