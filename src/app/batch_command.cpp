@@ -25,7 +25,9 @@ std::string Lines(std::string_view text) {
 
 int ExitStatus(const RunSummary& s) {
   if (s.BackupDirFailed) return kExitUsage;
-  if (s.Cancelled || s.Stopped || s.Aborted || s.Ignored > 0 || s.NotSearched > 0) {
+  // A result that could render differently fails the check, whether it was written or not.
+  if (s.Cancelled || s.Stopped || s.Aborted || s.Ignored > 0 || s.NotSearched > 0 ||
+      s.Differing > 0) {
     return kExitFailed;
   }
   return kExitOk;
@@ -108,6 +110,7 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   state.DoValidate = a.validate;
   state.FilterIndex = a.types;
   state.Conventions = a.conventions;
+  state.Verify = VerifyOf(a);  // the command line's, whatever the window's settings say
 
   if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
   if (session.Driver().ShowFileSelection(source) == SelectionKind::None) {
@@ -117,6 +120,8 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   }
   RunSummary summary = session.Driver().LetsGo();
   host.Finish();
+  // A single file has no protocol: its mark goes where its errors go.
+  if (!summary.RenderNote.empty()) io.WriteStderr("tessel-html: " + summary.RenderNote + "\n");
   return ExitStatus(summary);
 }
 

@@ -8,6 +8,7 @@
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "batch/pipeline.h"
+#include "batch/render_verify.h"
 #include "diff/unified_diff.h"
 
 namespace tessel {
@@ -25,9 +26,11 @@ struct CheckedFile {
 
 /// What the files of a check came to.
 struct CheckTally {
+  int Checked = 0;  // files processed
   int Changed = 0;
   int Failed = 0;
   int ByEditorConfig = 0;  // files whose .editorconfig decided how they are written
+  int Differing = 0;       // --verify: results that could render differently
 };
 
 /// `full` below the tree root `fullRoot` as seen from the root as the user named it.
@@ -90,7 +93,17 @@ bool ReportChange(RunAction action, const CheckedFile& file, std::string_view di
   return io.WriteStdout(diff.Text);
 }
 
-void CheckFile(FilePipeline& pipeline, RunAction action, const CheckedFile& file,
+// --verify: a line on standard error when the result could render differently. Only a
+// result that differs from the page can, so the exit status is 1 already.
+void VerifyFile(std::string_view disk, std::string_view result, const CheckedFile& file,
+                CheckTally& tally, FilterIo& io) {
+  const std::optional<RenderDifference> found = FirstRenderDifference(disk, result);
+  if (!found) return;
+  ++tally.Differing;
+  io.WriteStderr("tessel-html: " + ShownName(file.Shown) + " " + RenderNote(*found) + "\n");
+}
+
+void CheckFile(FilePipeline& pipeline, const RunArgs& a, const CheckedFile& file,
                CheckTally& tally, FilterIo& io) {
   auto failed = [&](const std::string& why) {
     ++tally.Failed;
@@ -98,13 +111,15 @@ void CheckFile(FilePipeline& pipeline, RunAction action, const CheckedFile& file
   };
   ProcessOutcome outcome;
   if (!pipeline.ProcessFile(file.Path, &outcome)) return failed(outcome.Message);
+  ++tally.Checked;
   // The exact bytes read: a file that differs only in its line ends would be rewritten.
   const std::string& disk = pipeline.page().Bytes;
-  const std::string result = pipeline.engine().OutputBytes();
+  const std::string& result = pipeline.Result();
   if (!pipeline.Conventions().EditorConfigNote().empty()) ++tally.ByEditorConfig;
   if (result == disk) return;
   ++tally.Changed;
-  if (!ReportChange(action, file, disk, result, pipeline.engine().OutputLineEnd, io)) {
+  if (a.verify) VerifyFile(disk, result, file, tally, io);
+  if (!ReportChange(a.action, file, disk, result, pipeline.engine().OutputLineEnd, io)) {
     failed("cannot write to standard output");
   }
 }
@@ -151,10 +166,14 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
   FilePipeline& pipeline = session.Pipeline();
   pipeline.WriteScratchFiles = false;  // a check writes nothing at all
   pipeline.FreeSpaceOf = nullptr;  // nothing is written, so a full disk does not matter
-  for (const CheckedFile& file : files) CheckFile(pipeline, a.action, file, tally, io);
+  for (const CheckedFile& file : files) CheckFile(pipeline, a, file, tally, io);
   if (tally.ByEditorConfig > 0) {
     io.WriteStderr("tessel-html: an .editorconfig decided the line ends or the indentation of " +
                    std::to_string(tally.ByEditorConfig) + " of the files\n");
+  }
+  if (a.verify) {
+    io.WriteStderr("tessel-html: " + std::to_string(tally.Differing) + " of " +
+                   std::to_string(tally.Checked) + " files could render differently\n");
   }
   return ExitStatus(tally);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/session.h"
+#include "batch/render_verify.h"
 #include "conventions/file_conventions.h"
 #include "engine/engine.h"
 #include "engine/line_ends.h"
@@ -19,6 +20,7 @@ struct FilterArgs {
   bool hasStyle = false;
   std::string file = "-";
   bool hasFile = false;
+  bool verify = false;  // --verify: tell whether the result could render differently
   ConventionRequest conventions;  // --line-ends, --indent
 };
 
@@ -60,6 +62,11 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
       ok = SetMode(a, Mode::Compress, err);
     } else if (arg == "--trim") {
       ok = SetMode(a, Mode::Trim, err);
+    } else if (arg == "--verify") {
+      a.verify = true;
+    } else if (arg == "--force") {
+      *err = "--force applies to --in-place with --verify only";
+      return false;
     } else if (arg == "--style" || arg.starts_with("--style=")) {
       if (arg == "--style" && i + 1 >= args.size()) {
         *err = "--style needs a style name or directory";
@@ -90,20 +97,22 @@ bool ParseFilterArgs(const std::vector<std::string>& args, FilterArgs& a, std::s
   return true;
 }
 
+std::string InputName(const FilterArgs& a) { return a.file == "-" ? "standard input" : a.file; }
+
 // The input as the engine reads it, with the conventions it is written by (decided on its
-// bytes as they are).
+// bytes as they are); with `original`, also the bytes as they were read.
 bool ReadInput(const FilterArgs& a, FilterIo& io, std::string& text, FileConventions& conventions,
-               std::string* err) {
-  std::string name = a.file == "-" ? "standard input" : a.file;
+               std::string* original, std::string* err) {
   if (a.file == "-" ? !io.ReadStdin(text, err) : !ReadWholeFile(a.file, text, err)) return false;
   if (!DecideConventions(a.conventions, a.file == "-" ? "" : a.file, text, conventions, err)) {
     return false;
   }
+  if (original) *original = text;
   bool hadNul = false;
   NormalizeLineEndsInPlace(text, &hadNul);
   if (hadNul) {
     // Writing the text back would cut it at the NUL byte.
-    *err = name + " holds a NUL byte: it is not an HTML text file";
+    *err = InputName(a) + " holds a NUL byte: it is not an HTML text file";
     return false;
   }
   return true;
@@ -132,9 +141,10 @@ std::string UsageText() {
          "  tessel-html --compress [--style NAME|DIR] [FORM] [FILE|-]\n"
          "  tessel-html --trim     [FORM] [FILE|-]\n"
          "  tessel-html --format|--compress|--trim|--restore --in-place [--style NAME|DIR]\n"
-         "              [--no-backup] [--types N] [--validate] [FORM] PATH...\n"
+         "              [--no-backup] [--types N] [--validate] [--verify [--force]]\n"
+         "              [FORM] PATH...\n"
          "  tessel-html --format|--compress|--trim --check|--diff [--style NAME|DIR]\n"
-         "              [--types N] [--validate] [FORM] PATH...\n"
+         "              [--types N] [--validate] [--verify] [FORM] PATH...\n"
          "  tessel-html --help | --version\n"
          "FORM is [--line-ends crlf|lf|keep] [--indent spaces|tabs].\n"
          "Reads FILE (or standard input), writes the result to standard output, and never\n"
@@ -147,7 +157,11 @@ std::string UsageText() {
          "backing them up (see man tessel-html).\n"
          "--check lists the files (or those below the directory) that processing in place\n"
          "would change, --diff shows the changes as a unified diff; neither writes a file.\n"
-         "They exit 0 when nothing would change, 1 when something would, 2 on an error.\n";
+         "They exit 0 when nothing would change, 1 when something would, 2 on an error.\n"
+         "--verify (also with the filter) parses each page and its result with an HTML5\n"
+         "parser and reports on standard error, or in the protocol, each result that could\n"
+         "render differently in a browser, with its first difference; the exit status is\n"
+         "then 1. With --in-place such files are left unchanged unless --force is given.\n";
 }
 
 void ReportStyleError(const StyleError& err, FilterIo& io) {
@@ -190,19 +204,27 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
   }
   Engine engine(session.ActiveStyle());
   engine.FileName = a.file;
-  std::string text;
+  std::string text, original;
   FileConventions conventions;
-  if (!ReadInput(a, io, text, conventions, &err)) return fail(kExitUsage);
+  if (!ReadInput(a, io, text, conventions, a.verify ? &original : nullptr, &err)) {
+    return fail(kExitUsage);
+  }
   conventions.ApplyTo(engine);
   const EngineMode mode = a.mode == Mode::Trim       ? EngineMode::Trim
                           : a.mode == Mode::Format ? EngineMode::Format
                                                    : EngineMode::Compress;
-  if (!WriteLines(engine.Process(mode, std::move(text), session.TrimList()),
-                  LineEndBytes(engine.OutputLineEnd), io)) {
+  const LineList& lines = engine.Process(mode, std::move(text), session.TrimList());
+  // The check needs the result in one piece; without it, lines go out in chunks.
+  const std::string result = a.verify ? engine.OutputBytes() : std::string();
+  if (a.verify ? !io.WriteStdout(result) : !WriteLines(lines, LineEndBytes(engine.OutputLineEnd), io)) {
     err = "cannot write to standard output";
     return fail(kExitFailed);
   }
-  return kExitOk;
+  if (!a.verify) return kExitOk;
+  const std::optional<RenderDifference> found = FirstRenderDifference(original, result);
+  if (!found) return kExitOk;
+  err = InputName(a) + " " + RenderNote(*found);
+  return fail(kExitFailed);
 }
 
 }  // namespace tessel

@@ -14,6 +14,7 @@ constexpr std::string_view kPosition = "POSITION_MAIN";
 constexpr std::string_view kColors = "COLORS";
 constexpr std::string_view kPaths = "PATHS";
 constexpr std::string_view kLineEnds = "LineEnds";
+constexpr std::string_view kDoVerify = "DoVerify";
 constexpr std::uint32_t kMaxColor = 0xFFFFFF;
 constexpr int kScreenMargin = 30;
 
@@ -81,6 +82,7 @@ bool ReadProgramSettings(const std::filesystem::path& path, int screenWidth, int
   ReadRecord(ini, kOptions, kOptionKeys, s);
   // A word this version does not know reads as the default.
   s.LineEnds = ParseLineEndSetting(ini.GetString(kOptions, kLineEnds, "")).value_or(s.LineEnds);
+  s.DoVerify = ini.GetBool(kOptions, kDoVerify, s.DoVerify);
   ReadRecord(ini, kPosition, kPositionKeys, s);
   ReadRecord(ini, kColors, kColorKeys, s);
   ReadRecord(ini, kPaths, kPathKeys, s);
@@ -114,6 +116,7 @@ bool WriteProgramSettings(const std::filesystem::path& path, const ProgramSettin
   stored.CommentCol = standard.CommentCol;
   WriteRecord(ini, kOptions, kOptionKeys, stored);
   ini.Set(kOptions, kLineEnds, LineEndSettingWord(stored.LineEnds));
+  ini.SetBool(kOptions, kDoVerify, stored.DoVerify);
   WriteRecord(ini, kPosition, kPositionKeys, stored);
   WriteRecord(ini, kColors, kColorKeys, stored);
   return ini.Save(path, err);

@@ -28,6 +28,7 @@ struct ProgramSettings {
   std::string LastReplace;
   bool DoLoadWallPapers = true;
   LineEndSetting LineEnds = LineEndSetting::CrLf;  // "LineEnds": crlf, lf or keep
+  bool DoVerify = false;  // "DoVerify": runs check whether each result could render differently
   // [POSITION_MAIN]
   int Top = 50;
   int Left = 50;

@@ -53,6 +53,10 @@ bool ParseWord(const std::vector<std::string>& args, size_t& i, RunArgs& a, std:
     a.backups = false;
   } else if (arg == "--validate") {
     a.validate = true;
+  } else if (arg == "--verify") {
+    a.verify = true;
+  } else if (arg == "--force") {
+    a.force = true;
   } else if (arg == "--style") {
     const std::string* v = value("--style");
     if (!v) return false;
@@ -86,6 +90,10 @@ bool CheckCombination(const RunArgs& a, std::string* err) {
     *err = "--check and --diff take --format, --compress or --trim";
   } else if (!inPlace && !a.backups) {
     *err = "--no-backup applies to --in-place only";
+  } else if (a.verify && a.mode == ProcessKind::Restore) {
+    *err = "--verify takes --format, --compress or --trim: a restore puts the backup back";
+  } else if (a.force && (!inPlace || !a.verify)) {
+    *err = "--force applies to --in-place with --verify only";
   } else if (a.paths.empty()) {
     *err = "name the files or the directory to process";
   } else if (a.hasStyle && (a.mode == ProcessKind::Trim || a.mode == ProcessKind::Restore)) {
@@ -152,6 +160,11 @@ bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* er
     return false;
   }
   return true;
+}
+
+VerifyKind VerifyOf(const RunArgs& a) {
+  if (!a.verify) return VerifyKind::Off;
+  return a.force ? VerifyKind::Mark : VerifyKind::Withhold;
 }
 
 bool LoadRunData(const RunArgs& a, Session& session, FilterIo& io) {

@@ -25,15 +25,17 @@ struct RunArgs {
   bool backups = true;
   int types = 0;
   bool validate = false;
+  bool verify = false;  // --verify: check whether each result could render differently
+  bool force = false;   // --force: with --in-place --verify, write such results all the same
   ConventionRequest conventions;  // --line-ends, --indent
   std::vector<std::string> paths;     // as named on the command line
   std::vector<std::string> resolved;  // the same, resolved by CheckRunPaths: what the run uses
 };
 
 /// Parses "--format|--compress|--trim|--restore --in-place|--check|--diff [--style NAME|DIR]
-/// [--no-backup] [--types N] [--validate] [--line-ends crlf|lf|keep] [--indent spaces|tabs]
-/// PATH...". --restore and --no-backup belong to --in-place only. False with *err for a bad
-/// command line.
+/// [--no-backup] [--types N] [--validate] [--verify [--force]] [--line-ends crlf|lf|keep]
+/// [--indent spaces|tabs] PATH...". --restore, --no-backup and --force belong to --in-place
+/// only; --verify not to --restore. False with *err for a bad command line.
 bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string* err);
 
 /// Resolves every path once (links, "." and ".." as the file system sees them: realpath)
@@ -44,6 +46,9 @@ bool CheckRunPaths(RunArgs& a, std::string* err);
 /// The selection a.resolved makes: a tree when the one path is a directory, else the files
 /// picked. False with *err when a lone file is not of an accepted type.
 bool MakeRunSelection(const RunArgs& a, SelectionSource& source, std::string* err);
+
+/// What a run of `a` does about results that could render differently.
+VerifyKind VerifyOf(const RunArgs& a);
 
 /// Loads into `session` what a.mode works with: the style for --format and --compress, the
 /// trim list for --trim. False, after the reason went to standard error, when it cannot.

@@ -31,6 +31,7 @@ Session::Session(const fs::path& programDir, RunHost& host, int screenWidth, int
   state_.DoCreateBackUps = settings_.DoCreateBackUps;
   state_.DoValidate = settings_.DoValidate;
   state_.Conventions.LineEnds = settings_.LineEnds;
+  state_.Verify = settings_.DoVerify ? VerifyKind::Mark : VerifyKind::Off;
 }
 
 bool Session::WriteSettings(int screenWidth, int screenHeight, std::string* err) {

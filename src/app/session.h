@@ -42,6 +42,12 @@ class Session {
   void SetLineEnds(LineEndSetting setting) {
     settings_.LineEnds = state_.Conventions.LineEnds = setting;
   }
+  /// The rendering check of the settings and of the runs that follow: on, a run marks each
+  /// result that could render differently in its protocol (and still writes it).
+  void SetVerify(bool on) {
+    settings_.DoVerify = on;
+    state_.Verify = on ? VerifyKind::Mark : VerifyKind::Off;
+  }
   /// Writes the settings (not [PATHS]) into "prg.ini".
   bool WriteSettings(int screenWidth, int screenHeight, std::string* err);
   /// Remembers a directory ("Multi", "Save" or "Tree") in the settings and writes that one

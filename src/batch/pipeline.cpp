@@ -68,6 +68,8 @@ std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcom
       return BackupFailedLine(path, outcome.Message);
     case FileFault::WriteFailed:
       return FileNotProcessedLine(path, "cannot write: " + outcome.Message);
+    case FileFault::RendersDifferently:
+      return "==> " + ShownName(path) + "   -  left unchanged: " + outcome.Message;
     default:
       return FileNotProcessedLine(path, outcome.Message);
   }
@@ -187,6 +189,7 @@ bool FilePipeline::LoadFile(const std::string& path, ProcessOutcome* outcome) {
   ProcessOutcome& out = outcome ? *outcome : local;
   out = {};
   engine_.OutputLines.Clear();
+  resultMade_ = false;
   conventions_ = {};
   engine_.SourceText.clear();
   if (!OpenPage(path, out)) return false;
@@ -206,6 +209,7 @@ bool FilePipeline::RunStage(ProcessOutcome* outcome) {
   out = {};
   if (state_.ProcessMode == ProcessKind::Restore) return RestoreFromBackup(state_, page_.File, &out);
   host_.SetProgress(ProgressBar::ActFile, 0);
+  resultMade_ = false;
   engine_.Process(EngineModeOf(state_.ProcessMode), std::move(engine_.SourceText), trimList_);
   // The stage leaves the token lists as the tokenizer made them (in Trim, those of the last
   // tokenized file).
@@ -217,10 +221,16 @@ bool FilePipeline::ProcessFile(const std::string& path, ProcessOutcome* outcome)
   return LoadFile(path, outcome) && RunStage(outcome);
 }
 
+const std::string& FilePipeline::Result() {
+  if (!resultMade_) lastResult_ = engine_.OutputBytes();
+  resultMade_ = true;
+  return lastResult_;
+}
+
 bool FilePipeline::WriteResult(ProcessOutcome* outcome, int64_t* bytesWritten) {
   ProcessOutcome local;
   ProcessOutcome& out = outcome ? *outcome : local;
-  lastResult_ = engine_.OutputBytes();
+  Result();
   // Written only over the very file that was read: an edit saved meanwhile by another
   // program is neither in the result nor in the backup, and must not be lost.
   ReplaceOptions options;

@@ -27,6 +27,7 @@ enum class FileFault {
   BackupFailed,   // the backup could not be made, so the file was not touched
   WriteFailed,    // the result could not be written; the file is as it was
   Changed,        // another program changed the file after it was read: it is left as it is
+  RendersDifferently,  // the result could render differently: the file is left as it was
 };
 
 struct ProcessOutcome {
@@ -50,8 +51,9 @@ std::optional<FreeSpace> QueryFreeSpace(const std::string& path);
 std::string DiskFullMessage(std::string_view mountPoint);
 
 /// The protocol line for a file that was not processed: "   -  skip" for NoBackup, the
-/// restore-failed or backup-failed line for those faults, else the not-processed line with
-/// the reason ("cannot write: " and Message for WriteFailed). The path is shown quoted
+/// restore-failed or backup-failed line for those faults, "   -  left unchanged: " and
+/// Message for RendersDifferently, else the not-processed line with the reason ("cannot
+/// write: " and Message for WriteFailed). The path is shown quoted
 /// when it holds a control character (ShownName).
 std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcome);
 
@@ -91,7 +93,11 @@ class FilePipeline {
   /// four times the file's size free. True when the free space cannot be determined.
   bool CheckDiskSpace(const std::string& path, std::string* message);
 
-  /// OutputLines, each line followed by the file's line end, written over the loaded file
+  /// OutputLines, each line followed by the file's line end: the bytes WriteResult writes
+  /// for the file loaded last (made once, and kept until the next file is loaded).
+  const std::string& Result();
+
+  /// Result(), written over the loaded file
   /// (through a temporary file renamed over it, keeping its permissions) and then to
   /// state.TempOutFile. False, with WriteFailed or Changed in *outcome, when the file could
   /// not be written or is no longer the file that was read; it is then as it was.
@@ -128,6 +134,7 @@ class FilePipeline {
   DirectoryChain dirs_;
   LoadedFile page_;
   std::string lastResult_;
+  bool resultMade_ = false;  // lastResult_ holds the result of the file loaded last
 };
 
 }  // namespace tessel

@@ -6,6 +6,7 @@
 #include "base/shown_name.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
+#include "batch/render_verify.h"
 #include "io/directory_chain.h"
 #include "io/safe_replace.h"
 
@@ -23,6 +24,28 @@ std::string DirectoryOf(const std::string& path) {
 
 std::string SizeInK(const std::string& path) {
   return std::to_string(GetFileSize(path) / 1000) + "K";
+}
+
+// A page left unwritten because its result could render differently is no fault: the run
+// did what it was asked.
+void CountNotDone(const FileResult& result, RunSummary& summary) {
+  switch (result.Outcome.Fault) {
+    case FileFault::RendersDifferently:
+      return;
+    case FileFault::NoBackup:
+      ++summary.Skipped;
+      return;
+    default:
+      ++summary.Ignored;
+  }
+}
+
+void CountVerified(const FileResult& result, RunSummary& summary) {
+  if (!result.Verified) return;
+  ++summary.Verified;
+  if (!result.Rendering) return;
+  ++summary.Differing;
+  if (result.Outcome.Fault == FileFault::RendersDifferently) ++summary.Withheld;
 }
 
 }  // namespace
@@ -195,10 +218,15 @@ RunSummary RunDriver::RunSingleFile() {
   const std::string path = ResolvedFilePath(named, state_.ProcessMode != ProcessKind::Restore);
   const FileResult result = ProcessOne(path, nullptr);
   state_.FileName = named;
+  CountVerified(result, summary);
   switch (result.What) {
     case FileResult::End::Done:
       ++summary.Processed;
       host_.ShowResult(pipeline_.LastResult());
+      if (result.Rendering) {
+        summary.RenderNote = "==> " + ShownName(path) + "   -  written; it " + RenderNote(*result.Rendering);
+        host_.AppendStatus("  (" + RenderNote(*result.Rendering) + ")");
+      }
       if (const std::string note = pipeline_.Conventions().EditorConfigNote(); !note.empty()) {
         host_.AppendStatus("  (" + note + ")");
       }
@@ -212,7 +240,7 @@ RunSummary RunDriver::RunSingleFile() {
       break;
     case FileResult::End::NotDone:
     case FileResult::End::Stopped:
-      (result.Outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
+      CountNotDone(result, summary);
       summary.Error = FailedFileLine(path, result.Outcome);
       break;
   }
@@ -259,6 +287,7 @@ FileResult RunDriver::ProcessOne(const std::string& path, const std::function<bo
     return result;
   }
   result.Before = result.After = restore ? GetFileSize(path) : int64_t(page.Status.st_size);
+  if (done && !restore && !VerifyResult(result)) done = false;
   if (done && !restore && !pipeline_.WriteResult(&result.Outcome, &result.After)) done = false;
   if (!done) {
     keepBackupApart();
@@ -268,10 +297,23 @@ FileResult RunDriver::ProcessOne(const std::string& path, const std::function<bo
   return result;
 }
 
+// With the rendering check on, compares the result with the page. False when the page is to
+// be left as it was.
+bool RunDriver::VerifyResult(FileResult& result) {
+  if (state_.Verify == VerifyKind::Off) return true;
+  host_.ShowStatus("Verifying: " + ShownName(state_.FileName));
+  result.Verified = true;
+  result.Rendering = FirstRenderDifference(pipeline_.page().Bytes, pipeline_.Result());
+  if (!result.Rendering || state_.Verify == VerifyKind::Mark) return true;
+  result.Outcome = {FileFault::RendersDifferently, "it " + RenderNote(*result.Rendering)};
+  return false;
+}
+
 // One file of a batch run. False when the run has to end here.
 bool RunDriver::RunOneOfBatch(const std::string& path, RunSummary& summary) {
   host_.ShowStatus("Processing: " + ShownName(path));
   const FileResult result = ProcessOne(path, [this] { return UserBreakConfirmed(); });
+  CountVerified(result, summary);
   switch (result.What) {
     case FileResult::End::Done:
       ++summary.Processed;
@@ -279,9 +321,10 @@ bool RunDriver::RunOneOfBatch(const std::string& path, RunSummary& summary) {
       if (const std::string note = pipeline_.Conventions().EditorConfigNote(); !note.empty()) {
         Add("    " + note);
       }
+      if (result.Rendering) Add("    " + RenderNote(*result.Rendering));
       return true;
     case FileResult::End::NotDone:
-      (result.Outcome.Fault == FileFault::NoBackup ? summary.Skipped : summary.Ignored)++;
+      CountNotDone(result, summary);
       Add(FailedFileLine(path, result.Outcome));
       return true;
     case FileResult::End::DiskFull:
@@ -344,6 +387,7 @@ RunSummary RunDriver::RunBatch() {
     Add(std::string(summary.Ignored > 0 ? "" : "\r\n") + "==> " +
         std::to_string(summary.NotSearched) + " folders or files could not be searched.");
   }
+  AddVerifyTotals(summary);
   Add("--> Finished: " + Now());
   if (state_.ProcessMode == ProcessKind::Compress) {
     Add("\r\nOverall compressing performance: " +
@@ -352,6 +396,19 @@ RunSummary RunDriver::RunBatch() {
   Add("\r\nJob done...");
   SaveReport(tree && !state_.BackupDir.empty() ? state_.BackupDir : state_.ProgramDir);
   return summary;
+}
+
+void RunDriver::AddVerifyTotals(const RunSummary& summary) {
+  if (state_.Verify == VerifyKind::Off) return;
+  const bool first = summary.Ignored == 0 && summary.NotSearched == 0;
+  std::string line = std::string(first ? "\r\n" : "") + "==> " + std::to_string(summary.Differing) +
+                     " of " + std::to_string(summary.Verified) + " files could render differently";
+  if (summary.Withheld > 0) {
+    line += ": left unchanged.";
+  } else {
+    line += summary.Differing > 0 ? " (marked above)." : ".";
+  }
+  Add(line);
 }
 
 bool RunDriver::WriteReport(const std::string& dir, const std::string& path, std::string* err) {

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "batch/pipeline.h"
 #include "batch/run_state.h"
+#include "render_check/render_check.h"
 
 namespace tessel {
 
@@ -25,6 +27,11 @@ struct RunSummary {
                                  // full disk); Error says why
   bool BackupDirFailed = false;  // the tree run's backup directory could not be made
   std::string Error;
+  // With state.Verify on:
+  int Verified = 0;   // results compared with their pages
+  int Differing = 0;  // of those, results that could render differently or not be verified
+  int Withheld = 0;   // of those, pages left as they were (VerifyKind::Withhold)
+  std::string RenderNote;  // a single file's: "==> PATH   -  written; it could render ..."
 };
 
 /// What a tree scan found, before the user chooses among the files.
@@ -47,6 +54,8 @@ struct FileResult {
   ProcessOutcome Outcome;
   int64_t Before = 0;  // the file's size before, and after it was written
   int64_t After = 0;
+  bool Verified = false;  // the result was compared with the page
+  std::optional<RenderDifference> Rendering;  // how it could render differently
 };
 
 /// Where a selection comes from: a file named on the command line (or dropped), files
@@ -106,6 +115,8 @@ class RunDriver {
   RunSummary RunSingleFile();
   RunSummary RunBatch();
   FileResult ProcessOne(const std::string& path, const std::function<bool()>& stopHere);
+  bool VerifyResult(FileResult& result);
+  void AddVerifyTotals(const RunSummary& summary);
   bool RunOneOfBatch(const std::string& path, RunSummary& summary);
   bool UserBreakConfirmed();
   void SaveReport(const std::string& dir);

@@ -17,6 +17,13 @@ enum class ProcessKind { None, Format, Compress, Trim, Restore };
 enum class SelectionKind { None, SingleFile, PickedFiles, Tree };
 enum class CmdLineKind { None, Open, Automatic };
 
+/// What a run does about results that could render differently from their pages.
+enum class VerifyKind {
+  Off,       // results are not checked
+  Mark,      // each such result is written, and marked in the protocol
+  Withhold,  // each such page is left as it was, and the protocol says why
+};
+
 /// The protocol page: plain text lines; a text handed over with CR LF pairs becomes
 /// several lines. "report.txt" is its text with every line ended by CR LF.
 class Protocol {
@@ -47,6 +54,7 @@ struct RunState {
   CmdLineKind CmdLineMode = CmdLineKind::None;
   std::vector<std::string> FileList;
   ConventionRequest Conventions;  // line ends and indentation of the files written
+  VerifyKind Verify = VerifyKind::Off;  // the rendering check of each result
   int NotSearched = 0;      // directories or files the tree selection's scan could not see
   int FilterIndex = 0;      // the file type of tree selections
   int FileFilterIndex = 0;  // the file type the file dialog lists

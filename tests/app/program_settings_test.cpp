@@ -19,7 +19,7 @@ auto Fields(const ProgramSettings& s) {
   return std::tie(s.StyleName, s.PopUpStyleName, s.BackupExt, s.DoCreateBackUps, s.DoValidate,
                   s.LastSearch, s.LastReplace, s.DoLoadWallPapers, s.Top, s.Left, s.Width, s.Height,
                   s.TextCol, s.TagCol, s.QuotedCol, s.CommentCol, s.DoColorTags, s.Multi, s.Save,
-                  s.Tree, s.LineEnds);
+                  s.Tree, s.LineEnds, s.DoVerify);
 }
 
 TEST(ProgramSettingsTest, DefaultsWithoutAFileAndForMissingOrBadKeys) {
@@ -59,6 +59,7 @@ TEST(ProgramSettingsTest, EveryKeySurvivesAWriteAndRead) {
   out.LastReplace = "<TD class=x>";
   out.DoLoadWallPapers = false;
   out.LineEnds = LineEndSetting::Keep;
+  out.DoVerify = true;
   out.Top = -8;
   out.Left = 1930;
   out.Width = 800;
@@ -84,7 +85,7 @@ TEST(ProgramSettingsTest, EveryKeySurvivesAWriteAndRead) {
   const std::string text = ReadFile(ini);
   EXPECT_TRUE(text.starts_with("; mine\r\n[OPTIONS]\r\nUnknown=kept\r\nStyleName=Dense\r\n"))
       << text;
-  EXPECT_NE(text.find("DoLoadWallPapers=0\r\nLineEnds=keep\r\n[EXTRA]"), std::string::npos) << text;
+  EXPECT_NE(text.find("DoLoadWallPapers=0\r\nLineEnds=keep\r\nDoVerify=1\r\n[EXTRA]"), std::string::npos) << text;
   EXPECT_NE(text.find("[EXTRA]\r\nX=1\r\n"), std::string::npos) << text;
 }
 

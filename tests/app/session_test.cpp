@@ -19,7 +19,8 @@ void WriteStyle(const fs::path& dir, int tagCase) {
 
 TEST(SessionTest, TakesTheSettingsIntoTheRunState) {
   TempDir home;
-  WriteFile(home / "prg.ini", "[OPTIONS]\r\nBackupExt=.old\r\nDoCreateBackUps=0\r\nDoValidate=1\r\n");
+  WriteFile(home / "prg.ini",
+            "[OPTIONS]\r\nBackupExt=.old\r\nDoCreateBackUps=0\r\nDoValidate=1\r\nDoVerify=1\r\n");
   RunHost host;
   Session session(home.path(), host);
   const RunState& state = session.State();
@@ -28,6 +29,7 @@ TEST(SessionTest, TakesTheSettingsIntoTheRunState) {
   EXPECT_EQ(state.BackupExt, ".old");
   EXPECT_FALSE(state.DoCreateBackUps);
   EXPECT_TRUE(state.DoValidate);
+  EXPECT_EQ(state.Verify, VerifyKind::Mark);
 
   std::string err;
   ASSERT_TRUE(session.RememberPath("Tree", "/sites/a/", &err)) << err;

@@ -347,6 +347,50 @@ TEST_F(RunDriverTest, SingleFileRunWritesNoProtocolLines) {
   EXPECT_EQ(ReadFile(state.TempOutFile), "<P>one</P>\r\n");
 }
 
+// With the rendering check on, a result that could render differently is marked, or its
+// page is left as it was, with a tree backup that is a copy of its own and not a link to
+// it; the run's totals count both.
+TEST_F(RunDriverTest, RenderingCheckMarksOrWithholdsResults) {
+  const std::string a = (site / "a.htm").string(), b = (site / "sub" / "b.htm").string();
+  const std::string page = "<p>a<b>x</b> y</p>\n";  // B has no rule: it gets a line of its own
+  const std::string difference =
+      "could render differently: line 1, column 5: a space is shown between \"a\" and <B>";
+  const struct {
+    VerifyKind Verify;
+    std::vector<std::string> Lines;
+    bool Written;
+  } cases[] = {
+      {VerifyKind::Mark,
+       {"==> Formatted: " + a + "   ==> Backup: " + (tmp / "site_BAK00" / "a.htm").string(),
+        "    " + difference, "==> Formatted: " + b + "   ==> Backup: " +
+        (tmp / "site_BAK00" / "sub" / "b.htm").string(), "",
+        "==> 1 of 2 files could render differently (marked above).", "--> Finished: NOW"},
+       true},
+      {VerifyKind::Withhold,
+       {"==> " + a + "   -  left unchanged: it " + difference,
+        "==> Formatted: " + b + "   ==> Backup: " + (tmp / "site_BAK01" / "sub" / "b.htm").string(),
+        "", "==> 1 of 2 files could render differently: left unchanged.", "--> Finished: NOW"},
+       false},
+  };
+  driver.Now = [] { return std::string("NOW"); };
+  for (const auto& c : cases) {
+    WriteFile(a, page);
+    state.Verify = c.Verify;
+    ASSERT_EQ(driver.SelectTree(site.string()), SelectionKind::Tree);
+    const RunSummary s = Run(ProcessKind::Format);
+    EXPECT_EQ(std::tie(s.Processed, s.Ignored, s.Verified, s.Differing, s.Withheld),
+              std::make_tuple(c.Written ? 2 : 1, 0, 2, 1, c.Written ? 0 : 1));
+    const std::vector<std::string> lines = Protocol();
+    const auto started = std::find(lines.begin(), lines.end(), "--> Started: NOW");
+    ASSERT_NE(started, lines.end());
+    EXPECT_EQ(std::vector<std::string>(started + 1, started + 1 + c.Lines.size()), c.Lines);
+    EXPECT_EQ(ReadFile(a) == page, !c.Written);
+    if (!c.Written) {
+      EXPECT_NE(Inode(state.BackupDir + "a.htm"), Inode(a));
+    }
+  }
+}
+
 TEST_F(RunDriverTest, NothingSelectedOrDeclined) {
   EXPECT_TRUE(Run(ProcessKind::Format).Cancelled);
   EXPECT_EQ(host.messages.back(), "Tessel HTML:\r\nNo Files selected, nothing to do ...!");
