@@ -153,11 +153,17 @@ int RunCommandLine(const std::vector<std::string>& args, const fs::path& program
   state.DoCreateBackUps = line.Backup;
   RunDriver& driver = session.Driver();
   driver.ShowFileSelection({SelectionSource::Kind::CommandLineFile, {line.File}});
-  RunSummary summary = driver.LetsGo();
+  // With DoVerify, each run's finding goes where its errors go.
+  auto run = [&] {
+    RunSummary s = driver.LetsGo();
+    if (!s.RenderNote.empty()) io.WriteStderr("tessel-html: " + s.RenderNote + "\n");
+    return s;
+  };
+  RunSummary summary = run();
   if (summary.Processed == 1 && line.Trim && line.ProcessMode != ProcessKind::Trim) {
     state.ProcessMode = ProcessKind::Trim;
     state.DoCreateBackUps = false;
-    summary = driver.LetsGo();
+    summary = run();
   }
   return summary.Processed == 1 ? kExitOk : kExitFailed;
 }

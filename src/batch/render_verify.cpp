@@ -1,12 +1,33 @@
 #include "batch/render_verify.h"
 
+#include <algorithm>
+#include <exception>
+
 namespace tessel {
+namespace {
+
+// The parser counts positions in 32 bits, and a parsed page takes about 30 times its size.
+constexpr size_t kLargestChecked = size_t(1) << 30;
+
+RenderDifference Unverifiable(std::string what) {
+  return {RenderDifferenceKind::Unchecked, false, false, 1, 1, std::move(what)};
+}
+
+}  // namespace
 
 std::optional<RenderDifference> FirstRenderDifference(std::string_view original,
                                                       std::string_view result) {
   // Most results of a site already formatted are the page itself: nothing to parse.
   if (original == result) return std::nullopt;
-  return RenderCheck::First(original, result);
+  if (std::max(original.size(), result.size()) > kLargestChecked) {
+    return Unverifiable("the page is too large to be checked (over 1 GiB)");
+  }
+  try {
+    return RenderCheck::First(original, result);
+  } catch (const std::exception& e) {
+    // Out of memory, most likely: the run goes on, and the page counts as not verified.
+    return Unverifiable(std::string("the pages could not be parsed: ") + e.what());
+  }
 }
 
 std::string RenderNote(const RenderDifference& difference) {

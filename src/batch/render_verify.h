@@ -13,8 +13,9 @@ namespace tessel {
 
 /// The first way `result` could render differently from `original`, or nothing when they
 /// render the same. Equal bytes render the same and are not parsed; otherwise both pages
-/// are parsed, on two threads. A page nested too deeply to be parsed in linear time gives
-/// an Unchecked difference: it could not be verified.
+/// are parsed, on two threads. A page nested too deeply to be parsed in linear time, one
+/// over 1 GiB, or one that could not be parsed (no memory left) gives an Unchecked
+/// difference: it could not be verified.
 std::optional<RenderDifference> FirstRenderDifference(std::string_view original,
                                                       std::string_view result);
 

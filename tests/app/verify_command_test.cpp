@@ -116,6 +116,21 @@ TEST_F(VerifyCommandTest, InPlaceLeavesDifferingPagesAloneUnlessForced) {
       << r.err;
 }
 
+// DoVerify in prg.ini is the window's: its automatic command line marks and writes, while
+// the commands verify only when asked.
+TEST_F(VerifyCommandTest, TheSettingVerifiesTheWindowsRunsOnly) {
+  WriteFile(home_ / "data" / "prg.ini", "[OPTIONS]\r\nDoVerify=1\r\n");
+  WriteFile(site_ / "page.htm", kInline);
+  ProcessRun r = Exec("-FA site/page.htm");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.err, (site_ / "page.htm").string() + "   -  written; it " + kInlineNote))
+      << r.err;
+  EXPECT_NE(ReadFile(site_ / "page.htm"), kInline);
+  r = Exec("--format --in-place --no-backup site/inline.htm");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
 TEST_F(VerifyCommandTest, ForceAndVerifyOnlyWhereTheyMeanSomething) {
   for (const char* args : {"--format --in-place --force site", "--format --check --verify --force site",
                            "--format --force site/inline.htm", "--restore --in-place --verify site/a.htm"}) {
