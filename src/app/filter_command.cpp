@@ -216,7 +216,9 @@ int RunFilterCommand(const std::vector<std::string>& args, const std::filesystem
   const LineList& lines = engine.Process(mode, std::move(text), session.TrimList());
   // The check needs the result in one piece; without it, lines go out in chunks.
   const std::string result = a.verify ? engine.OutputBytes() : std::string();
-  if (a.verify ? !io.WriteStdout(result) : !WriteLines(lines, LineEndBytes(engine.OutputLineEnd), io)) {
+  const bool written = a.verify ? io.WriteStdout(result)
+                                : WriteLines(lines, LineEndBytes(engine.OutputLineEnd), io);
+  if (!written) {
     err = "cannot write to standard output";
     return fail(kExitFailed);
   }

@@ -224,8 +224,9 @@ RunSummary RunDriver::RunSingleFile() {
       ++summary.Processed;
       host_.ShowResult(pipeline_.LastResult());
       if (result.Rendering) {
-        summary.RenderNote = "==> " + ShownName(path) + "   -  written; it " + RenderNote(*result.Rendering);
-        host_.AppendStatus("  (" + RenderNote(*result.Rendering) + ")");
+        const std::string note = RenderNote(*result.Rendering);
+        summary.RenderNote = "==> " + ShownName(path) + "   -  written; it " + note;
+        host_.AppendStatus("  (" + note + ")");
       }
       if (const std::string note = pipeline_.Conventions().EditorConfigNote(); !note.empty()) {
         host_.AppendStatus("  (" + note + ")");
@@ -300,8 +301,8 @@ FileResult RunDriver::ProcessOne(const std::string& path, const std::function<bo
 // With the rendering check on, compares the result with the page. False when the page is to
 // be left as it was.
 bool RunDriver::VerifyResult(FileResult& result) {
+  // The status line keeps the engine's last word ("Formatted and saved: ...").
   if (state_.Verify == VerifyKind::Off) return true;
-  host_.ShowStatus("Verifying: " + ShownName(state_.FileName));
   result.Verified = true;
   result.Rendering = FirstRenderDifference(pipeline_.page().Bytes, pipeline_.Result());
   if (!result.Rendering || state_.Verify == VerifyKind::Mark) return true;
