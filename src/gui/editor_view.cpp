@@ -51,7 +51,7 @@ std::string WithCrLf(const std::string& text) { return ToEditorText(text).Bytes;
 /// The editor's accessible while no screen reader listens. The component's own counts the
 /// characters from the start of the text to the cursor whenever the view is updated (after
 /// every key), for an event that then goes nowhere: on a page that is one long line that
-/// was a third of what a key cost.
+/// was a quarter of what a key cost.
 class PlainEditorAccessible : public QAccessibleWidget {
  public:
   explicit PlainEditorAccessible(QWidget* editor)
@@ -98,7 +98,7 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
     if (updated & SC_UPDATE_SELECTION) emit SelectionMoved();
   });
   QAccessible::installActivationObserver(this);
-  accessibilityActiveChanged(screenReader_);  // one the component may have made already goes
+  accessibilityActiveChanged(screenReader_);  // replaces one made while the base was built
 }
 
 EditorView::~EditorView() { QAccessible::removeActivationObserver(this); }
