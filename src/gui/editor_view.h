@@ -4,6 +4,7 @@
 // an emphasis changes four colours and a repaint reclassifies the text.
 #pragma once
 
+#include <QAccessible>
 #include <Qsci/qsciscintilla.h>
 
 #include <optional>
@@ -19,10 +20,11 @@
 
 namespace tessel::gui {
 
-class EditorView : public QsciScintilla {
+class EditorView : public QsciScintilla, private QAccessible::ActivationObserver {
   Q_OBJECT
  public:
   explicit EditorView(QWidget* parent = nullptr);
+  ~EditorView() override;
 
   // The document.
   /// Replaces the whole text, coloured when colouring is on; the undo history is dropped
@@ -109,10 +111,16 @@ class EditorView : public QsciScintilla {
   /// is to handle the key itself.
   bool TypeCharacter(const QKeyEvent& event, ColourClass typedClass);
   void AfterUndo();
+  /// The editor's accessible: the component's own while a screen reader listens (it gives
+  /// the text), a plain one otherwise.
+  static QAccessibleInterface* AccessibleFor(const QString& className, QObject* object);
+  /// A screen reader started or stopped: the editor's accessible is made anew.
+  void accessibilityActiveChanged(bool active) override;
 
   TextEncoding encoding_ = TextEncoding::Utf8;
   SyntaxPalette palette_;
   bool colouring_ = true;
+  bool screenReader_ = QAccessible::isActive();
   int lastKey_ = 0;
   std::vector<ColourClass> scratch_;
   std::string styles_;

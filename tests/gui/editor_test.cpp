@@ -3,6 +3,7 @@
 // and size coming back byte for byte.
 #include <sys/stat.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QCheckBox>
@@ -69,6 +70,7 @@ class EditorTest : public QObject {
   void CancelAllGoesBackToTheSavedText();
   void BrowserViewOfUnsavedText();
   void SearchAndReplace();
+  void AScreenReaderGetsTheText();
 };
 
 void EditorTest::ShowsExactlyTheColoursOfTheRtf() {
@@ -284,6 +286,23 @@ void EditorTest::SearchAndReplace() {
   QTest::mouseClick(d.BFindNext, Qt::LeftButton);
   QCOMPARE(w.dialogs.Texts("message").back(), std::string("\"word\" not found."));
   QCOMPARE(w.form->session().Settings().LastSearch, std::string("word"));
+}
+
+void EditorTest::AScreenReaderGetsTheText() {
+  Window w;
+  w.Open(w.Page("reader.htm", "<html><b>caf\xC3\xA9</b>"));
+  EditorView& editor = w.Editor();
+  // Nobody listens: a plain accessible, which costs a key nothing.
+  QVERIFY(!QAccessible::queryAccessibleInterface(&editor)->textInterface());
+  QAccessible::setActive(true);
+  QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&editor)->textInterface();
+  QVERIFY(text);
+  QCOMPARE(text->text(0, text->characterCount()), QString::fromUtf8("<html><b>caf\xC3\xA9</b>"));
+  QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClick(&editor, 'x');
+  QTRY_COMPARE(text->cursorPosition(), 18);  // told when the view is updated
+  QAccessible::setActive(false);
+  QVERIFY(!QAccessible::queryAccessibleInterface(&editor)->textInterface());
 }
 
 TESSEL_GUI_TEST(EditorTest);
