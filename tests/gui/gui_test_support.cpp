@@ -128,10 +128,13 @@ UserAtDialogs::UserAtDialogs(std::deque<Step> steps) : steps_(std::move(steps)) 
 }
 
 void UserAtDialogs::Look() {
+  // A dialog counts again only after it was hidden: while a box over it closes, the dialog
+  // below is the active one again, and that is no new dialog.
+  open_.removeIf([](const QPointer<QWidget>& w) { return !w || !w->isVisible(); });
   QWidget* shown = QApplication::activePopupWidget();
   if (shown == nullptr) shown = QApplication::activeModalWidget();
-  if (shown == nullptr || shown == current_ || !shown->isVisible()) return;
-  current_ = shown;
+  if (shown == nullptr || !shown->isVisible() || open_.contains(shown)) return;
+  open_.append(shown);
   auto* box = qobject_cast<QMessageBox*>(shown);
   Seen << (box ? box->text() : shown->windowTitle());
   shown->activateWindow();

@@ -97,7 +97,7 @@ class UserAtDialogs : public QObject {
   void Look();
   std::deque<Step> steps_;
   QTimer timer_;
-  QPointer<QWidget> current_;
+  QList<QPointer<QWidget>> open_;  // seen and not hidden since
 };
 
 /// A key pressed where the focus is in `window` (or on the window itself).
