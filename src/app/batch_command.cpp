@@ -110,12 +110,12 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   state.Conventions = a.conventions;
 
   if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
-  if (session.Driver().ShowFileSelection(source) == SelectionKind::None) {
+  if (session.Driver().Select(source) == SelectionKind::None) {
     host.Finish();
     err = "no accepted HTML files found";
     return fail(kExitFailed);
   }
-  RunSummary summary = session.Driver().LetsGo();
+  RunSummary summary = session.Driver().Run();
   host.Finish();
   return ExitStatus(summary);
 }
@@ -147,12 +147,12 @@ int RunCommandLine(const std::vector<std::string>& args, const fs::path& program
   state.ProcessMode = line.ProcessMode;
   state.DoCreateBackUps = line.Backup;
   RunDriver& driver = session.Driver();
-  driver.ShowFileSelection({SelectionSource::Kind::CommandLineFile, {line.File}});
-  RunSummary summary = driver.LetsGo();
+  driver.Select({SelectionSource::Kind::CommandLineFile, {line.File}});
+  RunSummary summary = driver.Run();
   if (summary.Processed == 1 && line.Trim && line.ProcessMode != ProcessKind::Trim) {
     state.ProcessMode = ProcessKind::Trim;
     state.DoCreateBackUps = false;
-    summary = driver.LetsGo();
+    summary = driver.Run();
   }
   return summary.Processed == 1 ? kExitOk : kExitFailed;
 }

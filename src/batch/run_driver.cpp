@@ -53,7 +53,7 @@ void RunDriver::PrepareProtocol(bool showPage) {
   host_.ProtocolCleared(state_.Protokoll.Text(), showPage);
 }
 
-SelectionKind RunDriver::ShowFileSelection(const SelectionSource& source) {
+SelectionKind RunDriver::Select(const SelectionSource& source) {
   if (source.Paths.empty()) return SelectionKind::None;
   if (source.What == SelectionSource::Kind::Tree) return SelectTree(source.Paths.front());
   if (source.What == SelectionSource::Kind::PickedFiles && source.Paths.size() > 1) {
@@ -156,7 +156,7 @@ SelectionKind RunDriver::FinishSelection(SelectionKind kind) {
   return state_.SelectionMode = kind;
 }
 
-RunSummary RunDriver::LetsGo() {
+RunSummary RunDriver::Run() {
   RunSummary summary;
   bool nothing = state_.SelectionMode == SelectionKind::None ||
                  (state_.SelectionMode == SelectionKind::SingleFile && state_.FileName.empty()) ||

@@ -64,7 +64,7 @@ class RunDriver {
 
   /// Makes the selection from `source`; None when nothing was selected. One picked file
   /// is a single-file selection, not a batch of one.
-  SelectionKind ShowFileSelection(const SelectionSource& source);
+  SelectionKind Select(const SelectionSource& source);
 
   /// A single file (command line or dropped file): it becomes the selection. With
   /// `remember`, its directory is remembered for the file dialog.
@@ -92,7 +92,7 @@ class RunDriver {
   SelectionKind AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen);
 
   /// Runs state.ProcessMode over the current selection.
-  RunSummary LetsGo();
+  RunSummary Run();
 
   FilePipeline& pipeline() { return pipeline_; }
 

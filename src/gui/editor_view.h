@@ -1,4 +1,4 @@
-// The editor REScreen: QScintilla holding the document as UTF-8 with every line end CR LF.
+// The editor: QScintilla holding the document as UTF-8 with every line end CR LF.
 // No lexer: the program colours the text itself. Every byte's style is its colour class
 // (text, tag, quoted, comment), and the palette gives the four styles their colours, so
 // an emphasis changes four colours and a repaint reclassifies the text.

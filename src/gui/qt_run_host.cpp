@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "gui/Unit1.h"
+#include "gui/main_window.h"
 #include "gui/gui_text.h"
 
 namespace tessel::gui {
@@ -25,7 +25,7 @@ void AppendLines(std::string& out, std::string_view text) {
 
 }  // namespace
 
-QtRunHost::QtRunHost(TForm1& window) : window_(window) {
+QtRunHost::QtRunHost(MainWindow& window) : window_(window) {
   timer_.setInterval(kFlushMs);
   connect(&timer_, &QTimer::timeout, this, &QtRunHost::Flush);
 }
@@ -164,7 +164,7 @@ void QtRunHost::ShowMessage(MessageKind kind, std::string_view text) {
 }
 
 bool QtRunHost::LoadEditor(const std::string& path) {
-  return OnWindow([&] { return window_.LoadEditorFile(path); });
+  return OnWindow([&] { return window_.LoadDocument(path); });
 }
 
 void QtRunHost::ShowResult(const std::string& bytes) {

@@ -16,12 +16,12 @@
 
 namespace tessel::gui {
 
-class TForm1;
+class MainWindow;
 
 class QtRunHost : public QObject, public RunHost {
   Q_OBJECT
  public:
-  explicit QtRunHost(TForm1& window);
+  explicit QtRunHost(MainWindow& window);
 
   void ShowStatus(std::string_view text) override;
   void AppendStatus(std::string_view text) override;
@@ -64,7 +64,7 @@ class QtRunHost : public QObject, public RunHost {
   template <typename F>
   auto OnWindow(F ask);
 
-  TForm1& window_;
+  MainWindow& window_;
   std::atomic<bool> detached_{false};
   QTimer timer_;
   mutable std::mutex mutex_;

@@ -21,7 +21,7 @@ std::string_view Trimmed(std::string_view text) {
 
 }  // namespace
 
-TagGridRow SetCharInLineRow(const TagEntry& entry) {
+TagGridRow TagGridRowOf(const TagEntry& entry) {
   const std::string blank(1, ' ');
   const bool start = CommentTakesEffect(entry, entry.DoGenerateSComment, entry.CRLFLeading);
   const bool end = CommentTakesEffect(entry, entry.DoGenerateEComment, entry.CRLFFollowed);
@@ -68,7 +68,7 @@ int TagCaseFor(bool upper, bool lower, bool preserve, int current) {
   return current;
 }
 
-TagEmphasis SetPanelStatus(const TagEntry& entry) {
+TagEmphasis TagEmphasisOf(const TagEntry& entry) {
   TagEmphasis e;
   e.AloneMarked = !entry.TreatAsText;
   e.AsTextMarked = entry.TreatAsText;
@@ -83,7 +83,7 @@ TagEmphasis SetPanelStatus(const TagEntry& entry) {
   return e;
 }
 
-PanelTints SetPanelColors(const StyleOptions& options) {
+PanelTints PanelTintsOf(const StyleOptions& options) {
   return {options.DoDisableComments, options.Spacing == 0};
 }
 

@@ -45,7 +45,7 @@ using TagGridRow = std::array<std::string, 5>;
 /// The row of the grid for `entry`: "A" or "S"; the line breaks before and after run
 /// together; the comment symbol where a comment has an effect (a blank otherwise, one blank
 /// when neither has); the two indents run together, a blank for an As Text entry.
-TagGridRow SetCharInLineRow(const TagEntry& entry);
+TagGridRow TagGridRowOf(const TagEntry& entry);
 
 // ---------------------------------------------------------------------------------------
 // Line breaks
@@ -85,7 +85,7 @@ struct TagEmphasis {
   bool operator==(const TagEmphasis&) const = default;
 };
 /// For the entry as the counters show it.
-TagEmphasis SetPanelStatus(const TagEntry& entry);
+TagEmphasis TagEmphasisOf(const TagEntry& entry);
 
 struct Rgb {
   int R, G, B;
@@ -100,7 +100,7 @@ struct PanelTints {
   bool Indent = false;    // "Indent Stepsize" and the two indent groups
   bool operator==(const PanelTints&) const = default;
 };
-PanelTints SetPanelColors(const StyleOptions& options);
+PanelTints PanelTintsOf(const StyleOptions& options);
 
 // ---------------------------------------------------------------------------------------
 // New styles and tags

@@ -54,7 +54,7 @@ class RunDriverTest : public ::testing::Test {
 
   RunSummary Run(ProcessKind mode) {
     state.ProcessMode = mode;
-    return driver.LetsGo();
+    return driver.Run();
   }
 
   TempDir tmp;
@@ -337,7 +337,7 @@ TEST_F(RunDriverTest, AFullDiskEndsTheRunAndSaysWhere) {
 
 TEST_F(RunDriverTest, SingleFileRunWritesNoProtocolLines) {
   const std::string a = (site / "a.htm").string();
-  ASSERT_EQ(driver.ShowFileSelection({SelectionSource::Kind::PickedFiles, {a}}),
+  ASSERT_EQ(driver.Select({SelectionSource::Kind::PickedFiles, {a}}),
             SelectionKind::SingleFile);  // one picked file is a single file, not a batch
   RunSummary s = Run(ProcessKind::Format);
   EXPECT_EQ(s.Processed, 1);

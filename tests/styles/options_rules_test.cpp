@@ -33,7 +33,7 @@ TEST(OptionsRules, GridRow) {
       {Tag(true, 1, 0, true, true), {"<B>", "A", "10", "# ", " "}},
       {Tag(true, 0, 2, true, true), {"<B>", "A", "02", " #", " "}},
   };
-  for (const Row& row : rows) EXPECT_EQ(SetCharInLineRow(row.entry), row.cells) << row.cells[2];
+  for (const Row& row : rows) EXPECT_EQ(TagGridRowOf(row.entry), row.cells) << row.cells[2];
 }
 
 TEST(OptionsRules, LineBreakMinimum) {
@@ -78,14 +78,14 @@ TEST(OptionsRules, Emphasis) {
       {Tag(true, 2, 0), {false, true, true, false, true, false, false}},
   };
   for (const Row& row : rows)
-    EXPECT_TRUE(SetPanelStatus(row.entry) == row.e) << row.entry.CRLFLeading;
+    EXPECT_TRUE(TagEmphasisOf(row.entry) == row.e) << row.entry.CRLFLeading;
 
   StyleOptions commentsOff, noIndent;
   commentsOff.DoDisableComments = true;
   noIndent.Spacing = 0;
-  EXPECT_TRUE(SetPanelColors(StyleOptions{}) == (PanelTints{false, false}));
-  EXPECT_TRUE(SetPanelColors(commentsOff) == (PanelTints{true, false}));
-  EXPECT_TRUE(SetPanelColors(noIndent) == (PanelTints{false, true}));
+  EXPECT_TRUE(PanelTintsOf(StyleOptions{}) == (PanelTints{false, false}));
+  EXPECT_TRUE(PanelTintsOf(commentsOff) == (PanelTints{true, false}));
+  EXPECT_TRUE(PanelTintsOf(noIndent) == (PanelTints{false, true}));
 }
 
 TEST(OptionsRules, NewStyleName) {

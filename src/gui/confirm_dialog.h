@@ -1,4 +1,4 @@
-// FormMsg: the confirmation before a run, with the message for the mode and selection and
+// The confirmation dialog: the confirmation before a run, with the message for the mode and selection and
 // the check box that switches backups on or off.
 #pragma once
 
@@ -18,22 +18,22 @@ namespace tessel::gui {
 
 struct Skin;
 
-class TFormMsg : public QDialog {
+class ConfirmDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormMsg(const Skin& skin, QWidget* parent = nullptr);
+  ConfirmDialog(const Skin& skin, QWidget* parent = nullptr);
 
   /// Prepares the dialog for `state` (caption, message, check box) without showing it.
-  /// Ticking CBBackup sets state.DoCreateBackUps and settings.DoCreateBackUps at once and
+  /// Ticking BackupBox sets state.DoCreateBackUps and settings.DoCreateBackUps at once and
   /// rebuilds the message.
   void Prepare(RunState& state, ProgramSettings& settings);
   /// Prepare, then shows the dialog modally; true for OK (Enter), false for Cancel (Esc).
   bool Confirm(RunState& state, ProgramSettings& settings);
 
-  QPlainTextEdit* MemoMsg = nullptr;
-  QCheckBox* CBBackup = nullptr;
-  QPushButton* BOK = nullptr;
-  QPushButton* BCancel = nullptr;
+  QPlainTextEdit* MessageView = nullptr;
+  QCheckBox* BackupBox = nullptr;
+  QPushButton* OkButton = nullptr;
+  QPushButton* CancelButton = nullptr;
 
  private:
   void MakeMsg();

@@ -1,4 +1,4 @@
-// The main window TForm1: the button panel, the status line, the editor tool bar, the
+// The main window: the button panel, the status line, the editor tool bar, the
 // progress bars, the notebook with the editor ("HTML") and the protocol ("Protokoll"), and
 // the hint line. It holds the session, starts selections and runs, and owns the editor's
 // document while one file is loaded.
@@ -32,15 +32,15 @@ namespace tessel::gui {
 
 class EditorView;
 
-class TForm1 : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
  public:
   /// Creation: the data directory's settings and the skin are read and the window is laid
   /// out; `commandLine` is what ParseCommandLine made of the program's arguments.
   /// `dialogs` puts every question to the user (the real dialogs when null).
-  TForm1(const std::filesystem::path& programDir, const CommandLine& commandLine,
+  MainWindow(const std::filesystem::path& programDir, const CommandLine& commandLine,
          UserDialogs* dialogs = nullptr);
-  ~TForm1() override;
+  ~MainWindow() override;
 
   Session& session() { return *session_; }
   UserDialogs& dialogs() { return *dialogs_; }
@@ -54,9 +54,9 @@ class TForm1 : public QWidget {
 
   /// Enables the buttons by the selection, the editor's modified flag, the backups and
   /// the colouring setting.
-  void SetButtonState();
+  void UpdateButtons();
   /// Enables or disables the whole button panel.
-  void PanelState(bool enabled);
+  void EnablePanel(bool enabled);
   bool Running() const { return running_; }
   /// The window was closed during a run: the run stops between files, then it closes.
   bool ClosingAfterRun() const { return closeAfterRun_; }
@@ -64,49 +64,49 @@ class TForm1 : public QWidget {
   bool SingleFileState() const;
 
   // The commands of the buttons; each does nothing while it is disabled.
-  void BFilesClick();
-  void BTreeClick();
-  void BFormatClick() { StartRun(ProcessKind::Format); }
-  void BCompressClick() { StartRun(ProcessKind::Compress); }
-  void BTrimClick() { StartRun(ProcessKind::Trim); }
-  void BRestoreClick();
-  void BOptionsClick();
-  void BHelpClick();
-  void BEarthClick();
+  void SelectFiles();
+  void SelectTree();
+  void Format() { StartRun(ProcessKind::Format); }
+  void Compress() { StartRun(ProcessKind::Compress); }
+  void Trim() { StartRun(ProcessKind::Trim); }
+  void Restore();
+  void ShowOptions();
+  void ShowHelp();
+  void ShowAbout();
   /// Save (Ctrl+S): the editor's text over its file. False when it could not be written.
-  bool BSaveClick();
-  void BSaveAsClick();
-  void BUndoClick();
+  bool Save();
+  void SaveAs();
+  void Undo();
   /// New: a new document from the template, never saved under its own name.
-  void BNewClick();
+  void NewDocument();
   /// Cancel All (Esc): the text as last loaded or saved; a new document goes away.
-  void BCancelClick();
-  void BSearchRepClick();
+  void CancelAll();
+  void OpenSearch();
   /// The editor's file (or, when it is modified, its text) in the desktop's browser.
-  void BBrowserClick();
+  void ShowInBrowser();
   /// The emphasis of the repaint buttons: 1 the standard palette, 2 to 5 one class.
-  void BRepaintClick(int mode);
+  void Repaint(int mode);
   /// The status line and the buttons follow the editor's save point: "Unsaved: " while
   /// the text differs from it, the status of the last load or save once it is back there.
-  void SetREToModified();
+  void FollowSavePoint();
   /// Find Next, Replace or Replace All of the search dialog.
   void Search(bool replace, bool all);
   /// The name a new document lives under until it is saved.
-  std::string NewFileName() const;
+  std::string NewDocumentPath() const;
   bool IsNewDocument() const;
   /// The browser view's copy of unsaved text, beside the file.
-  std::string BrowserTempFile() const;
+  std::string BrowserCopyPath() const;
 
   // The editor's popup menu and the tag hints.
   /// Before the popup opens: the selection is widened to whole tags (and lines), and the
   /// items are enabled when it is not empty.
-  void PopMenPoP();
+  void PrepareEditorMenu();
   /// An item of the popup: format with the named style, compress or trim the selection.
-  void MyPopupHandler(const std::string& caption);
+  void RunMenuItem(const std::string& caption);
   /// The hint line follows the tag at the cursor.
   void ShowTagHint();
   /// Shift+F1: the hint line (or its selected part) into the editor at the cursor.
-  void CopyFromEditToRichEdit();
+  void InsertHint();
 
   /// Opens `path` in the editor as the single file (command line, drop, file dialog).
   bool OpenSingleFile(const std::string& path);
@@ -117,25 +117,25 @@ class TForm1 : public QWidget {
   void ApplyStatus(const std::string& text);
   void ApplyProgress(ProgressBar bar, int64_t maximum, int64_t position);
   void ApplyProtocol(bool cleared, bool showPage, const QString& lines);
-  bool LoadEditorFile(const std::string& path);
+  bool LoadDocument(const std::string& path);
   void ShowRunResult(const std::string& bytes);
 
   // The widgets, for the dialogs and the tests.
-  QWidget* PanelButtons = nullptr;
-  QWidget* PanelEditor = nullptr;
-  QLabel* Label1 = nullptr;
-  QPushButton *BFiles, *BTree, *BFormat, *BCompress, *BTrim, *BRestore, *BOptions, *BHelp,
-      *BEarth;
-  QPushButton *BNew, *BSaveAs, *BSave, *BCancel, *BUndo, *BSearchRep, *BBrowser;
-  std::array<QPushButton*, 5> BRepaint{};
-  QProgressBar *ProgressActFile, *ProgressAll;
-  QTabWidget* Notebook1 = nullptr;
-  EditorView* REScreen = nullptr;
-  QPlainTextEdit* RichProtokoll = nullptr;
-  QLineEdit* Edit1 = nullptr;
-  QLabel* LabelEncoding = nullptr;  // the encoding the editor's file is saved in
-  class ReplaceDialog* ReplaceDialog1 = nullptr;
-  QMenu* PopMenRE = nullptr;
+  QWidget* ButtonPanel = nullptr;
+  QWidget* EditorPanel = nullptr;
+  QLabel* StatusLine = nullptr;
+  QPushButton *FilesButton, *TreeButton, *FormatButton, *CompressButton, *TrimButton, *RestoreButton, *OptionsButton, *HelpButton,
+      *AboutButton;
+  QPushButton *NewButton, *SaveAsButton, *SaveButton, *CancelAllButton, *UndoButton, *SearchButton, *BrowserButton;
+  std::array<QPushButton*, 5> RepaintButtons{};
+  QProgressBar *FileProgress, *RunProgress;
+  QTabWidget* Pages = nullptr;
+  EditorView* Editor = nullptr;
+  QPlainTextEdit* ProtocolView = nullptr;
+  QLineEdit* HintLine = nullptr;
+  QLabel* EncodingLabel = nullptr;  // the encoding the editor's file is saved in
+  class SearchDialog* SearchReplace = nullptr;
+  QMenu* EditorMenu = nullptr;
 
  signals:
   /// A run ended and the window is ready again.
@@ -164,7 +164,7 @@ class TForm1 : public QWidget {
   void ShowSavedStatus(const std::string& text);
   /// A page of the program or the editor's file in the desktop's browser, or an error box
   /// that names it.
-  void ShowInBrowser(const std::string& path);
+  void OpenPage(const std::string& path);
   void StartRun(ProcessKind mode, std::function<void(const RunSummary&)> after = {});
   void FinishRun(const RunSummary& summary);
   void LockForRun(bool locked);
@@ -175,10 +175,10 @@ class TForm1 : public QWidget {
   /// The editor's text as the bytes a save writes, in the file's encoding; when that cannot
   /// hold a character, the user chooses UTF-8 or nothing is saved.
   std::optional<std::string> BytesForSave();
-  void DeleteBrowserTemp() const;
+  void RemoveBrowserCopy() const;
   void ShowEncoding();
-  void BuildPopupMenu();
-  void Edit1Change();
+  void BuildEditorMenu();
+  void HintChanged();
   void WriteScratch(const std::string& bytes) const;
   void SaveSettings();
   bool ClickIfEnabled(QPushButton* button);

@@ -1,4 +1,4 @@
-// Form2: the file list of a tree selection. Scans the tree, lists every file found
+// The file list dialog: the file list of a tree selection. Scans the tree, lists every file found
 // selected, and lets the user deselect some before OK.
 #pragma once
 
@@ -21,11 +21,11 @@ namespace tessel::gui {
 
 struct Skin;
 
-class TForm2 : public QDialog {
+class FileListDialog : public QDialog {
   Q_OBJECT
  public:
-  TForm2(Session& session, const Skin& skin, QWidget* parent = nullptr);
-  ~TForm2() override;
+  FileListDialog(Session& session, const Skin& skin, QWidget* parent = nullptr);
+  ~FileListDialog() override;
 
   /// Shows the dialog modally and scans `dir` off the window's thread (caption
   /// "Searching for files, please wait ..."; Esc stops the scan through UserBreak). Then
@@ -35,11 +35,11 @@ class TForm2 : public QDialog {
   /// The scan as it ended (for the protocol's lines on directories that were not searched).
   const TreeScan& Scan() const { return scan_; }
 
-  QListWidget* ListBox1 = nullptr;
-  QPushButton* BOK = nullptr;
-  QPushButton* BCancel = nullptr;
-  QPushButton* BSelect = nullptr;    // "Select All"
-  QPushButton* BDeselect = nullptr;  // "Deselect All"
+  QListWidget* FoundFiles = nullptr;
+  QPushButton* OkButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+  QPushButton* SelectAllButton = nullptr;    // "Select All"
+  QPushButton* DeselectAllButton = nullptr;  // "Deselect All"
 
  signals:
   /// The scan is over and the list is filled (tests wait for it).

@@ -1,4 +1,4 @@
-// FormOptions, "Format & Compress Options": edits the active style in place (general
+// The options dialog, "Format & Compress Options": edits the active style in place (general
 // options, tag rules, documentation line), chooses another style, saves the settings as a
 // new style, adds and removes tag rules, chooses the trim list and holds four program
 // settings. A sample page is shown unchanged, formatted or compressed with the settings as
@@ -36,12 +36,12 @@ namespace tessel::gui {
 struct Skin;
 class UserDialogs;
 
-class TFormOptions : public QDialog {
+class OptionsDialog : public QDialog {
   Q_OBJECT
  public:
   /// Placed over `mainWindow` (4 pixels in from its left, 25 down, 8 narrower, 30 lower).
   /// Opening loads the active style afresh from its files.
-  TFormOptions(Session& session, UserDialogs& dialogs, const Skin& skin, QWidget* mainWindow);
+  OptionsDialog(Session& session, UserDialogs& dialogs, const Skin& skin, QWidget* mainWindow);
 
   /// How the new-style and add-tag dialogs are shown: modally, unless a test answers them.
   std::function<int(QDialog&)> RunNested;
@@ -57,57 +57,57 @@ class TFormOptions : public QDialog {
   const std::string& PreviewFile() const { return previewFile_; }
 
   // Buttons and choices, as a click calls them.
-  void ComboPreviewChange(int index);
-  void BReloadClick();
-  void BpreviewFClick() { ManipulatePreviewFile(EngineMode::Format); }
-  void BPreviewCClick() { ManipulatePreviewFile(EngineMode::Compress); }
-  void ComboStyleChange(int index);
-  void BSaveNewStyleClick();
-  void BAddTagClick();
-  void BDelTagClick();
-  void BOKClick();
-  void BCancelClick();
+  void ChoosePreview(int index);
+  void ReloadPreview();
+  void PreviewFormatted() { ManipulatePreviewFile(EngineMode::Format); }
+  void PreviewCompressed() { ManipulatePreviewFile(EngineMode::Compress); }
+  void ChooseStyle(int index);
+  void SaveAsNewStyle();
+  void AddTag();
+  void RemoveTag();
+  void AcceptChanges();
+  void DiscardChanges();
   /// However the dialog closes, the run state follows the program settings it holds.
   void done(int result) override;
 
   // Top bar, preview and buttons.
-  QComboBox* ComboPreview = nullptr;
-  QComboBox* ComboStyle = nullptr;
-  QLineEdit* EditDescr = nullptr;
-  EditorView* MemoPreview = nullptr;  // read-only; fills a large page at once
-  QTabWidget* TabSet1 = nullptr;
-  QPushButton *BOK, *BCancel, *BSaveNewStyle, *BReload, *BpreviewF, *BPreviewC;
+  QComboBox* PreviewChoice = nullptr;
+  QComboBox* StyleChoice = nullptr;
+  QLineEdit* DescriptionField = nullptr;
+  EditorView* Preview = nullptr;  // read-only; fills a large page at once
+  QTabWidget* Pages = nullptr;
+  QPushButton *OkButton, *CancelButton, *SaveNewStyleButton, *ReloadButton, *PreviewFormattedButton, *PreviewCompressedButton;
 
   // General page. A counter and its edit field are one spin box.
-  QCheckBox *CBValidate, *CBPurgeComm, *CBBreakExcluder, *CBSyntax, *CBWallPaper, *CBDisableComm;
-  QLineEdit* EditBack = nullptr;
-  QRadioButton *RBUpper, *RBLower, *RBLeave;
-  QSpinBox* UpDown2 = nullptr;  // EditLineSize
-  QSpinBox* UpDown1 = nullptr;  // EditIndent
-  QFrame *PanelDisableComm, *PanelIndent;
+  QCheckBox *ValidateBox, *PurgeCommentsBox, *NoBreakInTagsBox, *ColouringBox, *WallpapersBox, *DisableCommentsBox;
+  QLineEdit* BackupExtField = nullptr;
+  QRadioButton *UpperCaseButton, *LowerCaseButton, *PreserveCaseButton;
+  QSpinBox* LineSizeCounter = nullptr;  // EditLineSize
+  QSpinBox* IndentCounter = nullptr;  // EditIndent
+  QFrame *DisableCommentsPanel, *IndentPanel;
 
   // Tags page.
   QTableWidget* TagGrid = nullptr;
-  QRadioButton *RBAlone, *RBAsText;
-  QSpinBox* UpDownBefore = nullptr;  // EditLinesAtOpen
-  QSpinBox* UpDownAfter = nullptr;   // EditLinesAtClose
-  QCheckBox *CBSComment, *CBEComment, *CBCounter, *CBCIndent, *CBClean;
-  QLineEdit *EditScomment, *EditEComment;
-  QComboBox* CBSymbol = nullptr;
-  QSpinBox* UpDownLength = nullptr;         // EditCLength
-  QSpinBox* UpDownSelfIndent = nullptr;     // EditSi
-  QSpinBox* UpDownContentIndent = nullptr;  // EditCi
-  QPushButton *BAddTag, *BDelTag;
-  QFrame *PanelBefore, *PanelAfter, *PanelSComment, *PanelEComment, *PanelCommentForm,
-      *PanelSelfIndent, *PanelContentIndent;
+  QRadioButton *StandAloneButton, *AsTextButton;
+  QSpinBox* BreaksBeforeCounter = nullptr;  // EditLinesAtOpen
+  QSpinBox* BreaksAfterCounter = nullptr;   // EditLinesAtClose
+  QCheckBox *StartCommentBox, *EndCommentBox, *CounterBox, *CommentIndentBox, *CleanInsideBox;
+  QLineEdit *StartCommentField, *EndCommentField;
+  QComboBox* SymbolChoice = nullptr;
+  QSpinBox* CommentLengthCounter = nullptr;         // EditCLength
+  QSpinBox* SelfIndentCounter = nullptr;     // EditSi
+  QSpinBox* ContentIndentCounter = nullptr;  // EditCi
+  QPushButton *AddTagButton, *RemoveTagButton;
+  QFrame *BreaksBeforePanel, *BreaksAfterPanel, *StartCommentPanel, *EndCommentPanel, *CommentFormPanel,
+      *SelfIndentPanel, *ContentIndentPanel;
 
   // Documentation page.
-  QCheckBox *CBUser, *CBDate, *CBTime, *CBStyle, *CBVersion, *CBUseWhileFormat, *CBUseWhileCompress;
-  QLineEdit* EditUserInfo = nullptr;
-  QLineEdit* EditDokuPrev = nullptr;
+  QCheckBox *UserBox, *DateBox, *TimeBox, *StyleNameBox, *VersionBox, *InFormattedBox, *InCompressedBox;
+  QLineEdit* UserInfoField = nullptr;
+  QLineEdit* DocLinePreview = nullptr;
 
   // Trim page.
-  QListWidget* CLTrim = nullptr;
+  QListWidget* TrimChoice = nullptr;
 
   enum Page { GeneralPage, TagsPage, DocumentationPage, TrimPage };
 
@@ -148,8 +148,8 @@ class TFormOptions : public QDialog {
   void SetLineBreakMinimum(int minimum);
   void TagGridClick(int row);
   void OnTagChange();
-  void SetPanelStatus();
-  void SetPanelColors();
+  void ShowTagEmphasis();
+  void ShowPanelTints();
   void PageChanged(int page);
 
   bool LoadStyleNamed(const std::string& name);

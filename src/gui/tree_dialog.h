@@ -1,4 +1,4 @@
-// FormTree: the tree dialog. A list of places (home, "/", mounted volumes) in place of a
+// The tree dialog. A list of places (home, "/", mounted volumes) in place of a
 // drive box, the directory list, and the file type box.
 #pragma once
 
@@ -21,10 +21,10 @@ namespace tessel::gui {
 struct Skin;
 class DirectoryBrowser;
 
-class TFormTree : public QDialog {
+class TreeDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormTree(Session& session, const Skin& skin, QWidget* parent = nullptr);
+  TreeDialog(Session& session, const Skin& skin, QWidget* parent = nullptr);
 
   /// Opens in the directory remembered under [PATHS] "Tree" (the data directory when that
   /// one is gone). A single click on a directory opens it. OK is enabled only below the
@@ -39,12 +39,12 @@ class TFormTree : public QDialog {
   /// Opens `dir` in the directory list (tests and the places list use it).
   void OpenDir(const std::string& dir);
 
-  QComboBox* CBDrive = nullptr;  // the places
-  QListView* LBDir = nullptr;
-  QComboBox* FilterComboBox1 = nullptr;
-  QLineEdit* LabelDir = nullptr;  // shows the current directory; another may be typed
-  QPushButton* BOK = nullptr;
-  QPushButton* BCancel = nullptr;
+  QComboBox* Places = nullptr;  // the places
+  QListView* Directories = nullptr;
+  QComboBox* FileTypes = nullptr;
+  QLineEdit* Location = nullptr;  // shows the current directory; another may be typed
+  QPushButton* OkButton = nullptr;
+  QPushButton* CancelButton = nullptr;
 
  private:
   Session& session_;

@@ -1,4 +1,4 @@
-#include "gui/Form_file.h"
+#include "gui/file_dialog.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,7 +12,7 @@
 
 namespace tessel::gui::testing {
 
-class FormFileTest : public QObject {
+class FileDialogTest : public QObject {
   Q_OBJECT
 
   struct Fixture {
@@ -22,7 +22,7 @@ class FormFileTest : public QObject {
     Session session{home.path(), host};
     ScriptedDialogs dialogs;
     Skin skin;
-    TFormFile dialog{session, dialogs, skin};
+    FileDialog dialog{session, dialogs, skin};
     Fixture() {
       WriteFile(site + "/page.htm", "<HTML><body></body></HTML>");
       WriteFile(site + "/plain.htm", "<!DOCTYPE html>\r\n<p>no tag</p>");
@@ -36,11 +36,11 @@ class FormFileTest : public QObject {
     }
   };
 
-  static QStringList Listed(const TFormFile& dialog) {
-    const QAbstractItemModel* model = dialog.LBFile->model();
+  static QStringList Listed(const FileDialog& dialog) {
+    const QAbstractItemModel* model = dialog.Files->model();
     QStringList names;
-    for (int row = 0; row < model->rowCount(dialog.LBFile->rootIndex()); ++row)
-      names << model->index(row, 0, dialog.LBFile->rootIndex()).data().toString();
+    for (int row = 0; row < model->rowCount(dialog.Files->rootIndex()); ++row)
+      names << model->index(row, 0, dialog.Files->rootIndex()).data().toString();
     return names;
   }
 
@@ -76,7 +76,7 @@ class FormFileTest : public QObject {
       std::vector<std::string> selection;
       for (const QString& name : names) selection.push_back(name.toStdString());
       f.dialog.SelectNames(selection);
-      okEnabled = f.dialog.BOK->isEnabled();
+      okEnabled = f.dialog.OkButton->isEnabled();
       f.dialog.Confirm();
       if ((stayedOpen = f.dialog.isVisible())) f.dialog.reject();
     });
@@ -100,15 +100,15 @@ class FormFileTest : public QObject {
   void SaveCaptionAndNameFollowDirectoryAndHighlight() {
     Fixture f;
     f.dialog.PrepareSave("/elsewhere/index.htm", [](const std::string&) { return true; });
-    QCOMPARE(f.dialog.EFName->text(), QString("index.htm"));
+    QCOMPARE(f.dialog.NameField->text(), QString("index.htm"));
     f.dialog.OpenDir(f.site);
-    f.dialog.EFName->setText("new.htm");
+    f.dialog.NameField->setText("new.htm");
     QCOMPARE(f.dialog.windowTitle(),
              QString::fromStdString("Save file as: \"" + f.site + "/new.htm\""));
     f.dialog.SelectNames({"page.htm"});
-    QCOMPARE(f.dialog.EFName->text(), QString("page.htm"));
-    f.dialog.LBFile->clearSelection();
-    QCOMPARE(f.dialog.EFName->text(), QString("index.htm"));
+    QCOMPARE(f.dialog.NameField->text(), QString("page.htm"));
+    f.dialog.Files->clearSelection();
+    QCOMPARE(f.dialog.NameField->text(), QString("index.htm"));
     f.dialog.OpenDir("/");
     QCOMPARE(f.dialog.windowTitle(), QString("Save file as: \"/index.htm\""));
   }
@@ -137,7 +137,7 @@ class FormFileTest : public QObject {
     std::vector<std::string> writes;
     bool open = false;
     QTimer::singleShot(0, &f.dialog, [&] {
-      f.dialog.EFName->setText(typed);
+      f.dialog.NameField->setText(typed);
       f.dialog.Confirm();
       if ((open = f.dialog.isVisible())) f.dialog.reject();
     });
@@ -147,7 +147,7 @@ class FormFileTest : public QObject {
           return written;
         });
 
-    QCOMPARE(f.dialog.BOK->text(), QString("SAVE"));
+    QCOMPARE(f.dialog.OkButton->text(), QString("SAVE"));
     QCOMPARE(f.dialogs.Texts("yesno"),
              asked ? std::vector<std::string>{"File exists:\r\n" + path + "\r\n\r\nOverwrite? \r\n"}
                    : std::vector<std::string>{});
@@ -158,8 +158,8 @@ class FormFileTest : public QObject {
   }
 };
 
-TESSEL_GUI_TEST(FormFileTest);
+TESSEL_GUI_TEST(FileDialogTest);
 
 }  // namespace tessel::gui::testing
 
-#include "form_file_test.moc"
+#include "file_dialog_test.moc"

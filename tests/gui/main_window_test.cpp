@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "app/session.h"
-#include "gui/Unit1.h"
+#include "gui/main_window.h"
 #include "gui/editor_view.h"
 #include "gui_test_support.h"
 
@@ -24,13 +24,13 @@ class MainWindowTest : public QObject {
   struct Window {
     TempHome home;
     ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
     /// `commandLine` gets the page a.htm's path.
     explicit Window(std::function<CommandLine(const std::string&)> commandLine = {}) {
       WriteFile(home / "site/a.htm", "<html><p>one</p></html>\n");
       WriteFile(home / "site/sub/b.htm", "<html><p>two</p></html>\n");
       const CommandLine cmd = commandLine ? commandLine(Site("a.htm")) : CommandLine{};
-      form = std::make_unique<TForm1>(home.path(), cmd, &dialogs);
+      form = std::make_unique<MainWindow>(home.path(), cmd, &dialogs);
       form->show();
       form->activateWindow();
       QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -38,7 +38,7 @@ class MainWindowTest : public QObject {
     std::string Site(const std::string& name) const { return home / ("site/" + name); }
     RunState& State() { return form->session().State(); }
     RunSummary Run(QPushButton* button) {
-      QSignalSpy finished(form.get(), &TForm1::RunFinished);
+      QSignalSpy finished(form.get(), &MainWindow::RunFinished);
       QTest::mouseClick(button, Qt::LeftButton);
       if (!finished.wait(20000)) return {};
       return finished.takeFirst().at(0).value<RunSummary>();
@@ -67,55 +67,55 @@ const int kSummaryType = qRegisterMetaType<RunSummary>("tessel::RunSummary");
 
 void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
   Window w;
-  TForm1& f = *w.form;
-  QVERIFY(f.BFiles->isEnabled() && f.BTree->isEnabled());
-  QVERIFY(!f.BFormat->isEnabled() && !f.BRestore->isEnabled() && !f.BSave->isEnabled());
+  MainWindow& f = *w.form;
+  QVERIFY(f.FilesButton->isEnabled() && f.TreeButton->isEnabled());
+  QVERIFY(!f.FormatButton->isEnabled() && !f.RestoreButton->isEnabled() && !f.SaveButton->isEnabled());
 
   WriteFile(w.Site("a.htm.pbak"), "<html>old</html>\n");
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  QVERIFY(f.BFormat->isEnabled() && f.BRestore->isEnabled() && f.BSaveAs->isEnabled());
-  QVERIFY(!f.BSave->isEnabled() && !f.BUndo->isEnabled());
-  QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.REScreen));
+  QVERIFY(f.FormatButton->isEnabled() && f.RestoreButton->isEnabled() && f.SaveAsButton->isEnabled());
+  QVERIFY(!f.SaveButton->isEnabled() && !f.UndoButton->isEnabled());
+  QCOMPARE(f.Pages->currentWidget(), static_cast<QWidget*>(f.Editor));
 
-  QTest::keyClicks(f.REScreen, "x");
-  QVERIFY(f.REScreen->IsModified());
-  for (QPushButton* b : {f.BFiles, f.BTree, f.BNew, f.BFormat, f.BCompress, f.BTrim, f.BRestore})
+  QTest::keyClicks(f.Editor, "x");
+  QVERIFY(f.Editor->IsModified());
+  for (QPushButton* b : {f.FilesButton, f.TreeButton, f.NewButton, f.FormatButton, f.CompressButton, f.TrimButton, f.RestoreButton})
     QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
-  for (QPushButton* b : {f.BSave, f.BCancel, f.BUndo}) QVERIFY(b->isEnabled());
+  for (QPushButton* b : {f.SaveButton, f.CancelAllButton, f.UndoButton}) QVERIFY(b->isEnabled());
 
   // F5 with unsaved changes does nothing.
   const std::string before = ReadFile(w.Site("a.htm"));
-  QTest::keyClick(f.REScreen, Qt::Key_F5);
+  QTest::keyClick(f.Editor, Qt::Key_F5);
   QVERIFY(!f.Running());
   QCOMPARE(ReadFile(w.Site("a.htm")), before);
 
   // A tree: the editor commands are off, Restore too (a tree has no sibling backups).
-  QTest::keyClick(f.REScreen, Qt::Key_S, Qt::ControlModifier);
-  QVERIFY(!f.REScreen->IsModified());
+  QTest::keyClick(f.Editor, Qt::Key_S, Qt::ControlModifier);
+  QVERIFY(!f.Editor->IsModified());
   w.dialogs.trees.push_back(w.home / "site");
-  QTest::keyClick(f.REScreen, Qt::Key_F4);
+  QTest::keyClick(f.Editor, Qt::Key_F4);
   QCOMPARE(w.State().SelectionMode, SelectionKind::Tree);
-  QVERIFY(f.BFormat->isEnabled() && !f.BRestore->isEnabled() && !f.BSaveAs->isEnabled());
+  QVERIFY(f.FormatButton->isEnabled() && !f.RestoreButton->isEnabled() && !f.SaveAsButton->isEnabled());
 }
 
 void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  f.PanelState(false);
-  for (int key = Qt::Key_F3; key <= Qt::Key_F9; ++key) QTest::keyClick(f.REScreen, Qt::Key(key));
+  f.EnablePanel(false);
+  for (int key = Qt::Key_F3; key <= Qt::Key_F9; ++key) QTest::keyClick(f.Editor, Qt::Key(key));
   QVERIFY(!f.Running());
   QVERIFY(w.dialogs.asked.empty());
-  f.PanelState(true);
+  f.EnablePanel(true);
 
   // During a run only Esc acts: it asks for a break between files. A drop opens nothing.
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what != "confirm") return;
-    QTest::keyClick(f.REScreen, Qt::Key_F3, Qt::ControlModifier);
-    QTest::keyClick(f.REScreen, Qt::Key_Escape);
-    QVERIFY(!DropFile(&f, f.REScreen, w.Site("sub/b.htm")));  // refused
+    QTest::keyClick(f.Editor, Qt::Key_F3, Qt::ControlModifier);
+    QTest::keyClick(f.Editor, Qt::Key_Escape);
+    QVERIFY(!DropFile(&f, f.Editor, w.Site("sub/b.htm")));  // refused
   };
-  QVERIFY(w.Run(f.BFormat).Processed == 1);
+  QVERIFY(w.Run(f.FormatButton).Processed == 1);
   QVERIFY(w.State().UserBreak);
   QCOMPARE(w.dialogs.Texts("files").size(), size_t(0));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
@@ -123,13 +123,13 @@ void MainWindowTest::KeysStartNothingWhileDisabledOrRunning() {
 
 void MainWindowTest::TreeRunProtocolEqualsTheReport() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   w.dialogs.trees.push_back(w.home / "site");
   w.dialogs.keep = [](const TreeScan& scan) { return scan.Files; };
   QTest::keyClick(&f, Qt::Key_F4);
   QCOMPARE(w.State().FileList.size(), size_t(2));
-  QCOMPARE(f.Notebook1->currentWidget(), static_cast<QWidget*>(f.RichProtokoll));
-  const RunSummary s = w.Run(f.BCompress);
+  QCOMPARE(f.Pages->currentWidget(), static_cast<QWidget*>(f.ProtocolView));
+  const RunSummary s = w.Run(f.CompressButton);
   QCOMPARE(s.Processed, 2);
   const std::string report = ReadFile(w.home / "site_BAK00/report.txt");
   std::string page = f.ProtocolText().toStdString();
@@ -142,7 +142,7 @@ void MainWindowTest::TreeRunProtocolEqualsTheReport() {
 void MainWindowTest::UserBreakStopsOrGoesOn() {
   for (bool stop : {true, false}) {
     Window w;
-    TForm1& f = *w.form;
+    MainWindow& f = *w.form;
     w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
     QTest::keyClick(&f, Qt::Key_F3);
     QCOMPARE(w.State().SelectionMode, SelectionKind::PickedFiles);
@@ -150,7 +150,7 @@ void MainWindowTest::UserBreakStopsOrGoesOn() {
     w.dialogs.onAsk = [&](const std::string& what) {
       if (what == "confirm") QTest::keyClick(&f, Qt::Key_Escape);
     };
-    const RunSummary s = w.Run(f.BFormat);
+    const RunSummary s = w.Run(f.FormatButton);
     QCOMPARE(s.Stopped, stop);
     QCOMPARE(w.dialogs.Texts("yesno").size(), size_t(1));
     QCOMPARE(ReadFile(w.Site("a.htm")) == "<html><p>one</p></html>\n", stop);
@@ -161,38 +161,38 @@ void MainWindowTest::UserBreakStopsOrGoesOn() {
 
 void MainWindowTest::EditorIsLockedDuringARunAndShowsTheResultFromMemory() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
   bool lockedWhileAsked = false;
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what != "confirm") return;
-    lockedWhileAsked = !f.PanelEditor->isEnabled() && f.REScreen->isReadOnly() &&
-                       !f.PanelButtons->isEnabled();
+    lockedWhileAsked = !f.EditorPanel->isEnabled() && f.Editor->isReadOnly() &&
+                       !f.ButtonPanel->isEnabled();
     // Another instance rewrites the shared scratch file while this run is under way.
     WriteFile(w.State().TempOutFile, "<p>another page</p>\r\n");
   };
-  QCOMPARE(w.Run(f.BFormat).Processed, 1);
+  QCOMPARE(w.Run(f.FormatButton).Processed, 1);
   QVERIFY(lockedWhileAsked);
-  QVERIFY(f.PanelEditor->isEnabled() && !f.REScreen->isReadOnly());
-  QCOMPARE(f.REScreen->Bytes(), ReadFile(w.Site("a.htm")));  // not the scratch file
-  QVERIFY(f.REScreen->Bytes().find("<P>one</P>") != std::string::npos);
-  QVERIFY(!f.REScreen->IsModified());
+  QVERIFY(f.EditorPanel->isEnabled() && !f.Editor->isReadOnly());
+  QCOMPARE(f.Editor->Bytes(), ReadFile(w.Site("a.htm")));  // not the scratch file
+  QVERIFY(f.Editor->Bytes().find("<P>one</P>") != std::string::npos);
+  QVERIFY(!f.Editor->IsModified());
   QVERIFY2(!f.StatusText().startsWith("Unsaved"), qPrintable(f.StatusText()));
 }
 
 void MainWindowTest::FailuresLeaveTheEditorAsItWas() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  const std::string shown = f.REScreen->Bytes();
+  const std::string shown = f.Editor->Bytes();
   // A file that cannot be read does not open: the editor and the selection stay.
   fs::create_directories(w.Site("dir.htm"));
   QVERIFY(!f.OpenSingleFile(w.Site("dir.htm")));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
   // A run whose file fails says why and keeps the text.
   WriteFile(w.Site("a.htm"), std::string("<p>a\0b</p>\n", 11));
-  QCOMPARE(w.Run(f.BFormat).Processed, 0);
-  QCOMPARE(f.REScreen->Bytes(), shown);
+  QCOMPARE(w.Run(f.FormatButton).Processed, 0);
+  QCOMPARE(f.Editor->Bytes(), shown);
   const auto messages = w.dialogs.Texts("message");
   QCOMPARE(messages.size(), size_t(2));
   QVERIFY(messages[1].find("NUL byte") != std::string::npos);
@@ -200,33 +200,33 @@ void MainWindowTest::FailuresLeaveTheEditorAsItWas() {
 
 void MainWindowTest::DropsAreCheckedAndAskToSaveFirst() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   WriteFile(w.Site("notes.txt"), "<html>");
-  QVERIFY(DropFile(&f, f.RichProtokoll, w.Site("notes.txt")));
+  QVERIFY(DropFile(&f, f.ProtocolView, w.Site("notes.txt")));
   QCOMPARE(w.dialogs.Texts("message"),
            std::vector<std::string>{"Tessel HTML:\r\nFile not accepted.\r\n" + w.Site("notes.txt")});
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  QTest::keyClicks(f.REScreen, "x");
+  QTest::keyClicks(f.Editor, "x");
   w.dialogs.yesNoCancel.push_back(Answer::Cancel);
-  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
+  QVERIFY(DropFile(&f, f.Editor, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
   chmod((w.home / "site").c_str(), 0555);  // Yes, but the save fails: nothing opens
   w.dialogs.yesNoCancel.push_back(Answer::Yes);
-  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
+  QVERIFY(DropFile(&f, f.Editor, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("a.htm"));
   chmod((w.home / "site").c_str(), 0755);
   w.dialogs.yesNoCancel.push_back(Answer::Yes);
-  QVERIFY(DropFile(&f, f.REScreen, w.Site("sub/b.htm")));
+  QVERIFY(DropFile(&f, f.Editor, w.Site("sub/b.htm")));
   QCOMPARE(w.State().FileName, w.Site("sub/b.htm"));
   QVERIFY(ReadFile(w.Site("a.htm")).starts_with("x<html>"));
 }
 
 void MainWindowTest::CloseAsksToSaveWheneverModified() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  QTest::keyClicks(f.REScreen, "x");
-  f.Notebook1->setCurrentWidget(f.RichProtokoll);  // even from the protocol page
+  QTest::keyClicks(f.Editor, "x");
+  f.Pages->setCurrentWidget(f.ProtocolView);  // even from the protocol page
   fs::rename(w.Site(""), w.home / "moved");  // Yes, and the save failed: the window stays open
   QVERIFY(!f.close());
   QCOMPARE(w.dialogs.Texts("yesnocancel"),
@@ -239,14 +239,14 @@ void MainWindowTest::CloseAsksToSaveWheneverModified() {
 
 void MainWindowTest::CloseDuringARunStopsItFirst() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   w.dialogs.files.push_back(std::vector<std::string>{w.Site("a.htm"), w.Site("sub/b.htm")});
   QTest::keyClick(&f, Qt::Key_F3);
   w.dialogs.onAsk = [&](const std::string& what) {
     if (what == "confirm") QMetaObject::invokeMethod(&f, [&f] { f.close(); }, Qt::QueuedConnection);
   };
-  QSignalSpy finished(&f, &TForm1::RunFinished);
-  QTest::mouseClick(f.BFormat, Qt::LeftButton);
+  QSignalSpy finished(&f, &MainWindow::RunFinished);
+  QTest::mouseClick(f.FormatButton, Qt::LeftButton);
   QVERIFY(finished.wait(20000));
   QTRY_VERIFY(!f.isVisible());
   const RunSummary s = finished.takeFirst().at(0).value<RunSummary>();
@@ -286,13 +286,13 @@ void MainWindowTest::SettingsAreWrittenAtCloseOrTheErrorIsShown() {
 
 void MainWindowTest::SingleFileRestoreWritesCrLf() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   WriteFile(w.Site("a.htm.pbak"), "<html>\n<p>old</p>\n</html>");
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
-  QTest::keyClick(f.REScreen, Qt::Key_F8);
+  QTest::keyClick(f.Editor, Qt::Key_F8);
   QCOMPARE(w.dialogs.Texts("restore").size(), size_t(1));
   QCOMPARE(ReadFile(w.Site("a.htm")), std::string("<html>\r\n<p>old</p>\r\n</html>\r\n"));
-  QVERIFY(!f.REScreen->IsModified() && !f.BSave->isEnabled() && f.BRestore->isEnabled());
+  QVERIFY(!f.Editor->IsModified() && !f.SaveButton->isEnabled() && f.RestoreButton->isEnabled());
   QCOMPARE(f.StatusText(), QString("Restored and saved: \"%1\"").arg(QString::fromStdString(w.Site("a.htm"))));
 }
 
@@ -311,11 +311,11 @@ void MainWindowTest::CommandLineOptionsRunAfterTheConfirmation() {
 
 void MainWindowTest::AStyleGoneAfterStartUpIsReportedAndKept() {
   Window w;
-  TForm1& f = *w.form;
+  MainWindow& f = *w.form;
   QVERIFY(f.OpenSingleFile(w.Site("a.htm")));
   const std::string style = f.session().ActiveStyle().Options.StyleName;
   fs::remove_all(w.home / "styles");
-  const RunSummary s = w.Run(f.BFormat);
+  const RunSummary s = w.Run(f.FormatButton);
   QVERIFY(s.Aborted);
   QCOMPARE(w.dialogs.Texts("message").size(), size_t(1));
   QVERIFY(f.isVisible());
@@ -327,4 +327,4 @@ TESSEL_GUI_TEST(MainWindowTest);
 
 }  // namespace tessel::gui::testing
 
-#include "unit1_test.moc"
+#include "main_window_test.moc"

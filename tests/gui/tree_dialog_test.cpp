@@ -1,4 +1,4 @@
-#include "gui/Form_Tree.h"
+#include "gui/tree_dialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -15,7 +15,7 @@
 
 namespace tessel::gui::testing {
 
-class FormTreeTest : public QObject {
+class TreeDialogTest : public QObject {
   Q_OBJECT
 
   struct Fixture {
@@ -23,7 +23,7 @@ class FormTreeTest : public QObject {
     RunHost host;
     Session session{home.path(), host};
     Skin skin;
-    TFormTree dialog{session, skin};
+    TreeDialog dialog{session, skin};
     Fixture() { std::filesystem::create_directories(home / "site/pages"); }
   };
 
@@ -38,7 +38,7 @@ class FormTreeTest : public QObject {
     QCOMPARE(f.dialog.CurrentDir(), f.home / "site/pages");
     f.dialog.open();
     f.dialog.OpenDir("/");
-    QVERIFY(!f.dialog.BOK->isEnabled());
+    QVERIFY(!f.dialog.OkButton->isEnabled());
     QTest::keyClick(&f.dialog, Qt::Key_Return);
     QVERIFY(f.dialog.isVisible());
 
@@ -54,13 +54,13 @@ class FormTreeTest : public QObject {
     Fixture f;
     f.session.State().FilterIndex = 2;
     f.dialog.Prepare();
-    QCOMPARE(f.dialog.FilterComboBox1->currentIndex(), 2);
-    f.dialog.FilterComboBox1->setCurrentIndex(5);
+    QCOMPARE(f.dialog.FileTypes->currentIndex(), 2);
+    f.dialog.FileTypes->setCurrentIndex(5);
     QCOMPARE(f.session.State().FilterIndex, 5);
 
     f.dialog.show();
     f.dialog.OpenDir(f.home / "site");
-    QListView* list = f.dialog.LBDir;
+    QListView* list = f.dialog.Directories;
     QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 1);
     const QRect pages = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pages.center());
@@ -80,19 +80,19 @@ class FormTreeTest : public QObject {
         {"/no such directory", PathFromQ(QDir::homePath())},  // refused: nothing changes
     };
     for (const Case& c : cases) {
-      f.dialog.LabelDir->setFocus();
-      f.dialog.LabelDir->selectAll();
-      QTest::keyClicks(f.dialog.LabelDir, PathToQ(c.typed));
-      QTest::keyClick(f.dialog.LabelDir, Qt::Key_Return);
+      f.dialog.Location->setFocus();
+      f.dialog.Location->selectAll();
+      QTest::keyClicks(f.dialog.Location, PathToQ(c.typed));
+      QTest::keyClick(f.dialog.Location, Qt::Key_Return);
       QCOMPARE(f.dialog.CurrentDir(), c.expected);
-      QCOMPARE(f.dialog.LabelDir->text(), PathToQ(c.expected));
+      QCOMPARE(f.dialog.Location->text(), PathToQ(c.expected));
       QVERIFY(f.dialog.isVisible());
     }
   }
 };
 
-TESSEL_GUI_TEST(FormTreeTest);
+TESSEL_GUI_TEST(TreeDialogTest);
 
 }  // namespace tessel::gui::testing
 
-#include "form_tree_test.moc"
+#include "tree_dialog_test.moc"

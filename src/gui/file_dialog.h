@@ -1,4 +1,4 @@
-// FormFile: the file dialog, in two roles: picking one or more files for a selection, and
+// The file dialog, in two roles: picking one or more files for a selection, and
 // "Save file as:" for the editor.
 #pragma once
 
@@ -27,10 +27,10 @@ class UserDialogs;
 class DirectoryBrowser;
 class FileTypeFilter;
 
-class TFormFile : public QDialog {
+class FileDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormFile(Session& session, UserDialogs& dialogs, const Skin& skin, QWidget* parent = nullptr);
+  FileDialog(Session& session, UserDialogs& dialogs, const Skin& skin, QWidget* parent = nullptr);
 
   /// Selection role: caption "File Selection", heading "Select File(s):", several files may
   /// be selected, the name field hidden. Opens in [PATHS] "Multi" (the data directory when
@@ -57,18 +57,18 @@ class TFormFile : public QDialog {
   void OpenDir(const std::string& dir);
   /// Selects the named files of the current directory in the file list.
   void SelectNames(const std::vector<std::string>& names);
-  /// The OK button's action (tests press it through this or BOK).
+  /// The OK button's action (tests press it through this or OkButton).
   void Confirm();
 
-  QLabel* Label1 = nullptr;  // heading
-  QLabel* Label2 = nullptr;  // "Filename:"
-  QComboBox* CBDrive = nullptr;
-  QListView* LBDir = nullptr;
-  QTreeView* LBFile = nullptr;
-  QComboBox* FilterComboBox1 = nullptr;
-  QLineEdit* EFName = nullptr;
-  QPushButton* BOK = nullptr;
-  QPushButton* BCancel = nullptr;
+  QLabel* Heading = nullptr;  // heading
+  QLabel* NameLabel = nullptr;  // "Filename:"
+  QComboBox* Places = nullptr;
+  QListView* Directories = nullptr;
+  QTreeView* Files = nullptr;
+  QComboBox* FileTypes = nullptr;
+  QLineEdit* NameField = nullptr;
+  QPushButton* OkButton = nullptr;
+  QPushButton* CancelButton = nullptr;
 
  private:
   void ShowDir(const QString& dir);

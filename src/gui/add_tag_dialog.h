@@ -1,4 +1,4 @@
-// FormAddTag: asks for the name of a new tag rule, shows it normalised, refuses the names
+// The add-tag dialog: asks for the name of a new tag rule, shows it normalised, refuses the names
 // the engine handles itself or the style has already, and appends the new entry to the
 // style's tag table. Writing the style is the options dialog's part.
 #pragma once
@@ -18,19 +18,19 @@ namespace tessel::gui {
 struct Skin;
 class UserDialogs;
 
-class TFormAddTag : public QDialog {
+class AddTagDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormAddTag(Style& style, UserDialogs& dialogs, const Skin& skin, QWidget* parent = nullptr);
+  AddTagDialog(Style& style, UserDialogs& dialogs, const Skin& skin, QWidget* parent = nullptr);
 
   /// "Add tag": the field shows the normalised tag; a tag that may be added is appended and
   /// the dialog closes with OK, else the refusal is shown and the dialog stays open.
-  void BOKClick();
+  void Add();
 
-  QPlainTextEdit* Memo1 = nullptr;
-  QLineEdit* ETag = nullptr;
-  QPushButton* BOK = nullptr;
-  QPushButton* BCancel = nullptr;
+  QPlainTextEdit* Information = nullptr;
+  QLineEdit* TagField = nullptr;
+  QPushButton* AddButton = nullptr;
+  QPushButton* CancelButton = nullptr;
 
  private:
   Style& style_;

@@ -15,9 +15,9 @@
 #include <stdexcept>
 
 #include "app/session.h"
-#include "gui/Form_addTag.h"
-#include "gui/formatoptions.h"
-#include "gui/newstyle.h"
+#include "gui/add_tag_dialog.h"
+#include "gui/options_dialog.h"
+#include "gui/new_style_dialog.h"
 #include "gui/skin.h"
 #include "gui_test_support.h"
 
@@ -25,7 +25,7 @@ namespace tessel::gui::testing {
 
 namespace fs = std::filesystem;
 
-class FormOptionsTest : public QObject {
+class OptionsDialogTest : public QObject {
   Q_OBJECT
 
   struct Fixture {
@@ -34,14 +34,14 @@ class FormOptionsTest : public QObject {
     Session session{home.path(), host};
     ScriptedDialogs dialogs;
     Skin skin;
-    std::unique_ptr<TFormOptions> dialog;
+    std::unique_ptr<OptionsDialog> dialog;
 
     Fixture() {
       StyleError styleErr;
       std::string err;
       if (!session.LoadStyle(nullptr, &styleErr) || !session.ReadTrimList(&err))
         throw std::runtime_error("no style or trim list in the test home");
-      dialog = std::make_unique<TFormOptions>(session, dialogs, skin, nullptr);
+      dialog = std::make_unique<OptionsDialog>(session, dialogs, skin, nullptr);
       dialog->show();
     }
     std::string StyleFile(const std::string& style, const std::string& file) const {
@@ -58,7 +58,7 @@ class FormOptionsTest : public QObject {
       }
       throw std::runtime_error("no grid row " + tag.toStdString());
     }
-    QString Memo() const { return dialog->MemoPreview->text(); }
+    QString Memo() const { return dialog->Preview->text(); }
   };
 
   /// Whether one line of `text` holds both `a` and `b`.
@@ -77,36 +77,36 @@ class FormOptionsTest : public QObject {
       Session session(home.path(), host);
       ScriptedDialogs dialogs;
       Skin skin;
-      TFormOptions dialog(session, dialogs, skin, nullptr);
+      OptionsDialog dialog(session, dialogs, skin, nullptr);
       dialog.show();
       QStringList items;
-      for (int i = 0; i < dialog.ComboPreview->count(); ++i)
-        items << dialog.ComboPreview->itemText(i);
+      for (int i = 0; i < dialog.PreviewChoice->count(); ++i)
+        items << dialog.PreviewChoice->itemText(i);
       const QStringList expected = withSamples ? QStringList{"sample_html4.htm", "sample_html5.htm"}
                                                : QStringList{"ERROR: No preview file found"};
       QCOMPARE(items, expected);
-      QCOMPARE(dialog.BpreviewF->isEnabled(), withSamples);
-      QCOMPARE(dialog.ComboPreview->isEnabled(), withSamples);
+      QCOMPARE(dialog.PreviewFormattedButton->isEnabled(), withSamples);
+      QCOMPARE(dialog.PreviewChoice->isEnabled(), withSamples);
       // Unchanged as a sample: the memo shows the file's own first line.
-      QCOMPARE(dialog.MemoPreview->text().startsWith("<!DOCTYPE HTML PUBLIC"), withSamples);
+      QCOMPARE(dialog.Preview->text().startsWith("<!DOCTYPE HTML PUBLIC"), withSamples);
     }
   }
 
   void AChangeShowsInThePreviewBeforeAnythingIsSaved() {
     struct Row {
       const char* name;
-      std::function<void(TFormOptions&)> change;
+      std::function<void(OptionsDialog&)> change;
       QString a, b;  // afterwards one line holds both
     };
     const Row rows[] = {
-        {"tags in lower case", [](TFormOptions& d) { d.RBLower->click(); }, "<html>", "<html>"},
-        {"longer lines", [](TFormOptions& d) { d.UpDown2->setValue(500); }, "Welcome",
+        {"tags in lower case", [](OptionsDialog& d) { d.LowerCaseButton->click(); }, "<html>", "<html>"},
+        {"longer lines", [](OptionsDialog& d) { d.LineSizeCounter->setValue(500); }, "Welcome",
          "greenhouse"},
         {"user line on top",
-         [](TFormOptions& d) {
-           d.CBUseWhileFormat->click();
-           d.EditUserInfo->clear();
-           QTest::keyClicks(d.EditUserInfo, "<b>me</b>");
+         [](OptionsDialog& d) {
+           d.InFormattedBox->click();
+           d.UserInfoField->clear();
+           QTest::keyClicks(d.UserInfoField, "<b>me</b>");
          },
          "<!--~ b me /b, ", "~-->"},
     };
@@ -114,23 +114,23 @@ class FormOptionsTest : public QObject {
       Fixture f;
       const std::string options = ReadFile(f.StyleFile("_default", "options.ini"));
       const std::string sample = ReadFile(f.home / "preview/sample_html4.htm");
-      f.dialog->BpreviewF->click();
+      f.dialog->PreviewFormattedButton->click();
       QVERIFY2(!OneLineHolds(f.Memo(), row.a, row.b), row.name);
       row.change(*f.dialog);
-      f.dialog->BpreviewF->click();
+      f.dialog->PreviewFormattedButton->click();
       QVERIFY2(OneLineHolds(f.Memo(), row.a, row.b), row.name);
       QCOMPARE(ReadFile(f.StyleFile("_default", "options.ini")), options);
       QCOMPARE(ReadFile(f.home / "preview/sample_html4.htm"), sample);
     }
     Fixture f;
-    f.dialog->BpreviewF->click();
+    f.dialog->PreviewFormattedButton->click();
     const qsizetype formatted = f.Memo().count('\n');
-    f.dialog->BPreviewC->click();
+    f.dialog->PreviewCompressedButton->click();
     QVERIFY(f.Memo().count('\n') * 3 < formatted);  // joined into far fewer lines
-    f.dialog->BReload->click();
+    f.dialog->ReloadButton->click();
     QVERIFY(f.Memo().startsWith("<!DOCTYPE HTML PUBLIC"));
-    QTest::keyClicks(f.dialog->EditUserInfo, " <i>");  // the documentation line follows
-    QVERIFY(f.dialog->EditDokuPrev->text().startsWith("<!--~ Unknown User  i, "));
+    QTest::keyClicks(f.dialog->UserInfoField, " <i>");  // the documentation line follows
+    QVERIFY(f.dialog->DocLinePreview->text().startsWith("<!--~ Unknown User  i, "));
   }
 
   void OkWritesTheEditsAndTheTrimListCancelWritesNothing() {
@@ -140,17 +140,17 @@ class FormOptionsTest : public QObject {
       const std::string tags = ReadFile(f.StyleFile("_default", "tag.ini"));
       const std::string trim = ReadFile(f.home / "trim.ini");
 
-      f.dialog->UpDown2->setValue(120);
+      f.dialog->LineSizeCounter->setValue(120);
       const int row = f.SelectTag("<B>");
-      f.dialog->RBAlone->click();  // from As Text: at least one line break each side
-      QCOMPARE(f.dialog->UpDownBefore->value(), 1);
+      f.dialog->StandAloneButton->click();  // from As Text: at least one line break each side
+      QCOMPARE(f.dialog->BreaksBeforeCounter->value(), 1);
       QCOMPARE(f.dialog->TagGrid->item(row, 1)->text() + f.dialog->TagGrid->item(row, 2)->text(),
                "S11");
-      f.dialog->EditBack->setText("bak");
-      emit f.dialog->EditBack->editingFinished();
-      QCOMPARE(f.dialog->EditBack->text(), ".bak");
-      f.dialog->CLTrim->findItems("<CENTER>", Qt::MatchExactly)[0]->setCheckState(Qt::Checked);
-      (ok ? f.dialog->BOK : f.dialog->BCancel)->click();
+      f.dialog->BackupExtField->setText("bak");
+      emit f.dialog->BackupExtField->editingFinished();
+      QCOMPARE(f.dialog->BackupExtField->text(), ".bak");
+      f.dialog->TrimChoice->findItems("<CENTER>", Qt::MatchExactly)[0]->setCheckState(Qt::Checked);
+      (ok ? f.dialog->OkButton : f.dialog->CancelButton)->click();
 
       QVERIFY(!f.dialog->isVisible());
       std::string newTags = tags;
@@ -176,8 +176,8 @@ class FormOptionsTest : public QObject {
     for (const bool fromMemo : {false, true}) {
       Fixture f;
       const std::string options = ReadFile(f.StyleFile("_default", "options.ini"));
-      f.dialog->UpDown2->setValue(120);
-      QWidget* focus = fromMemo ? static_cast<QWidget*>(f.dialog->MemoPreview) : f.dialog->UpDown2;
+      f.dialog->LineSizeCounter->setValue(120);
+      QWidget* focus = fromMemo ? static_cast<QWidget*>(f.dialog->Preview) : f.dialog->LineSizeCounter;
       QTest::keyClick(focus, Qt::Key_Escape);
       QVERIFY(!f.dialog->isVisible());
       QCOMPARE(ReadFile(f.StyleFile("_default", "options.ini")), options);
@@ -186,64 +186,64 @@ class FormOptionsTest : public QObject {
 
   void AFailedWriteNamesTheFileAndKeepsTheDialogOpen() {
     Fixture f;
-    f.dialog->UpDown2->setValue(120);
+    f.dialog->LineSizeCounter->setValue(120);
     fs::remove(f.StyleFile("_default", "tag.ini"));
     fs::create_directory(f.StyleFile("_default", "tag.ini"));  // cannot be read or replaced
-    f.dialog->BOK->click();
+    f.dialog->OkButton->click();
     QVERIFY(f.dialog->isVisible());
     QCOMPARE(f.dialogs.Texts("message").size(), size_t(1));
     QVERIFY(f.dialogs.Texts("message")[0].starts_with("The style could not be saved to \"" +
                                                       f.StyleFile("_default", "tag.ini") + "\""));
-    QCOMPARE(f.dialog->UpDown2->value(), 120);
+    QCOMPARE(f.dialog->LineSizeCounter->value(), 120);
   }
 
   void SwitchingStyleAfterAnEditAsksOnce() {
     for (const Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
       Fixture f;
       const bool save = answer == Answer::Yes;
-      f.dialog->UpDown2->setValue(120);
+      f.dialog->LineSizeCounter->setValue(120);
       f.dialogs.yesNoCancel.push_back(answer);
-      f.dialog->ComboStyleChange(f.dialog->ComboStyle->findText("html5"));
+      f.dialog->ChooseStyle(f.dialog->StyleChoice->findText("html5"));
       QCOMPARE(
           f.dialogs.Texts("yesnocancel"),
           std::vector<std::string>{
               "Save changes in style:\r\n\r\n\"_default\"\r\n\r\nbefore loading another one?"});
       if (answer == Answer::Cancel) {  // the edits and their style stay
         QCOMPARE(f.session.ActiveStyle().Options.StyleName, "_default");
-        QCOMPARE(f.dialog->ComboStyle->currentText(), QString("_default"));
-        QCOMPARE(f.dialog->UpDown2->value(), 120);
+        QCOMPARE(f.dialog->StyleChoice->currentText(), QString("_default"));
+        QCOMPARE(f.dialog->LineSizeCounter->value(), 120);
         QVERIFY(f.dialog->StyleModified());
         continue;
       }
       QCOMPARE(f.session.ActiveStyle().Options.StyleName, "html5");
-      QVERIFY(f.dialog->RBLower->isChecked());  // html5 writes tags in lower case
-      f.dialog->ComboStyleChange(f.dialog->ComboStyle->findText("_default"));
+      QVERIFY(f.dialog->LowerCaseButton->isChecked());  // html5 writes tags in lower case
+      f.dialog->ChooseStyle(f.dialog->StyleChoice->findText("_default"));
       QCOMPARE(f.dialogs.Texts("yesnocancel").size(), size_t(1));  // nothing changed since
-      QCOMPARE(f.dialog->UpDown2->value(), save ? 120 : 100);
+      QCOMPARE(f.dialog->LineSizeCounter->value(), save ? 120 : 100);
       QCOMPARE(f.session.Settings().StyleName, "_default");
     }
   }
 
   void SaveAsNewStyleNamesTheDirectoryAsCleaned() {
     Fixture f;
-    f.dialog->UpDown1->setValue(7);
+    f.dialog->IndentCounter->setValue(7);
     bool refusedExisting = false;
     f.dialog->RunNested = [&](QDialog& d) {
-      auto& dialog = dynamic_cast<TFormNewStyle&>(d);
-      QTest::keyClicks(dialog.EditStyle, "HTML5");
-      refusedExisting = !dialog.BOK->isEnabled();
-      dialog.EditStyle->clear();
-      QTest::keyClicks(dialog.EditStyle, " My.New style ");
-      dialog.BOK->click();
+      auto& dialog = dynamic_cast<NewStyleDialog&>(d);
+      QTest::keyClicks(dialog.NameField, "HTML5");
+      refusedExisting = !dialog.OkButton->isEnabled();
+      dialog.NameField->clear();
+      QTest::keyClicks(dialog.NameField, " My.New style ");
+      dialog.OkButton->click();
       return dialog.result();
     };
-    f.dialog->BSaveNewStyle->click();
+    f.dialog->SaveNewStyleButton->click();
     QVERIFY(refusedExisting);
     QVERIFY(fs::is_directory(f.home / "styles/My_New_style"));
     QVERIFY(!fs::exists(f.home / "styles/MY_NEW_STYLE"));
     QVERIFY(ReadFile(f.StyleFile("My_New_style", "options.ini")).find("Spacing=7") !=
             std::string::npos);
-    QCOMPARE(f.dialog->ComboStyle->currentText(), "My_New_style");
+    QCOMPARE(f.dialog->StyleChoice->currentText(), "My_New_style");
     QVERIFY(!f.dialog->StyleModified());
     // Found again by name, whatever its case.
     const std::string typed = "my_new_STYLE";
@@ -256,14 +256,14 @@ class FormOptionsTest : public QObject {
   void AddingATagRefusesWhatItMustAndRemovingKeepsOtherEdits() {
     Fixture f;
     f.dialog->RunNested = [](QDialog& d) {
-      auto& dialog = dynamic_cast<TFormAddTag&>(d);
+      auto& dialog = dynamic_cast<AddTagDialog&>(d);
       for (const char* typed : {"pre", "</b>", "", " blink "}) {
-        dialog.ETag->setText(typed);
-        dialog.BOK->click();
+        dialog.TagField->setText(typed);
+        dialog.AddButton->click();
       }
       return dialog.result();
     };
-    f.dialog->BAddTag->click();
+    f.dialog->AddTagButton->click();
     QCOMPARE(f.dialogs.Texts("message"),
              (std::vector<std::string>{
                  "Tag: <PRE> is not allowed to add.\r\nPlease read information above.",
@@ -279,21 +279,21 @@ class FormOptionsTest : public QObject {
 
     // An unsaved edit of another tag outlives the removal.
     f.SelectTag("<HTML>");
-    f.dialog->UpDownContentIndent->setValue(3);
+    f.dialog->ContentIndentCounter->setValue(3);
     const int row = f.SelectTag("<BLINK>");
     f.dialogs.yesNo = {false, true};
-    for (int answer = 0; answer < 2; ++answer) f.dialog->BDelTag->click();
+    for (int answer = 0; answer < 2; ++answer) f.dialog->RemoveTagButton->click();
     QCOMPARE(f.dialogs.Texts("yesno")[0], "Remove tag <BLINK> from current style?");
     QVERIFY(ReadFile(f.StyleFile("_default", "tag.ini")).find("[<BLINK>]") == std::string::npos);
     QCOMPARE(f.dialog->TagGrid->rowCount(), row);
     QVERIFY(f.dialog->StyleModified());
     f.SelectTag("<HTML>");
-    QCOMPARE(f.dialog->UpDownContentIndent->value(), 3);
+    QCOMPARE(f.dialog->ContentIndentCounter->value(), 3);
   }
 };
 
-TESSEL_GUI_TEST(FormOptionsTest);
+TESSEL_GUI_TEST(OptionsDialogTest);
 
 }  // namespace tessel::gui::testing
 
-#include "form_options_test.moc"
+#include "options_dialog_test.moc"

@@ -1,4 +1,4 @@
-#include "gui/Form_Tree.h"
+#include "gui/tree_dialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,23 +21,23 @@ namespace {
 const QString kRoot = QStringLiteral("/");
 }
 
-TFormTree::TFormTree(Session& session, const Skin& skin, QWidget* parent)
+TreeDialog::TreeDialog(Session& session, const Skin& skin, QWidget* parent)
     : QDialog(parent), session_(session) {
   ApplyDialogBackground(*this, skin);
   setWindowTitle("Tree");
   browser_ = new DirectoryBrowser(*this);
-  CBDrive = browser_->Places;
-  LBDir = browser_->List;
-  LabelDir = browser_->Path;
-  FilterComboBox1 = new QComboBox(this);
-  FillFileTypes(*FilterComboBox1, 0);
-  connect(FilterComboBox1, &QComboBox::currentIndexChanged, this,
+  Places = browser_->Places;
+  Directories = browser_->List;
+  Location = browser_->Path;
+  FileTypes = new QComboBox(this);
+  FillFileTypes(*FileTypes, 0);
+  connect(FileTypes, &QComboBox::currentIndexChanged, this,
           [this](int index) { session_.State().FilterIndex = index; });
 
   const OkCancel buttons = MakeOkCancel(*this);
-  BOK = buttons.Ok;
-  BCancel = buttons.Cancel;
-  connect(BOK, &QPushButton::clicked, this, [this] {
+  OkButton = buttons.Ok;
+  CancelButton = buttons.Cancel;
+  connect(OkButton, &QPushButton::clicked, this, [this] {
     const QString dir = browser_->Dir();
     if (dir == kRoot) return;  // a whole file system is no tree to process
     std::string err;
@@ -45,45 +45,45 @@ TFormTree::TFormTree(Session& session, const Skin& skin, QWidget* parent)
     accept();
   });
   connect(browser_, &DirectoryBrowser::Opened, this,
-          [this](const QString& dir) { BOK->setEnabled(dir != kRoot); });
+          [this](const QString& dir) { OkButton->setEnabled(dir != kRoot); });
 
   auto* heading = new QLabel("Select Subdirectory:", this);
   auto* pathRow = new QHBoxLayout;
-  pathRow->addWidget(LabelDir, 1);
+  pathRow->addWidget(Location, 1);
   pathRow->addWidget(browser_->Up);
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel("Places:", this), 0, 0);
-  grid->addWidget(CBDrive, 0, 1);
+  grid->addWidget(Places, 0, 1);
   grid->addWidget(new QLabel("File types:", this), 1, 0);
-  grid->addWidget(FilterComboBox1, 1, 1);
+  grid->addWidget(FileTypes, 1, 1);
   grid->setColumnStretch(1, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);
   layout->addLayout(pathRow);
-  layout->addWidget(LBDir, 1);
+  layout->addWidget(Directories, 1);
   layout->addLayout(grid);
   layout->addLayout(buttons.Row());
   resize(440, 480);
 }
 
-void TFormTree::Prepare() {
+void TreeDialog::Prepare() {
   {
     // The box shows the type in use; only the user's choice changes it.
-    const QSignalBlocker quiet(FilterComboBox1);
-    FillFileTypes(*FilterComboBox1, session_.State().FilterIndex);
+    const QSignalBlocker quiet(FileTypes);
+    FillFileTypes(*FileTypes, session_.State().FilterIndex);
   }
   OpenDir(PathFromQ(DialogStartDir(session_, session_.Settings().Tree)));
-  LBDir->setFocus();
+  Directories->setFocus();
 }
 
-std::optional<std::string> TFormTree::Choose() {
+std::optional<std::string> TreeDialog::Choose() {
   Prepare();
   if (exec() != QDialog::Accepted) return std::nullopt;
   return CurrentDir();
 }
 
-std::string TFormTree::CurrentDir() const { return PathFromQ(browser_->Dir()); }
+std::string TreeDialog::CurrentDir() const { return PathFromQ(browser_->Dir()); }
 
-void TFormTree::OpenDir(const std::string& dir) { browser_->Open(PathToQ(dir)); }
+void TreeDialog::OpenDir(const std::string& dir) { browser_->Open(PathToQ(dir)); }
 
 }  // namespace tessel::gui

@@ -1,13 +1,13 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "gui/FRestore.h"
+#include "gui/restore_dialog.h"
 #include "gui/skin.h"
 #include "gui_test_support.h"
 
 namespace tessel::gui::testing {
 
-class FormRestoreTest : public QObject {
+class RestoreDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -29,19 +29,19 @@ class FormRestoreTest : public QObject {
     QFETCH(QByteArray, bytes);
     QFETCH(int, key);
     Skin skin;
-    TFormRestore dialog(skin);
+    RestoreDialog dialog(skin);
     dialog.Prepare("/pages/page.htm.pbak", bytes.toStdString());
     QCOMPARE(dialog.windowTitle(), QString("Restore from: \"/pages/page.htm.pbak\" ?"));
-    QTEST(dialog.RERestore->toPlainText(), "shown");
+    QTEST(dialog.BackupView->toPlainText(), "shown");
     dialog.setResult(-1);
     dialog.open();
-    QTest::keyClick(dialog.RERestore, Qt::Key(key));
+    QTest::keyClick(dialog.BackupView, Qt::Key(key));
     QTEST(dialog.result(), "result");
   }
 };
 
-TESSEL_GUI_TEST(FormRestoreTest);
+TESSEL_GUI_TEST(RestoreDialogTest);
 
 }  // namespace tessel::gui::testing
 
-#include "form_restore_test.moc"
+#include "restore_dialog_test.moc"

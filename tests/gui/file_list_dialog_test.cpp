@@ -1,4 +1,4 @@
-#include "gui/Form_2.h"
+#include "gui/file_list_dialog.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -12,7 +12,7 @@
 
 namespace tessel::gui::testing {
 
-class Form2Test : public QObject {
+class FileListDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -42,19 +42,19 @@ class Form2Test : public QObject {
     Session session(home.path(), host);
     session.State().UserBreak = true;  // left over from an earlier run
     Skin skin;
-    TForm2 dialog(session, skin);
+    FileListDialog dialog(session, skin);
 
     QString caption;
     int selected = -1;
-    connect(&dialog, &TForm2::Listed, this, [&] {
-      QListWidget* list = dialog.ListBox1;
+    connect(&dialog, &FileListDialog::Listed, this, [&] {
+      QListWidget* list = dialog.FoundFiles;
       caption = dialog.windowTitle();
       selected = int(list->selectedItems().size());
       for (const QString& action : actions) {
-        if (action == "select") dialog.BSelect->click();
-        if (action == "deselect") dialog.BDeselect->click();
-        if (action == "ok") dialog.BOK->click();
-        if (action == "cancel") dialog.BCancel->click();
+        if (action == "select") dialog.SelectAllButton->click();
+        if (action == "deselect") dialog.DeselectAllButton->click();
+        if (action == "ok") dialog.OkButton->click();
+        if (action == "cancel") dialog.CancelButton->click();
         if (action == "esc") QTest::keyClick(&dialog, Qt::Key_Escape);
         if (action == "click") {
           if (QListWidgetItem* b = list->findItems("b.html", Qt::MatchEndsWith).value(0))
@@ -83,8 +83,8 @@ class Form2Test : public QObject {
   }
 };
 
-TESSEL_GUI_TEST(Form2Test);
+TESSEL_GUI_TEST(FileListDialogTest);
 
 }  // namespace tessel::gui::testing
 
-#include "form_2_test.moc"
+#include "file_list_dialog_test.moc"

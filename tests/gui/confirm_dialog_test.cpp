@@ -1,4 +1,4 @@
-#include "gui/Form_Msg.h"
+#include "gui/confirm_dialog.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -10,7 +10,7 @@
 
 namespace tessel::gui::testing {
 
-class FormMsgTest : public QObject {
+class ConfirmDialogTest : public QObject {
   Q_OBJECT
 
   struct Fixture {
@@ -18,7 +18,7 @@ class FormMsgTest : public QObject {
     RunHost host;
     Session session{home.path(), host};
     Skin skin;
-    TFormMsg dialog{skin};
+    ConfirmDialog dialog{skin};
     Fixture(ProcessKind mode, SelectionKind selection, bool backups) {
       RunState& state = session.State();
       state.ProcessMode = mode;
@@ -72,10 +72,10 @@ class FormMsgTest : public QObject {
     if (backupExists) WriteFile(f.home / "page.htm.pbak", "old");
     f.dialog.Prepare(f.session.State(), f.session.Settings());
     QTEST(f.dialog.windowTitle(), "caption");
-    QCOMPARE(f.dialog.MemoMsg->toPlainText(),
+    QCOMPARE(f.dialog.MessageView->toPlainText(),
              text.replace("{D}", QString::fromStdString(f.home.path())));
-    QCOMPARE(f.dialog.CBBackup->isChecked(), backups);
-    QCOMPARE(f.dialog.CBBackup->isEnabled(), ProcessKind(mode) != ProcessKind::Restore);
+    QCOMPARE(f.dialog.BackupBox->isChecked(), backups);
+    QCOMPARE(f.dialog.BackupBox->isEnabled(), ProcessKind(mode) != ProcessKind::Restore);
   }
 
   void TickingBackupSetsBothAndRebuildsTheMessage() {
@@ -83,16 +83,16 @@ class FormMsgTest : public QObject {
     RunState& state = f.session.State();
     f.dialog.Prepare(state, f.session.Settings());
     for (const bool on : {false, true}) {
-      f.dialog.CBBackup->click();
+      f.dialog.BackupBox->click();
       QCOMPARE(state.DoCreateBackUps, on);
       QCOMPARE(f.session.Settings().DoCreateBackUps, on);
-      QCOMPARE(f.dialog.MemoMsg->toPlainText().contains("No Backup File will be created!"), !on);
+      QCOMPARE(f.dialog.MessageView->toPlainText().contains("No Backup File will be created!"), !on);
     }
   }
 };
 
-TESSEL_GUI_TEST(FormMsgTest);
+TESSEL_GUI_TEST(ConfirmDialogTest);
 
 }  // namespace tessel::gui::testing
 
-#include "form_msg_test.moc"
+#include "confirm_dialog_test.moc"

@@ -1,4 +1,4 @@
-#include "gui/Form_addTag.h"
+#include "gui/add_tag_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,43 +36,43 @@ constexpr const char* kInformation[] = {
 
 }  // namespace
 
-TFormAddTag::TFormAddTag(Style& style, UserDialogs& dialogs, const Skin& skin, QWidget* parent)
+AddTagDialog::AddTagDialog(Style& style, UserDialogs& dialogs, const Skin& skin, QWidget* parent)
     : QDialog(parent), style_(style), dialogs_(dialogs) {
   setWindowTitle(ToQ("Add new tag to style: " + style.Options.StyleName));
   ApplyDialogBackground(*this, skin);
 
-  Memo1 = new QPlainTextEdit(this);
-  Memo1->setReadOnly(true);
-  Memo1->setFocusPolicy(Qt::NoFocus);  // Enter and Esc belong to the field and the buttons
-  Memo1->setUndoRedoEnabled(false);
-  Memo1->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
+  Information = new QPlainTextEdit(this);
+  Information->setReadOnly(true);
+  Information->setFocusPolicy(Qt::NoFocus);  // Enter and Esc belong to the field and the buttons
+  Information->setUndoRedoEnabled(false);
+  Information->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
   QStringList lines;
   for (const char* line : kInformation) lines << line;
-  Memo1->setPlainText(lines.join('\n'));
-  const QFontMetrics metrics = Memo1->fontMetrics();
-  Memo1->setMinimumSize(metrics.horizontalAdvance(QString(kInformation[4])) + 40,
+  Information->setPlainText(lines.join('\n'));
+  const QFontMetrics metrics = Information->fontMetrics();
+  Information->setMinimumSize(metrics.horizontalAdvance(QString(kInformation[4])) + 40,
                         metrics.lineSpacing() * (int(std::size(kInformation)) + 1) + 16);
 
-  ETag = new QLineEdit(this);
+  TagField = new QLineEdit(this);
   auto* label = new QLabel("Enter new tag:", this);
-  label->setBuddy(ETag);
+  label->setBuddy(TagField);
 
   const OkCancel buttons = MakeOkCancel(*this, "Add tag");
-  BOK = buttons.Ok;
-  BCancel = buttons.Cancel;
-  connect(BOK, &QPushButton::clicked, this, &TFormAddTag::BOKClick);
+  AddButton = buttons.Ok;
+  CancelButton = buttons.Cancel;
+  connect(AddButton, &QPushButton::clicked, this, &AddTagDialog::Add);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Memo1, 1);
+  layout->addWidget(Information, 1);
   layout->addWidget(label);
-  layout->addWidget(ETag);
+  layout->addWidget(TagField);
   layout->addLayout(buttons.Row());
-  ETag->setFocus();
+  TagField->setFocus();
 }
 
-void TFormAddTag::BOKClick() {
-  const std::string tag = NormalizeNewTag(ETag->text().toStdString());
-  ETag->setText(ToQ(tag));  // the user sees what was checked
+void AddTagDialog::Add() {
+  const std::string tag = NormalizeNewTag(TagField->text().toStdString());
+  TagField->setText(ToQ(tag));  // the user sees what was checked
   const std::string refusal = ValidateNewTag(tag, style_.Tags);
   if (!refusal.empty()) {
     dialogs_.Message(this, MessageKind::Error, refusal);

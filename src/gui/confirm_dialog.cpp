@@ -1,4 +1,4 @@
-#include "gui/Form_Msg.h"
+#include "gui/confirm_dialog.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -16,19 +16,19 @@
 
 namespace tessel::gui {
 
-TFormMsg::TFormMsg(const Skin& skin, QWidget* parent) : QDialog(parent) {
+ConfirmDialog::ConfirmDialog(const Skin& skin, QWidget* parent) : QDialog(parent) {
   ApplyDialogBackground(*this, skin);
-  MemoMsg = new QPlainTextEdit(this);
-  MemoMsg->setReadOnly(true);
-  MemoMsg->setFocusPolicy(Qt::NoFocus);  // Enter and Esc belong to the buttons
-  MemoMsg->setUndoRedoEnabled(false);
+  MessageView = new QPlainTextEdit(this);
+  MessageView->setReadOnly(true);
+  MessageView->setFocusPolicy(Qt::NoFocus);  // Enter and Esc belong to the buttons
+  MessageView->setUndoRedoEnabled(false);
   QTextOption centred(Qt::AlignHCenter);
   centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);  // long paths have no spaces
-  MemoMsg->document()->setDefaultTextOption(centred);
-  MemoMsg->setMinimumSize(420, 170);
+  MessageView->document()->setDefaultTextOption(centred);
+  MessageView->setMinimumSize(420, 170);
 
-  CBBackup = new QCheckBox("Create/overwrite existing Backup File(s)", this);
-  connect(CBBackup, &QCheckBox::clicked, this, [this](bool on) {
+  BackupBox = new QCheckBox("Create/overwrite existing Backup File(s)", this);
+  connect(BackupBox, &QCheckBox::clicked, this, [this](bool on) {
     if (!state_ || !settings_) return;
     state_->DoCreateBackUps = on;
     settings_->DoCreateBackUps = on;
@@ -36,37 +36,37 @@ TFormMsg::TFormMsg(const Skin& skin, QWidget* parent) : QDialog(parent) {
   });
 
   const OkCancel buttons = MakeOkCancel(*this);
-  BOK = buttons.Ok;
-  BCancel = buttons.Cancel;
-  connect(BOK, &QPushButton::clicked, this, &QDialog::accept);
+  OkButton = buttons.Ok;
+  CancelButton = buttons.Cancel;
+  connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MemoMsg, 1);
-  layout->addWidget(CBBackup);
+  layout->addWidget(MessageView, 1);
+  layout->addWidget(BackupBox);
   layout->addLayout(buttons.Row());
   resize(520, 300);
 }
 
-void TFormMsg::Prepare(RunState& state, ProgramSettings& settings) {
+void ConfirmDialog::Prepare(RunState& state, ProgramSettings& settings) {
   state_ = &state;
   settings_ = &settings;
-  CBBackup->setChecked(state.DoCreateBackUps);
-  CBBackup->setEnabled(state.ProcessMode != ProcessKind::Restore);
+  BackupBox->setChecked(state.DoCreateBackUps);
+  BackupBox->setEnabled(state.ProcessMode != ProcessKind::Restore);
   MakeMsg();
-  BOK->setFocus();
+  OkButton->setFocus();
 }
 
-bool TFormMsg::Confirm(RunState& state, ProgramSettings& settings) {
+bool ConfirmDialog::Confirm(RunState& state, ProgramSettings& settings) {
   Prepare(state, settings);
   return exec() == QDialog::Accepted;
 }
 
-void TFormMsg::MakeMsg() {
+void ConfirmDialog::MakeMsg() {
   RunState& state = *state_;
   const RunMessage msg = tessel::MakeMsg(state, SiblingBackupPath(state, state.FileName),
                                          BackupExists(state), NextBackupDir(state));
   setWindowTitle(ToQ(msg.Caption));
-  MemoMsg->setPlainText(ToQ(msg.Text));
+  MessageView->setPlainText(ToQ(msg.Text));
 }
 
 }  // namespace tessel::gui

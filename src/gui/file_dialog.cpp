@@ -1,4 +1,4 @@
-#include "gui/Form_file.h"
+#include "gui/file_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -66,144 +66,144 @@ enum FileColumn { kName = 0, kSize = 1, kType = 2, kModified = 3 };
 
 }  // namespace
 
-TFormFile::TFormFile(Session& session, UserDialogs& dialogs, const Skin& skin, QWidget* parent)
+FileDialog::FileDialog(Session& session, UserDialogs& dialogs, const Skin& skin, QWidget* parent)
     : QDialog(parent), session_(session), dialogs_(dialogs) {
   ApplyDialogBackground(*this, skin);
-  Label1 = new QLabel(this);
-  QFont bold = Label1->font();
+  Heading = new QLabel(this);
+  QFont bold = Heading->font();
   bold.setBold(true);
-  Label1->setFont(bold);
-  Label2 = new QLabel("Filename:", this);
-  EFName = new QLineEdit(this);
-  Label2->setBuddy(EFName);
+  Heading->setFont(bold);
+  NameLabel = new QLabel("Filename:", this);
+  NameField = new QLineEdit(this);
+  NameLabel->setBuddy(NameField);
 
   browser_ = new DirectoryBrowser(*this);
-  CBDrive = browser_->Places;
-  LBDir = browser_->List;
+  Places = browser_->Places;
+  Directories = browser_->List;
 
   files_ = new QFileSystemModel(this);
   files_->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
   filter_ = new FileTypeFilter(this);
   filter_->setSourceModel(files_);
-  LBFile = new QTreeView(this);
-  LBFile->setModel(filter_);
-  LBFile->setRootIsDecorated(false);
-  LBFile->setItemsExpandable(false);
-  LBFile->setUniformRowHeights(true);
-  LBFile->setAllColumnsShowFocus(true);
-  LBFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LBFile->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LBFile->hideColumn(kType);  // the type box says it already
-  LBFile->header()->setSectionResizeMode(kName, QHeaderView::Stretch);
-  LBFile->header()->setSectionResizeMode(kSize, QHeaderView::ResizeToContents);
-  LBFile->header()->setSectionResizeMode(kModified, QHeaderView::ResizeToContents);
-  LBFile->header()->setStretchLastSection(false);
-  LBFile->setMinimumSize(320, 200);
+  Files = new QTreeView(this);
+  Files->setModel(filter_);
+  Files->setRootIsDecorated(false);
+  Files->setItemsExpandable(false);
+  Files->setUniformRowHeights(true);
+  Files->setAllColumnsShowFocus(true);
+  Files->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Files->setSelectionBehavior(QAbstractItemView::SelectRows);
+  Files->hideColumn(kType);  // the type box says it already
+  Files->header()->setSectionResizeMode(kName, QHeaderView::Stretch);
+  Files->header()->setSectionResizeMode(kSize, QHeaderView::ResizeToContents);
+  Files->header()->setSectionResizeMode(kModified, QHeaderView::ResizeToContents);
+  Files->header()->setStretchLastSection(false);
+  Files->setMinimumSize(320, 200);
 
-  FilterComboBox1 = new QComboBox(this);
+  FileTypes = new QComboBox(this);
   // The type keeps for the program's life, as the tree dialog's does.
-  FillFileTypes(*FilterComboBox1, session_.State().FileFilterIndex);
-  filter_->SetType(FilterComboBox1->currentIndex());
-  connect(FilterComboBox1, &QComboBox::currentIndexChanged, this, [this](int index) {
+  FillFileTypes(*FileTypes, session_.State().FileFilterIndex);
+  filter_->SetType(FileTypes->currentIndex());
+  connect(FileTypes, &QComboBox::currentIndexChanged, this, [this](int index) {
     session_.State().FileFilterIndex = index;
     filter_->SetType(index);
   });
 
   const OkCancel buttons = MakeOkCancel(*this);
-  BOK = buttons.Ok;
-  BCancel = buttons.Cancel;
-  connect(BOK, &QPushButton::clicked, this, &TFormFile::Confirm);
+  OkButton = buttons.Ok;
+  CancelButton = buttons.Cancel;
+  connect(OkButton, &QPushButton::clicked, this, &FileDialog::Confirm);
 
-  connect(browser_, &DirectoryBrowser::Opened, this, &TFormFile::ShowDir);
-  connect(LBFile->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          &TFormFile::SelectionChanged);
-  connect(LBFile, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+  connect(browser_, &DirectoryBrowser::Opened, this, &FileDialog::ShowDir);
+  connect(Files->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &FileDialog::SelectionChanged);
+  connect(Files, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
     if (!saveRole_ && index.isValid()) Confirm();
   });
-  connect(EFName, &QLineEdit::textChanged, this, &TFormFile::UpdateCaption);
+  connect(NameField, &QLineEdit::textChanged, this, &FileDialog::UpdateCaption);
 
   auto* nameRow = new QHBoxLayout;
-  nameRow->addWidget(Label2);
-  nameRow->addWidget(EFName, 1);
+  nameRow->addWidget(NameLabel);
+  nameRow->addWidget(NameField, 1);
   auto* pathRow = new QHBoxLayout;
   pathRow->addWidget(browser_->Path, 1);
   pathRow->addWidget(browser_->Up);
   auto* buttonRow = new QHBoxLayout;
   buttonRow->addStretch(1);
-  buttonRow->addWidget(BOK);
-  buttonRow->addWidget(BCancel);
+  buttonRow->addWidget(OkButton);
+  buttonRow->addWidget(CancelButton);
   auto* grid = new QGridLayout;
   grid->addLayout(pathRow, 0, 1);
-  grid->addWidget(LBFile, 1, 0);
-  grid->addWidget(LBDir, 1, 1);
-  grid->addWidget(FilterComboBox1, 2, 0);
-  grid->addWidget(CBDrive, 2, 1);
+  grid->addWidget(Files, 1, 0);
+  grid->addWidget(Directories, 1, 1);
+  grid->addWidget(FileTypes, 2, 0);
+  grid->addWidget(Places, 2, 1);
   grid->setColumnStretch(0, 3);
   grid->setColumnStretch(1, 2);
   grid->setRowStretch(1, 1);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Label1);
+  layout->addWidget(Heading);
   layout->addLayout(nameRow);
   layout->addLayout(grid, 1);
   layout->addLayout(buttonRow);
   resize(780, 500);
 }
 
-void TFormFile::PrepareSelection() {
+void FileDialog::PrepareSelection() {
   saveRole_ = false;
   save_ = nullptr;
   savedPath_.reset();
   selected_.clear();
   setWindowTitle("File Selection");
-  Label1->setText("Select File(s):");
-  BOK->setText("OK");
-  Label2->hide();
-  EFName->hide();
-  LBFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  Heading->setText("Select File(s):");
+  OkButton->setText("OK");
+  NameLabel->hide();
+  NameField->hide();
+  Files->setSelectionMode(QAbstractItemView::ExtendedSelection);
   browser_->Open(DialogStartDir(session_, session_.Settings().Multi));
-  LBFile->clearSelection();
+  Files->clearSelection();
   SelectionChanged();
-  LBFile->setFocus();
+  Files->setFocus();
 }
 
-std::optional<std::vector<std::string>> TFormFile::SelectFiles() {
+std::optional<std::vector<std::string>> FileDialog::SelectFiles() {
   PrepareSelection();
   if (exec() != QDialog::Accepted) return std::nullopt;
   return selected_;
 }
 
-void TFormFile::PrepareSave(const std::string& fileName,
+void FileDialog::PrepareSave(const std::string& fileName,
                             std::function<bool(const std::string& path)> save) {
   saveRole_ = true;
   save_ = std::move(save);
   savedPath_.reset();
   selected_.clear();
   defaultName_ = fs::path(fileName).filename().string();
-  Label1->setText("Save file as:");
-  BOK->setText("SAVE");
-  BOK->setEnabled(true);
-  Label2->show();
-  EFName->show();
-  LBFile->setSelectionMode(QAbstractItemView::SingleSelection);
-  EFName->setText(PathToQ(defaultName_));
+  Heading->setText("Save file as:");
+  OkButton->setText("SAVE");
+  OkButton->setEnabled(true);
+  NameLabel->show();
+  NameField->show();
+  Files->setSelectionMode(QAbstractItemView::SingleSelection);
+  NameField->setText(PathToQ(defaultName_));
   browser_->Open(DialogStartDir(session_, session_.Settings().Save));
-  LBFile->clearSelection();
+  Files->clearSelection();
   UpdateCaption();
-  EFName->setFocus();
+  NameField->setFocus();
 }
 
-std::optional<std::string> TFormFile::SaveAs(const std::string& fileName,
+std::optional<std::string> FileDialog::SaveAs(const std::string& fileName,
                                              std::function<bool(const std::string& path)> save) {
   PrepareSave(fileName, std::move(save));
   if (exec() != QDialog::Accepted) return std::nullopt;
   return savedPath_;
 }
 
-std::string TFormFile::CurrentDir() const { return PathFromQ(browser_->Dir()); }
+std::string FileDialog::CurrentDir() const { return PathFromQ(browser_->Dir()); }
 
-void TFormFile::OpenDir(const std::string& dir) { browser_->Open(PathToQ(dir)); }
+void FileDialog::OpenDir(const std::string& dir) { browser_->Open(PathToQ(dir)); }
 
-void TFormFile::SelectNames(const std::vector<std::string>& names) {
+void FileDialog::SelectNames(const std::vector<std::string>& names) {
   const QDir dir(browser_->Dir());
   QItemSelection selection;
   QModelIndex last;
@@ -214,13 +214,13 @@ void TFormFile::SelectNames(const std::vector<std::string>& names) {
     selection.select(index, index);
     last = index;
   }
-  QItemSelectionModel* model = LBFile->selectionModel();
+  QItemSelectionModel* model = Files->selectionModel();
   model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   if (last.isValid()) model->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
 }
 
-void TFormFile::Confirm() {
-  if (!BOK->isEnabled()) return;
+void FileDialog::Confirm() {
+  if (!OkButton->isEnabled()) return;
   RunState& state = session_.State();
   const std::string dir = CurrentDir();
   std::string err;
@@ -243,14 +243,14 @@ void TFormFile::Confirm() {
 
   // A name inside the listed directory, or a path of its own ("/...", "~/...").
   const std::optional<std::string> typed =
-      TypedPath(dir, PathFromQ(EFName->text()), PathFromQ(QDir::homePath()));
+      TypedPath(dir, PathFromQ(NameField->text()), PathFromQ(QDir::homePath()));
   if (!typed) return;
   const std::string& path = *typed;
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   if (fs::is_directory(status)) {  // a folder typed: show it
     browser_->Open(PathToQ(path));
-    EFName->setText(PathToQ(defaultName_));
+    NameField->setText(PathToQ(defaultName_));
     return;
   }
   if (fs::exists(status) &&
@@ -264,32 +264,32 @@ void TFormFile::Confirm() {
   accept();
 }
 
-void TFormFile::ShowDir(const QString& dir) {
+void FileDialog::ShowDir(const QString& dir) {
   filter_->SetDir(dir);
   files_->setRootPath(dir);
-  LBFile->setRootIndex(filter_->mapFromSource(files_->index(dir)));
+  Files->setRootIndex(filter_->mapFromSource(files_->index(dir)));
   UpdateCaption();
 }
 
-void TFormFile::SelectionChanged() {
-  const bool any = !LBFile->selectionModel()->selectedRows(kName).isEmpty();
+void FileDialog::SelectionChanged() {
+  const bool any = !Files->selectionModel()->selectedRows(kName).isEmpty();
   if (!saveRole_) {
-    BOK->setEnabled(any);
+    OkButton->setEnabled(any);
     return;
   }
   const std::vector<std::string> paths = SelectedPaths();
-  EFName->setText(paths.empty() ? PathToQ(defaultName_)
+  NameField->setText(paths.empty() ? PathToQ(defaultName_)
                                 : PathToQ(fs::path(paths.front()).filename().string()));
 }
 
-void TFormFile::UpdateCaption() {
+void FileDialog::UpdateCaption() {
   if (!saveRole_) return;
-  setWindowTitle(ToQ(SaveAsCaption(PathFromQ(browser_->Dir()), PathFromQ(EFName->text()),
+  setWindowTitle(ToQ(SaveAsCaption(PathFromQ(browser_->Dir()), PathFromQ(NameField->text()),
                                    PathFromQ(QDir::homePath()))));
 }
 
-std::vector<std::string> TFormFile::SelectedPaths() const {
-  QModelIndexList rows = LBFile->selectionModel()->selectedRows(kName);
+std::vector<std::string> FileDialog::SelectedPaths() const {
+  QModelIndexList rows = Files->selectionModel()->selectedRows(kName);
   std::sort(rows.begin(), rows.end(),
             [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   std::vector<std::string> paths;

@@ -1,4 +1,4 @@
-#include "gui/formatoptions.h"
+#include "gui/options_dialog.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -29,11 +29,11 @@
 #include "batch/backups.h"
 #include "editor/editor_text.h"
 #include "engine/line_ends.h"
-#include "gui/Form_addTag.h"
+#include "gui/add_tag_dialog.h"
 #include "gui/dialog_parts.h"
 #include "gui/editor_view.h"
 #include "gui/gui_text.h"
-#include "gui/newstyle.h"
+#include "gui/new_style_dialog.h"
 #include "gui/skin.h"
 #include "gui/user_dialogs.h"
 #include "io/text_file.h"
@@ -134,7 +134,7 @@ bool IsSampleName(const std::string& name) {
 
 }  // namespace
 
-TFormOptions::TFormOptions(Session& session, UserDialogs& dialogs, const Skin& skin,
+OptionsDialog::OptionsDialog(Session& session, UserDialogs& dialogs, const Skin& skin,
                            QWidget* mainWindow)
     : QDialog(mainWindow), session_(session), dialogs_(dialogs), skin_(skin) {
   setWindowTitle("Format & Compress Options");
@@ -142,89 +142,89 @@ TFormOptions::TFormOptions(Session& session, UserDialogs& dialogs, const Skin& s
   RunNested = [](QDialog& dialog) { return dialog.exec(); };
 
   // Top bar: the sample page and its buttons, then the style and its description.
-  ComboPreview = new QComboBox(this);
-  ComboPreview->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  ComboPreview->setMinimumContentsLength(24);
+  PreviewChoice = new QComboBox(this);
+  PreviewChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  PreviewChoice->setMinimumContentsLength(24);
   auto* labelPreview = new QLabel("Preview File:", this);
-  labelPreview->setBuddy(ComboPreview);
+  labelPreview->setBuddy(PreviewChoice);
   QStyle* style = this->style();
-  BReload = new QPushButton(style->standardIcon(QStyle::SP_BrowserReload), "Reload File", this);
-  BReload->setToolTip("Reload active preview file from disk");
-  BpreviewF =
+  ReloadButton = new QPushButton(style->standardIcon(QStyle::SP_BrowserReload), "Reload File", this);
+  ReloadButton->setToolTip("Reload active preview file from disk");
+  PreviewFormattedButton =
       new QPushButton(style->standardIcon(QStyle::SP_ArrowRight), "Preview Formatted", this);
-  BpreviewF->setToolTip("Show preview file after formatting");
-  BPreviewC =
+  PreviewFormattedButton->setToolTip("Show preview file after formatting");
+  PreviewCompressedButton =
       new QPushButton(style->standardIcon(QStyle::SP_ArrowRight), "Preview Compressed", this);
-  BPreviewC->setToolTip("Show preview file after compression");
+  PreviewCompressedButton->setToolTip("Show preview file after compression");
 
-  ComboStyle = new QComboBox(this);
-  ComboStyle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  ComboStyle->setMinimumContentsLength(16);
+  StyleChoice = new QComboBox(this);
+  StyleChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  StyleChoice->setMinimumContentsLength(16);
   auto* labelStyle = new QLabel("Style:", this);
-  labelStyle->setBuddy(ComboStyle);
-  EditDescr = new QLineEdit(this);
-  EditDescr->setMaxLength(kDescriptionWidth);
-  EditDescr->setToolTip("Description of the style");
+  labelStyle->setBuddy(StyleChoice);
+  DescriptionField = new QLineEdit(this);
+  DescriptionField->setMaxLength(kDescriptionWidth);
+  DescriptionField->setToolTip("Description of the style");
 
   // The editor's own view, plain and read-only: it fills a large page at once.
-  MemoPreview = new EditorView(this);
-  MemoPreview->SetColouring(false);
-  MemoPreview->setReadOnly(true);
-  MemoPreview->setMinimumHeight(120);
-  MemoPreview->installEventFilter(this);
+  Preview = new EditorView(this);
+  Preview->SetColouring(false);
+  Preview->setReadOnly(true);
+  Preview->setMinimumHeight(120);
+  Preview->installEventFilter(this);
 
-  TabSet1 = new QTabWidget(this);
-  TabSet1->addTab(BuildGeneralPage(), "  General Options ");
-  TabSet1->addTab(BuildTagsPage(), "  Tag Configuration ");
-  TabSet1->addTab(BuildDocumentationPage(), "  Documentation Options ");
-  TabSet1->addTab(BuildTrimPage(), "  Trim Options");
-  TabSet1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  Pages = new QTabWidget(this);
+  Pages->addTab(BuildGeneralPage(), "  General Options ");
+  Pages->addTab(BuildTagsPage(), "  Tag Configuration ");
+  Pages->addTab(BuildDocumentationPage(), "  Documentation Options ");
+  Pages->addTab(BuildTrimPage(), "  Trim Options");
+  Pages->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
   const OkCancel buttons = MakeOkCancel(*this);
-  BOK = buttons.Ok;
-  BCancel = buttons.Cancel;
+  OkButton = buttons.Ok;
+  CancelButton = buttons.Cancel;
   // Enter in a text field must not close the dialog and save the style.
-  BOK->setDefault(false);
-  BOK->setToolTip("Close window and save changes");
-  BCancel->setToolTip("Close window and purge changes");
-  disconnect(BCancel, &QPushButton::clicked, this, &QDialog::reject);
-  BSaveNewStyle =
+  OkButton->setDefault(false);
+  OkButton->setToolTip("Close window and save changes");
+  CancelButton->setToolTip("Close window and purge changes");
+  disconnect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  SaveNewStyleButton =
       new QPushButton(style->standardIcon(QStyle::SP_DialogSaveButton), "Save as new style", this);
-  BSaveNewStyle->setToolTip("Save current settings under a new style name");
+  SaveNewStyleButton->setToolTip("Save current settings under a new style name");
 
   auto* previewRow = new QHBoxLayout;
   previewRow->addWidget(labelPreview);
-  previewRow->addWidget(ComboPreview);
-  previewRow->addWidget(BReload);
+  previewRow->addWidget(PreviewChoice);
+  previewRow->addWidget(ReloadButton);
   previewRow->addStretch(1);
-  previewRow->addWidget(BpreviewF);
-  previewRow->addWidget(BPreviewC);
+  previewRow->addWidget(PreviewFormattedButton);
+  previewRow->addWidget(PreviewCompressedButton);
   auto* styleRow = new QHBoxLayout;
   styleRow->addWidget(labelStyle);
-  styleRow->addWidget(ComboStyle);
-  styleRow->addWidget(EditDescr, 1);
+  styleRow->addWidget(StyleChoice);
+  styleRow->addWidget(DescriptionField, 1);
   auto* buttonRow = new QHBoxLayout;
-  buttonRow->addWidget(BSaveNewStyle);
+  buttonRow->addWidget(SaveNewStyleButton);
   buttonRow->addStretch(1);
-  buttonRow->addWidget(BOK);
-  buttonRow->addWidget(BCancel);
+  buttonRow->addWidget(OkButton);
+  buttonRow->addWidget(CancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(previewRow);
-  layout->addWidget(MemoPreview, 1);
+  layout->addWidget(Preview, 1);
   layout->addLayout(styleRow);
-  layout->addWidget(TabSet1);
+  layout->addWidget(Pages);
   layout->addLayout(buttonRow);
 
-  connect(ComboPreview, &QComboBox::activated, this, &TFormOptions::ComboPreviewChange);
-  connect(BReload, &QPushButton::clicked, this, &TFormOptions::BReloadClick);
-  connect(BpreviewF, &QPushButton::clicked, this, &TFormOptions::BpreviewFClick);
-  connect(BPreviewC, &QPushButton::clicked, this, &TFormOptions::BPreviewCClick);
-  connect(ComboStyle, &QComboBox::activated, this, &TFormOptions::ComboStyleChange);
-  connect(EditDescr, &QLineEdit::textEdited, this, &TFormOptions::EditDescrChange);
-  connect(TabSet1, &QTabWidget::currentChanged, this, &TFormOptions::PageChanged);
-  connect(BSaveNewStyle, &QPushButton::clicked, this, &TFormOptions::BSaveNewStyleClick);
-  connect(BOK, &QPushButton::clicked, this, &TFormOptions::BOKClick);
-  connect(BCancel, &QPushButton::clicked, this, &TFormOptions::BCancelClick);
+  connect(PreviewChoice, &QComboBox::activated, this, &OptionsDialog::ChoosePreview);
+  connect(ReloadButton, &QPushButton::clicked, this, &OptionsDialog::ReloadPreview);
+  connect(PreviewFormattedButton, &QPushButton::clicked, this, &OptionsDialog::PreviewFormatted);
+  connect(PreviewCompressedButton, &QPushButton::clicked, this, &OptionsDialog::PreviewCompressed);
+  connect(StyleChoice, &QComboBox::activated, this, &OptionsDialog::ChooseStyle);
+  connect(DescriptionField, &QLineEdit::textEdited, this, &OptionsDialog::EditDescrChange);
+  connect(Pages, &QTabWidget::currentChanged, this, &OptionsDialog::PageChanged);
+  connect(SaveNewStyleButton, &QPushButton::clicked, this, &OptionsDialog::SaveAsNewStyle);
+  connect(OkButton, &QPushButton::clicked, this, &OptionsDialog::AcceptChanges);
+  connect(CancelButton, &QPushButton::clicked, this, &OptionsDialog::DiscardChanges);
 
   if (mainWindow) {
     const QRect main = mainWindow->geometry();
@@ -234,68 +234,68 @@ TFormOptions::TFormOptions(Session& session, UserDialogs& dialogs, const Skin& s
   }
 }
 
-QWidget* TFormOptions::PagePanel() {
+QWidget* OptionsDialog::PagePanel() {
   auto* page = new PicturePanel;
   page->SetPicture(skin_.Option);
   return page;
 }
 
-QWidget* TFormOptions::BuildGeneralPage() {
+QWidget* OptionsDialog::BuildGeneralPage() {
   QWidget* page = PagePanel();
-  CBValidate = new QCheckBox("Skip files without <HTML> Tag inside", page);
-  EditBack = new QLineEdit(page);
-  EditBack->setMaxLength(kBackupExtTypedWidth);
-  EditBack->setFixedWidth(EditBack->fontMetrics().horizontalAdvance("MMMMMMM") + 12);
+  ValidateBox = new QCheckBox("Skip files without <HTML> Tag inside", page);
+  BackupExtField = new QLineEdit(page);
+  BackupExtField->setMaxLength(kBackupExtTypedWidth);
+  BackupExtField->setFixedWidth(BackupExtField->fontMetrics().horizontalAdvance("MMMMMMM") + 12);
   auto* labelBack = new QLabel("Backup-File Extension", page);
-  labelBack->setBuddy(EditBack);
+  labelBack->setBuddy(BackupExtField);
   const QString restart = "Please restart Tessel HTML after changing this option";
-  CBSyntax = new QCheckBox("Enable Syntax Coloring", page);
-  CBSyntax->setToolTip(restart);
-  CBWallPaper = new QCheckBox("Show Window Wallpapers", page);
-  CBWallPaper->setToolTip(restart);
+  ColouringBox = new QCheckBox("Enable Syntax Coloring", page);
+  ColouringBox->setToolTip(restart);
+  WallpapersBox = new QCheckBox("Show Window Wallpapers", page);
+  WallpapersBox->setToolTip(restart);
 
-  CBPurgeComm = new QCheckBox("Purge comments in compressed files", page);
-  CBBreakExcluder = new QCheckBox("No linebreak between '<' and '>'", page);
-  PanelDisableComm = Panel(page);
-  CBDisableComm = new QCheckBox("Disable all Auto Comments", PanelDisableComm);
-  auto* disableLayout = new QHBoxLayout(PanelDisableComm);
+  PurgeCommentsBox = new QCheckBox("Purge comments in compressed files", page);
+  NoBreakInTagsBox = new QCheckBox("No linebreak between '<' and '>'", page);
+  DisableCommentsPanel = Panel(page);
+  DisableCommentsBox = new QCheckBox("Disable all Auto Comments", DisableCommentsPanel);
+  auto* disableLayout = new QHBoxLayout(DisableCommentsPanel);
   disableLayout->setContentsMargins(6, 3, 6, 3);
-  disableLayout->addWidget(CBDisableComm);
+  disableLayout->addWidget(DisableCommentsBox);
 
   auto* caseFrame = new QFrame(page);
   caseFrame->setFrameShape(QFrame::StyledPanel);
-  RBUpper = new QRadioButton("Tags in Uppercase", caseFrame);
-  RBLower = new QRadioButton("Tags in Lowercase", caseFrame);
-  RBLeave = new QRadioButton("Preserve Case", caseFrame);
+  UpperCaseButton = new QRadioButton("Tags in Uppercase", caseFrame);
+  LowerCaseButton = new QRadioButton("Tags in Lowercase", caseFrame);
+  PreserveCaseButton = new QRadioButton("Preserve Case", caseFrame);
   auto* caseLayout = new QVBoxLayout(caseFrame);
-  caseLayout->addWidget(RBUpper);
-  caseLayout->addWidget(RBLower);
-  caseLayout->addWidget(RBLeave);
+  caseLayout->addWidget(UpperCaseButton);
+  caseLayout->addWidget(LowerCaseButton);
+  caseLayout->addWidget(PreserveCaseButton);
 
-  UpDown2 = Counter(kLineSizeRange, page);
-  PanelIndent = Panel(page);
-  UpDown1 = Counter(kSpacingRange, PanelIndent);
-  PanelIndent->setLayout(CounterRow(UpDown1, "Indent Stepsize", PanelIndent));
+  LineSizeCounter = Counter(kLineSizeRange, page);
+  IndentPanel = Panel(page);
+  IndentCounter = Counter(kSpacingRange, IndentPanel);
+  IndentPanel->setLayout(CounterRow(IndentCounter, "Indent Stepsize", IndentPanel));
 
   auto* backRow = new QHBoxLayout;
-  backRow->addWidget(EditBack);
+  backRow->addWidget(BackupExtField);
   backRow->addWidget(labelBack, 1);
   auto* program = new QVBoxLayout;
-  program->addWidget(CBValidate);
+  program->addWidget(ValidateBox);
   program->addLayout(backRow);
-  program->addWidget(CBSyntax);
-  program->addWidget(CBWallPaper);
+  program->addWidget(ColouringBox);
+  program->addWidget(WallpapersBox);
   program->addStretch(1);
   auto* style = new QVBoxLayout;
-  style->addWidget(CBPurgeComm);
-  style->addWidget(CBBreakExcluder);
-  style->addWidget(PanelDisableComm);
+  style->addWidget(PurgeCommentsBox);
+  style->addWidget(NoBreakInTagsBox);
+  style->addWidget(DisableCommentsPanel);
   style->addStretch(1);
   auto* sizes = new QVBoxLayout;
-  auto* lineSize = CounterRow(UpDown2, "Textblock Linesize", page);
+  auto* lineSize = CounterRow(LineSizeCounter, "Textblock Linesize", page);
   lineSize->setContentsMargins(7, 4, 7, 4);  // lines up with the indent panel below
   sizes->addLayout(lineSize);
-  sizes->addWidget(PanelIndent);
+  sizes->addWidget(IndentPanel);
   sizes->addStretch(1);
   auto* cases = new QVBoxLayout;
   cases->addWidget(caseFrame);
@@ -311,23 +311,23 @@ QWidget* TFormOptions::BuildGeneralPage() {
   layout->addStretch(1);
 
   for (QCheckBox* box :
-       {CBValidate, CBPurgeComm, CBBreakExcluder, CBSyntax, CBWallPaper, CBDisableComm}) {
-    connect(box, &QCheckBox::toggled, this, &TFormOptions::OnGeneralChange);
+       {ValidateBox, PurgeCommentsBox, NoBreakInTagsBox, ColouringBox, WallpapersBox, DisableCommentsBox}) {
+    connect(box, &QCheckBox::toggled, this, &OptionsDialog::OnGeneralChange);
   }
-  for (QRadioButton* button : {RBUpper, RBLower, RBLeave}) {
+  for (QRadioButton* button : {UpperCaseButton, LowerCaseButton, PreserveCaseButton}) {
     connect(button, &QRadioButton::toggled, this, [this](bool on) {
       if (on) OnGeneralChange();
     });
   }
-  for (QSpinBox* box : {UpDown1, UpDown2}) {
-    connect(box, &QSpinBox::valueChanged, this, &TFormOptions::OnGeneralChange);
+  for (QSpinBox* box : {IndentCounter, LineSizeCounter}) {
+    connect(box, &QSpinBox::valueChanged, this, &OptionsDialog::OnGeneralChange);
   }
-  connect(EditBack, &QLineEdit::textEdited, this, &TFormOptions::OnGeneralChange);
-  connect(EditBack, &QLineEdit::editingFinished, this, &TFormOptions::EditBackExit);
+  connect(BackupExtField, &QLineEdit::textEdited, this, &OptionsDialog::OnGeneralChange);
+  connect(BackupExtField, &QLineEdit::editingFinished, this, &OptionsDialog::EditBackExit);
   return page;
 }
 
-QWidget* TFormOptions::BuildTagsPage() {
+QWidget* OptionsDialog::BuildTagsPage() {
   QWidget* page = PagePanel();
   TagGrid = new QTableWidget(0, int(kTagGridHeader.size()), page);
   QStringList header;
@@ -347,88 +347,88 @@ QWidget* TFormOptions::BuildTagsPage() {
   TagGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   TagGrid->setMinimumWidth(TagGrid->fontMetrics().horizontalAdvance("<BLOCKQUOTE>") + 40 +
                            4 * narrow);
-  BAddTag = new QPushButton("Add a new tag", page);
-  BDelTag = new QPushButton("Remove tag", page);
+  AddTagButton = new QPushButton("Add a new tag", page);
+  RemoveTagButton = new QPushButton("Remove tag", page);
 
   auto* typeGroup = new QGroupBox("T: Specify Tag Type:", page);
-  RBAlone = new QRadioButton("'Stand Alone' tag", typeGroup);
-  RBAsText = new QRadioButton("'As Text' Tag", typeGroup);
+  StandAloneButton = new QRadioButton("'Stand Alone' tag", typeGroup);
+  AsTextButton = new QRadioButton("'As Text' Tag", typeGroup);
   auto* typeLayout = new QVBoxLayout(typeGroup);
-  typeLayout->addWidget(RBAlone);
-  typeLayout->addWidget(RBAsText);
+  typeLayout->addWidget(StandAloneButton);
+  typeLayout->addWidget(AsTextButton);
   typeLayout->addStretch(1);
 
   auto* linesGroup = new QGroupBox("L: Number of Linebreaks:", page);
-  PanelBefore = Panel(linesGroup);
-  UpDownBefore = Counter(kLineBreaksRange, PanelBefore);
-  PanelBefore->setLayout(CounterRow(UpDownBefore, "before opening tag", PanelBefore));
-  PanelAfter = Panel(linesGroup);
-  UpDownAfter = Counter(kLineBreaksRange, PanelAfter);
-  PanelAfter->setLayout(CounterRow(UpDownAfter, "after closing tag", PanelAfter));
+  BreaksBeforePanel = Panel(linesGroup);
+  BreaksBeforeCounter = Counter(kLineBreaksRange, BreaksBeforePanel);
+  BreaksBeforePanel->setLayout(CounterRow(BreaksBeforeCounter, "before opening tag", BreaksBeforePanel));
+  BreaksAfterPanel = Panel(linesGroup);
+  BreaksAfterCounter = Counter(kLineBreaksRange, BreaksAfterPanel);
+  BreaksAfterPanel->setLayout(CounterRow(BreaksAfterCounter, "after closing tag", BreaksAfterPanel));
   auto* linesLayout = new QVBoxLayout(linesGroup);
-  linesLayout->addWidget(PanelBefore);
-  linesLayout->addWidget(PanelAfter);
+  linesLayout->addWidget(BreaksBeforePanel);
+  linesLayout->addWidget(BreaksAfterPanel);
   linesLayout->addStretch(1);
 
   auto* indentGroup = new QGroupBox("I: Number of Indent Steps for:", page);
-  PanelSelfIndent = Panel(indentGroup);
-  UpDownSelfIndent = Counter(kIndentStepsRange, PanelSelfIndent);
-  PanelSelfIndent->setLayout(CounterRow(UpDownSelfIndent, "This tag itself", PanelSelfIndent));
-  PanelContentIndent = Panel(indentGroup);
-  UpDownContentIndent = Counter(kIndentStepsRange, PanelContentIndent);
-  PanelContentIndent->setLayout(
-      CounterRow(UpDownContentIndent, "This tag's content", PanelContentIndent));
+  SelfIndentPanel = Panel(indentGroup);
+  SelfIndentCounter = Counter(kIndentStepsRange, SelfIndentPanel);
+  SelfIndentPanel->setLayout(CounterRow(SelfIndentCounter, "This tag itself", SelfIndentPanel));
+  ContentIndentPanel = Panel(indentGroup);
+  ContentIndentCounter = Counter(kIndentStepsRange, ContentIndentPanel);
+  ContentIndentPanel->setLayout(
+      CounterRow(ContentIndentCounter, "This tag's content", ContentIndentPanel));
   auto* indentLayout = new QVBoxLayout(indentGroup);
-  indentLayout->addWidget(PanelSelfIndent);
-  indentLayout->addWidget(PanelContentIndent);
+  indentLayout->addWidget(SelfIndentPanel);
+  indentLayout->addWidget(ContentIndentPanel);
   indentLayout->addStretch(1);
 
   auto* commentGroup = new QGroupBox("C: Auto Comment Settings:", page);
-  PanelSComment = Panel(commentGroup);
-  CBSComment = new QCheckBox("Enable Comment at start-tag:", PanelSComment);
-  EditScomment = new QLineEdit(PanelSComment);
-  PanelEComment = Panel(commentGroup);
-  CBEComment = new QCheckBox("Enable Comment at end-tag:", PanelEComment);
-  EditEComment = new QLineEdit(PanelEComment);
-  for (QLineEdit* edit : {EditScomment, EditEComment}) {
+  StartCommentPanel = Panel(commentGroup);
+  StartCommentBox = new QCheckBox("Enable Comment at start-tag:", StartCommentPanel);
+  StartCommentField = new QLineEdit(StartCommentPanel);
+  EndCommentPanel = Panel(commentGroup);
+  EndCommentBox = new QCheckBox("Enable Comment at end-tag:", EndCommentPanel);
+  EndCommentField = new QLineEdit(EndCommentPanel);
+  for (QLineEdit* edit : {StartCommentField, EndCommentField}) {
     edit->setMaxLength(int(kCommentFieldWidth));
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(22, 'x')));
   }
-  auto* sLayout = new QVBoxLayout(PanelSComment);
-  sLayout->addWidget(CBSComment);
-  sLayout->addWidget(EditScomment);
-  auto* eLayout = new QVBoxLayout(PanelEComment);
-  eLayout->addWidget(CBEComment);
-  eLayout->addWidget(EditEComment);
-  PanelCommentForm = Panel(commentGroup);
-  CBCounter = new QCheckBox("Counter", PanelCommentForm);
-  CBSymbol = new QComboBox(PanelCommentForm);
-  for (char symbol : kCommentSymbols) CBSymbol->addItem(QString(QChar(symbol)));
-  auto* labelSymbol = new QLabel("Symbol:", PanelCommentForm);
-  labelSymbol->setBuddy(CBSymbol);
-  UpDownLength = Counter(kCommentLengthRange, PanelCommentForm);
-  auto* labelLength = new QLabel("Length:", PanelCommentForm);
-  labelLength->setBuddy(UpDownLength);
-  CBCIndent = new QCheckBox("Indent", PanelCommentForm);
-  auto* formLayout = new QGridLayout(PanelCommentForm);
-  formLayout->addWidget(CBCounter, 0, 0);
-  formLayout->addWidget(CBCIndent, 1, 0);
+  auto* sLayout = new QVBoxLayout(StartCommentPanel);
+  sLayout->addWidget(StartCommentBox);
+  sLayout->addWidget(StartCommentField);
+  auto* eLayout = new QVBoxLayout(EndCommentPanel);
+  eLayout->addWidget(EndCommentBox);
+  eLayout->addWidget(EndCommentField);
+  CommentFormPanel = Panel(commentGroup);
+  CounterBox = new QCheckBox("Counter", CommentFormPanel);
+  SymbolChoice = new QComboBox(CommentFormPanel);
+  for (char symbol : kCommentSymbols) SymbolChoice->addItem(QString(QChar(symbol)));
+  auto* labelSymbol = new QLabel("Symbol:", CommentFormPanel);
+  labelSymbol->setBuddy(SymbolChoice);
+  CommentLengthCounter = Counter(kCommentLengthRange, CommentFormPanel);
+  auto* labelLength = new QLabel("Length:", CommentFormPanel);
+  labelLength->setBuddy(CommentLengthCounter);
+  CommentIndentBox = new QCheckBox("Indent", CommentFormPanel);
+  auto* formLayout = new QGridLayout(CommentFormPanel);
+  formLayout->addWidget(CounterBox, 0, 0);
+  formLayout->addWidget(CommentIndentBox, 1, 0);
   formLayout->addWidget(labelSymbol, 0, 1);
-  formLayout->addWidget(CBSymbol, 0, 2);
+  formLayout->addWidget(SymbolChoice, 0, 2);
   formLayout->addWidget(labelLength, 1, 1);
-  formLayout->addWidget(UpDownLength, 1, 2);
+  formLayout->addWidget(CommentLengthCounter, 1, 2);
   auto* commentLayout = new QHBoxLayout(commentGroup);
-  commentLayout->addWidget(PanelSComment, 1);
-  commentLayout->addWidget(PanelEComment, 1);
-  commentLayout->addWidget(PanelCommentForm);
+  commentLayout->addWidget(StartCommentPanel, 1);
+  commentLayout->addWidget(EndCommentPanel, 1);
+  commentLayout->addWidget(CommentFormPanel);
 
   // "Clean tag inside" is carried along with the entry but has no effect: not shown.
-  CBClean = new QCheckBox("Clean tag inside", page);
-  CBClean->hide();
+  CleanInsideBox = new QCheckBox("Clean tag inside", page);
+  CleanInsideBox->hide();
 
   auto* gridButtons = new QHBoxLayout;
-  gridButtons->addWidget(BAddTag);
-  gridButtons->addWidget(BDelTag);
+  gridButtons->addWidget(AddTagButton);
+  gridButtons->addWidget(RemoveTagButton);
   auto* left = new QVBoxLayout;
   left->addWidget(TagGrid, 1);
   left->addLayout(gridButtons);
@@ -447,84 +447,84 @@ QWidget* TFormOptions::BuildTagsPage() {
           [this](int row, int, int previous, int) {
             if (!controlsUpdating_ && row >= 0 && row != previous) TagGridClick(row + 1);
           });
-  for (QRadioButton* button : {RBAlone, RBAsText}) {
+  for (QRadioButton* button : {StandAloneButton, AsTextButton}) {
     connect(button, &QRadioButton::toggled, this, [this](bool on) {
       if (on) OnTagChange();
     });
   }
   for (QSpinBox* box :
-       {UpDownBefore, UpDownAfter, UpDownLength, UpDownSelfIndent, UpDownContentIndent}) {
-    connect(box, &QSpinBox::valueChanged, this, &TFormOptions::OnTagChange);
+       {BreaksBeforeCounter, BreaksAfterCounter, CommentLengthCounter, SelfIndentCounter, ContentIndentCounter}) {
+    connect(box, &QSpinBox::valueChanged, this, &OptionsDialog::OnTagChange);
   }
-  for (QCheckBox* box : {CBSComment, CBEComment, CBCounter, CBCIndent, CBClean}) {
-    connect(box, &QCheckBox::toggled, this, &TFormOptions::OnTagChange);
+  for (QCheckBox* box : {StartCommentBox, EndCommentBox, CounterBox, CommentIndentBox, CleanInsideBox}) {
+    connect(box, &QCheckBox::toggled, this, &OptionsDialog::OnTagChange);
   }
-  for (QLineEdit* edit : {EditScomment, EditEComment}) {
-    connect(edit, &QLineEdit::textEdited, this, &TFormOptions::OnTagChange);
+  for (QLineEdit* edit : {StartCommentField, EndCommentField}) {
+    connect(edit, &QLineEdit::textEdited, this, &OptionsDialog::OnTagChange);
   }
-  connect(CBSymbol, &QComboBox::activated, this, &TFormOptions::OnTagChange);
-  connect(BAddTag, &QPushButton::clicked, this, &TFormOptions::BAddTagClick);
-  connect(BDelTag, &QPushButton::clicked, this, &TFormOptions::BDelTagClick);
+  connect(SymbolChoice, &QComboBox::activated, this, &OptionsDialog::OnTagChange);
+  connect(AddTagButton, &QPushButton::clicked, this, &OptionsDialog::AddTag);
+  connect(RemoveTagButton, &QPushButton::clicked, this, &OptionsDialog::RemoveTag);
   return page;
 }
 
-QWidget* TFormOptions::BuildDocumentationPage() {
+QWidget* OptionsDialog::BuildDocumentationPage() {
   QWidget* page = PagePanel();
-  CBUser = new QCheckBox("Include User Info:", page);
-  EditUserInfo = new QLineEdit(page);
-  EditUserInfo->setMaxLength(kUserInfoWidth);
-  CBDate = new QCheckBox("Include System Date", page);
-  CBTime = new QCheckBox("Include System Time", page);
-  CBStyle = new QCheckBox("Include Style Name", page);
-  CBVersion = new QCheckBox("Include Tessel HTML Version Info", page);
+  UserBox = new QCheckBox("Include User Info:", page);
+  UserInfoField = new QLineEdit(page);
+  UserInfoField->setMaxLength(kUserInfoWidth);
+  DateBox = new QCheckBox("Include System Date", page);
+  TimeBox = new QCheckBox("Include System Time", page);
+  StyleNameBox = new QCheckBox("Include Style Name", page);
+  VersionBox = new QCheckBox("Include Tessel HTML Version Info", page);
   auto* labelWhere = new QLabel("Insert this line in:", page);
-  CBUseWhileFormat = new QCheckBox("Formatted Files", page);
-  CBUseWhileCompress = new QCheckBox("Compressed Files", page);
-  EditDokuPrev = new QLineEdit(page);
-  EditDokuPrev->setReadOnly(true);
-  EditDokuPrev->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  InFormattedBox = new QCheckBox("Formatted Files", page);
+  InCompressedBox = new QCheckBox("Compressed Files", page);
+  DocLinePreview = new QLineEdit(page);
+  DocLinePreview->setReadOnly(true);
+  DocLinePreview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
   auto* layout = new QGridLayout(page);
   auto* userRow = new QHBoxLayout;
-  userRow->addWidget(CBUser);
-  userRow->addWidget(EditUserInfo, 1);
+  userRow->addWidget(UserBox);
+  userRow->addWidget(UserInfoField, 1);
   layout->addLayout(userRow, 0, 0);
-  layout->addWidget(CBDate, 1, 0);
-  layout->addWidget(CBTime, 2, 0);
-  layout->addWidget(CBStyle, 3, 0);
-  layout->addWidget(CBVersion, 4, 0);
+  layout->addWidget(DateBox, 1, 0);
+  layout->addWidget(TimeBox, 2, 0);
+  layout->addWidget(StyleNameBox, 3, 0);
+  layout->addWidget(VersionBox, 4, 0);
   layout->addWidget(labelWhere, 0, 2);
-  layout->addWidget(CBUseWhileFormat, 1, 2);
-  layout->addWidget(CBUseWhileCompress, 2, 2);
-  layout->addWidget(EditDokuPrev, 5, 0, 1, 4);
+  layout->addWidget(InFormattedBox, 1, 2);
+  layout->addWidget(InCompressedBox, 2, 2);
+  layout->addWidget(DocLinePreview, 5, 0, 1, 4);
   layout->setColumnMinimumWidth(1, 24);
   layout->setColumnStretch(0, 1);
   layout->setColumnStretch(3, 1);
   layout->setRowStretch(6, 1);
 
   for (QCheckBox* box :
-       {CBUser, CBDate, CBTime, CBStyle, CBVersion, CBUseWhileFormat, CBUseWhileCompress}) {
-    connect(box, &QCheckBox::toggled, this, &TFormOptions::OnDokuChange);
+       {UserBox, DateBox, TimeBox, StyleNameBox, VersionBox, InFormattedBox, InCompressedBox}) {
+    connect(box, &QCheckBox::toggled, this, &OptionsDialog::OnDokuChange);
   }
-  connect(EditUserInfo, &QLineEdit::textEdited, this, &TFormOptions::OnDokuChange);
+  connect(UserInfoField, &QLineEdit::textEdited, this, &OptionsDialog::OnDokuChange);
   return page;
 }
 
-QWidget* TFormOptions::BuildTrimPage() {
+QWidget* OptionsDialog::BuildTrimPage() {
   QWidget* page = PagePanel();
-  CLTrim = new ColumnList(6, page);
+  TrimChoice = new ColumnList(6, page);
   auto* label = new QLabel("Select tags to trim:", page);
-  label->setBuddy(CLTrim);
+  label->setBuddy(TrimChoice);
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(label);
-  layout->addWidget(CLTrim, 1);
+  layout->addWidget(TrimChoice, 1);
   return page;
 }
 
 // ---------------------------------------------------------------------------------------
 // Opening
 
-void TFormOptions::showEvent(QShowEvent* event) {
+void OptionsDialog::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
     FormShow();
@@ -532,9 +532,9 @@ void TFormOptions::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
-bool TFormOptions::eventFilter(QObject* watched, QEvent* event) {
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
   // The memo would take Esc for itself; in this dialog Esc closes, from anywhere.
-  if (watched == MemoPreview && event->type() == QEvent::KeyPress &&
+  if (watched == Preview && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     reject();
     return true;
@@ -542,26 +542,26 @@ bool TFormOptions::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TFormOptions::FormShow() {
+void OptionsDialog::FormShow() {
   InitPreviewCombo();
   ReloadActiveStyle();  // the dialog always starts from the style as stored
-  ComboStyle->clear();
-  for (const std::string& name : session_.Styles().StyleList()) ComboStyle->addItem(PathToQ(name));
+  StyleChoice->clear();
+  for (const std::string& name : session_.Styles().StyleList()) StyleChoice->addItem(PathToQ(name));
   SetStyle(session_.ActiveStyle().Options.StyleName);
-  CLTrim->clear();
+  TrimChoice->clear();
   for (const TrimEntry& entry : session_.TrimList()) {
-    auto* item = new QListWidgetItem(ToQ(entry.Tag), CLTrim);
+    auto* item = new QListWidgetItem(ToQ(entry.Tag), TrimChoice);
     item->setData(Qt::UserRole, QByteArray::fromStdString(entry.Tag));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     item->setCheckState(entry.Selected ? Qt::Checked : Qt::Unchecked);
   }
-  TabSet1->setCurrentIndex(GeneralPage);
+  Pages->setCurrentIndex(GeneralPage);
 }
 
 // ---------------------------------------------------------------------------------------
 // The preview
 
-void TFormOptions::InitPreviewCombo() {
+void OptionsDialog::InitPreviewCombo() {
   ShowInMemo("");
   const fs::path programDir = session_.ProgramDir();
   fs::path dir = FindNameNoCase(programDir, "preview");
@@ -577,14 +577,14 @@ void TFormOptions::InitPreviewCombo() {
   }
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
-  ComboPreview->clear();
-  for (const std::string& name : names) ComboPreview->addItem(PathToQ(name));
+  PreviewChoice->clear();
+  for (const std::string& name : names) PreviewChoice->addItem(PathToQ(name));
   if (!names.empty()) {
     previewFile_ = previewDir_ + names.front();
-    ComboPreview->setCurrentIndex(0);
+    PreviewChoice->setCurrentIndex(0);
     if (LoadPreviewMemo(nullptr)) {
       for (QWidget* w :
-           std::initializer_list<QWidget*>{BReload, BpreviewF, BPreviewC, ComboPreview})
+           std::initializer_list<QWidget*>{ReloadButton, PreviewFormattedButton, PreviewCompressedButton, PreviewChoice})
         w->setEnabled(true);
       return;
     }
@@ -592,16 +592,16 @@ void TFormOptions::InitPreviewCombo() {
   NoPreviewFile();
 }
 
-void TFormOptions::NoPreviewFile() {
+void OptionsDialog::NoPreviewFile() {
   previewFile_.clear();
   ShowInMemo("");
-  ComboPreview->clear();
-  ComboPreview->addItem(ToQ(kNoPreviewFile));
-  for (QWidget* w : std::initializer_list<QWidget*>{BReload, BpreviewF, BPreviewC, ComboPreview})
+  PreviewChoice->clear();
+  PreviewChoice->addItem(ToQ(kNoPreviewFile));
+  for (QWidget* w : std::initializer_list<QWidget*>{ReloadButton, PreviewFormattedButton, PreviewCompressedButton, PreviewChoice})
     w->setEnabled(false);
 }
 
-bool TFormOptions::LoadPreviewMemo(std::string* err) {
+bool OptionsDialog::LoadPreviewMemo(std::string* err) {
   std::string bytes;
   if (previewFile_.empty() || !ReadWholeFile(previewFile_, bytes, err)) return false;
   NormalizeLineEndsInPlace(bytes, nullptr);
@@ -609,25 +609,25 @@ bool TFormOptions::LoadPreviewMemo(std::string* err) {
   return true;
 }
 
-void TFormOptions::ShowInMemo(std::string text) {
+void OptionsDialog::ShowInMemo(std::string text) {
   if (!text.empty() && text.back() == '\n') text.pop_back();
   // Pages that are no UTF-8 are taken as Windows-1252, as the editor takes them.
   if (!IsValidUtf8(text)) text = Windows1252ToUtf8(text);
-  MemoPreview->SetDocument(EditorText{std::move(text), TextEncoding::Utf8});
+  Preview->SetDocument(EditorText{std::move(text), TextEncoding::Utf8});
 }
 
-void TFormOptions::ComboPreviewChange(int index) {
+void OptionsDialog::ChoosePreview(int index) {
   if (index < 0 || previewFile_.empty()) return;
-  previewFile_ = previewDir_ + PathFromQ(ComboPreview->itemText(index));
-  BReloadClick();
+  previewFile_ = previewDir_ + PathFromQ(PreviewChoice->itemText(index));
+  ReloadPreview();
 }
 
-void TFormOptions::BReloadClick() {
+void OptionsDialog::ReloadPreview() {
   std::string err;
   if (!previewFile_.empty() && !LoadPreviewMemo(&err)) ShowError(err);
 }
 
-void TFormOptions::ManipulatePreviewFile(EngineMode mode) {
+void OptionsDialog::ManipulatePreviewFile(EngineMode mode) {
   if (previewFile_.empty()) return;
   std::string bytes, err;
   if (!ReadWholeFile(previewFile_, bytes, &err)) {
@@ -647,75 +647,75 @@ void TFormOptions::ManipulatePreviewFile(EngineMode mode) {
 // ---------------------------------------------------------------------------------------
 // Showing a style
 
-void TFormOptions::SetStyle(const std::string& name) {
+void OptionsDialog::SetStyle(const std::string& name) {
   {
     Updating updating(controlsUpdating_);
     int index = -1;
-    for (int i = 0; i < ComboStyle->count(); ++i) {
-      if (EqualsNoCase(PathFromQ(ComboStyle->itemText(i)), name)) {
+    for (int i = 0; i < StyleChoice->count(); ++i) {
+      if (EqualsNoCase(PathFromQ(StyleChoice->itemText(i)), name)) {
         index = i;
         break;
       }
     }
-    ComboStyle->setCurrentIndex(index);
+    StyleChoice->setCurrentIndex(index);
   }
   InitPage0();
   styleModified_ = false;
 }
 
-void TFormOptions::InitPage0() {
+void OptionsDialog::InitPage0() {
   Updating updating(controlsUpdating_);
   const StyleOptions& o = session_.ActiveStyle().Options;
   const ProgramSettings& s = session_.Settings();
-  EditDescr->setText(ToQ(o.StyleDescription));
-  EditDescr->setCursorPosition(0);
+  DescriptionField->setText(ToQ(o.StyleDescription));
+  DescriptionField->setCursorPosition(0);
 
-  CBValidate->setChecked(s.DoValidate);
-  EditBack->setText(PathToQ(s.BackupExt));
-  CBPurgeComm->setChecked(o.DoPurgeComments);
-  CBBreakExcluder->setChecked(NoBreakInsideTags(o.BreakExcluder));
-  CBSyntax->setChecked(s.DoColorTags);
-  CBWallPaper->setChecked(s.DoLoadWallPapers);
-  CBDisableComm->setChecked(o.DoDisableComments);
-  RBUpper->setChecked(o.TagCase == 1);
-  RBLower->setChecked(o.TagCase == 2);
-  RBLeave->setChecked(o.TagCase == 3);
-  UpDown2->setValue(o.LineSize);
-  UpDown1->setValue(o.Spacing);
+  ValidateBox->setChecked(s.DoValidate);
+  BackupExtField->setText(PathToQ(s.BackupExt));
+  PurgeCommentsBox->setChecked(o.DoPurgeComments);
+  NoBreakInTagsBox->setChecked(NoBreakInsideTags(o.BreakExcluder));
+  ColouringBox->setChecked(s.DoColorTags);
+  WallpapersBox->setChecked(s.DoLoadWallPapers);
+  DisableCommentsBox->setChecked(o.DoDisableComments);
+  UpperCaseButton->setChecked(o.TagCase == 1);
+  LowerCaseButton->setChecked(o.TagCase == 2);
+  PreserveCaseButton->setChecked(o.TagCase == 3);
+  LineSizeCounter->setValue(o.LineSize);
+  IndentCounter->setValue(o.Spacing);
 
-  CBUser->setChecked(o.DoIncludeUser);
-  EditUserInfo->setText(ToQ(o.UserInfo));
-  CBDate->setChecked(o.DoIncludeDate);
-  CBTime->setChecked(o.DoIncludeTime);
-  CBStyle->setChecked(o.DoIncludeStyle);
-  CBVersion->setChecked(o.DoIncludeVersion);
-  CBUseWhileFormat->setChecked(o.UseWhileFormat);
-  CBUseWhileCompress->setChecked(o.UseWhileCompress);
+  UserBox->setChecked(o.DoIncludeUser);
+  UserInfoField->setText(ToQ(o.UserInfo));
+  DateBox->setChecked(o.DoIncludeDate);
+  TimeBox->setChecked(o.DoIncludeTime);
+  StyleNameBox->setChecked(o.DoIncludeStyle);
+  VersionBox->setChecked(o.DoIncludeVersion);
+  InFormattedBox->setChecked(o.UseWhileFormat);
+  InCompressedBox->setChecked(o.UseWhileCompress);
   ShowDocLine();
 
-  SetPanelColors();
+  ShowPanelTints();
   FillTagGrid();
   ShowSelectedTagProps(1);
   selectedTagRow_ = 1;
   SelectGridRow(1);
-  SetPanelStatus();
+  ShowTagEmphasis();
 }
 
-void TFormOptions::FillTagGrid() {
+void OptionsDialog::FillTagGrid() {
   Updating updating(controlsUpdating_);
   const int count = session_.ActiveStyle().Tags.TagCount;
   TagGrid->setRowCount(count);
   for (int row = 1; row <= count; ++row) SetGridRow(row);
   // Without a tag there is nothing the tag controls could edit.
   for (QWidget* w : std::initializer_list<QWidget*>{
-           RBAlone->parentWidget(), PanelBefore->parentWidget(), PanelSelfIndent->parentWidget(),
-           PanelSComment->parentWidget(), BDelTag}) {
+           StandAloneButton->parentWidget(), BreaksBeforePanel->parentWidget(), SelfIndentPanel->parentWidget(),
+           StartCommentPanel->parentWidget(), RemoveTagButton}) {
     w->setEnabled(count > 0);
   }
 }
 
-void TFormOptions::SetGridRow(int row) {
-  const TagGridRow cells = SetCharInLineRow(session_.ActiveStyle().Tags.Entry(row));
+void OptionsDialog::SetGridRow(int row) {
+  const TagGridRow cells = TagGridRowOf(session_.ActiveStyle().Tags.Entry(row));
   for (int column = 0; column < int(cells.size()); ++column) {
     QTableWidgetItem* item = TagGrid->item(row - 1, column);
     if (!item) {
@@ -726,7 +726,7 @@ void TFormOptions::SetGridRow(int row) {
   }
 }
 
-void TFormOptions::SelectGridRow(int row) {
+void OptionsDialog::SelectGridRow(int row) {
   Updating updating(controlsUpdating_);
   if (row >= 1 && row <= TagGrid->rowCount()) TagGrid->setCurrentCell(row - 1, 0);
 }
@@ -734,32 +734,32 @@ void TFormOptions::SelectGridRow(int row) {
 // ---------------------------------------------------------------------------------------
 // General and Documentation pages
 
-void TFormOptions::OnGeneralChange() {
+void OptionsDialog::OnGeneralChange() {
   if (controlsUpdating_) return;
   StoreGeneralProps();
-  SetPanelColors();
+  ShowPanelTints();
 }
 
-void TFormOptions::StoreGeneralProps() {
+void OptionsDialog::StoreGeneralProps() {
   if (controlsUpdating_) return;
   StyleOptions& o = session_.ActiveStyle().Options;
   ProgramSettings& s = session_.Settings();
-  s.DoValidate = CBValidate->isChecked();
-  s.BackupExt = StoredBackupExt(NormalizeBackupExt(PathFromQ(EditBack->text())));
-  o.DoPurgeComments = CBPurgeComm->isChecked();
-  s.DoColorTags = CBSyntax->isChecked();
-  s.DoLoadWallPapers = CBWallPaper->isChecked();
-  o.DoDisableComments = CBDisableComm->isChecked();
+  s.DoValidate = ValidateBox->isChecked();
+  s.BackupExt = StoredBackupExt(NormalizeBackupExt(PathFromQ(BackupExtField->text())));
+  o.DoPurgeComments = PurgeCommentsBox->isChecked();
+  s.DoColorTags = ColouringBox->isChecked();
+  s.DoLoadWallPapers = WallpapersBox->isChecked();
+  o.DoDisableComments = DisableCommentsBox->isChecked();
   o.TagCase =
-      TagCaseFor(RBUpper->isChecked(), RBLower->isChecked(), RBLeave->isChecked(), o.TagCase);
-  o.BreakExcluder = BreakExcluderFor(CBBreakExcluder->isChecked());
-  o.LineSize = UpDown2->value();
-  o.Spacing = UpDown1->value();
+      TagCaseFor(UpperCaseButton->isChecked(), LowerCaseButton->isChecked(), PreserveCaseButton->isChecked(), o.TagCase);
+  o.BreakExcluder = BreakExcluderFor(NoBreakInTagsBox->isChecked());
+  o.LineSize = LineSizeCounter->value();
+  o.Spacing = IndentCounter->value();
   SyncRunState();  // the program settings take effect at once, for the next run as well
   styleModified_ = true;
 }
 
-void TFormOptions::SyncRunState() {
+void OptionsDialog::SyncRunState() {
   const ProgramSettings& s = session_.Settings();
   RunState& state = session_.State();
   state.BackupExt = s.BackupExt;
@@ -767,146 +767,146 @@ void TFormOptions::SyncRunState() {
   state.DoCreateBackUps = s.DoCreateBackUps;
 }
 
-void TFormOptions::done(int result) {
+void OptionsDialog::done(int result) {
   SyncRunState();
   QDialog::done(result);
 }
 
-void TFormOptions::EditBackExit() {
+void OptionsDialog::EditBackExit() {
   if (controlsUpdating_) return;
-  const QString typed = EditBack->text();
+  const QString typed = BackupExtField->text();
   const QString cleaned = PathToQ(NormalizeBackupExt(PathFromQ(typed)));
   if (cleaned == typed) return;
   {
     Updating updating(controlsUpdating_);
-    EditBack->setText(cleaned);
+    BackupExtField->setText(cleaned);
   }
   StoreGeneralProps();
 }
 
-void TFormOptions::EditDescrChange() {
+void OptionsDialog::EditDescrChange() {
   if (controlsUpdating_) return;
-  session_.ActiveStyle().Options.StyleDescription = EditDescr->text().toStdString();
+  session_.ActiveStyle().Options.StyleDescription = DescriptionField->text().toStdString();
   styleModified_ = true;
 }
 
-void TFormOptions::OnDokuChange() {
+void OptionsDialog::OnDokuChange() {
   if (controlsUpdating_) return;
   StoreDokuProps();
   ShowDocLine();
 }
 
-void TFormOptions::StoreDokuProps() {
+void OptionsDialog::StoreDokuProps() {
   StyleOptions& o = session_.ActiveStyle().Options;
-  o.DoIncludeUser = CBUser->isChecked();
-  o.UserInfo = UserInfoFromField(EditUserInfo->text().toStdString());
-  o.DoIncludeDate = CBDate->isChecked();
-  o.DoIncludeTime = CBTime->isChecked();
-  o.DoIncludeStyle = CBStyle->isChecked();
-  o.DoIncludeVersion = CBVersion->isChecked();
-  o.UseWhileFormat = CBUseWhileFormat->isChecked();
-  o.UseWhileCompress = CBUseWhileCompress->isChecked();
+  o.DoIncludeUser = UserBox->isChecked();
+  o.UserInfo = UserInfoFromField(UserInfoField->text().toStdString());
+  o.DoIncludeDate = DateBox->isChecked();
+  o.DoIncludeTime = TimeBox->isChecked();
+  o.DoIncludeStyle = StyleNameBox->isChecked();
+  o.DoIncludeVersion = VersionBox->isChecked();
+  o.UseWhileFormat = InFormattedBox->isChecked();
+  o.UseWhileCompress = InCompressedBox->isChecked();
   styleModified_ = true;
 }
 
-void TFormOptions::ShowDocLine() {
-  EditDokuPrev->setText(ToQ(BuildDocLine(session_.ActiveStyle().Options, CurrentDocDateTime())));
-  EditDokuPrev->setCursorPosition(0);
+void OptionsDialog::ShowDocLine() {
+  DocLinePreview->setText(ToQ(BuildDocLine(session_.ActiveStyle().Options, CurrentDocDateTime())));
+  DocLinePreview->setCursorPosition(0);
 }
 
 // ---------------------------------------------------------------------------------------
 // Tags page
 
-void TFormOptions::StoreTagProps(int row) {
+void OptionsDialog::StoreTagProps(int row) {
   TagTable& tags = session_.ActiveStyle().Tags;
   if (row < 1 || row > tags.TagCount) return;
   TagEntry& e = tags.Entry(row);
-  e.TreatAsText = RBAsText->isChecked();
-  e.isSelfIndent = UpDownSelfIndent->value();
-  e.isContentIndent = UpDownContentIndent->value();
-  e.DoGenerateSComment = CBSComment->isChecked();
-  e.DoGenerateEComment = CBEComment->isChecked();
-  e.StartComment = EditScomment->text().toStdString();
-  e.EndComment = EditEComment->text().toStdString();
-  e.CommentLength = UpDownLength->value();
-  e.CommentSymbol = CBSymbol->currentText().toStdString();
-  e.Cindent = CBCIndent->isChecked();
-  e.EnableCounter = CBCounter->isChecked();
-  e.CleanInside = CBClean->isChecked();
+  e.TreatAsText = AsTextButton->isChecked();
+  e.isSelfIndent = SelfIndentCounter->value();
+  e.isContentIndent = ContentIndentCounter->value();
+  e.DoGenerateSComment = StartCommentBox->isChecked();
+  e.DoGenerateEComment = EndCommentBox->isChecked();
+  e.StartComment = StartCommentField->text().toStdString();
+  e.EndComment = EndCommentField->text().toStdString();
+  e.CommentLength = CommentLengthCounter->value();
+  e.CommentSymbol = SymbolChoice->currentText().toStdString();
+  e.Cindent = CommentIndentBox->isChecked();
+  e.EnableCounter = CounterBox->isChecked();
+  e.CleanInside = CleanInsideBox->isChecked();
   CutTagFields(e);
   // A tag just made Stand Alone gets at least one line break each side, in the counters too.
   SetLineBreakMinimum(SetUpDownMinMax(e));
-  e.CRLFLeading = UpDownBefore->value();
-  e.CRLFFollowed = UpDownAfter->value();
+  e.CRLFLeading = BreaksBeforeCounter->value();
+  e.CRLFFollowed = BreaksAfterCounter->value();
 }
 
-void TFormOptions::ShowSelectedTagProps(int row) {
+void OptionsDialog::ShowSelectedTagProps(int row) {
   Updating updating(controlsUpdating_);
   TagTable& tags = session_.ActiveStyle().Tags;
   TagEntry& e = tags.Entry(std::clamp(row, 1, kMaxTags));
   SetLineBreakMinimum(SetUpDownMinMax(e));
-  RBAlone->setChecked(!e.TreatAsText);
-  RBAsText->setChecked(e.TreatAsText);
-  UpDownBefore->setValue(e.CRLFLeading);
-  UpDownAfter->setValue(e.CRLFFollowed);
-  UpDownSelfIndent->setValue(e.isSelfIndent);
-  UpDownContentIndent->setValue(e.isContentIndent);
-  CBSComment->setChecked(e.DoGenerateSComment);
-  CBEComment->setChecked(e.DoGenerateEComment);
-  EditScomment->setText(ToQ(e.StartComment));
-  EditEComment->setText(ToQ(e.EndComment));
-  UpDownLength->setValue(e.CommentLength);
-  CBSymbol->setCurrentIndex(std::max(0, CBSymbol->findText(ToQ(e.CommentSymbol))));
-  CBCIndent->setChecked(e.Cindent);
-  CBCounter->setChecked(e.EnableCounter);
-  CBClean->setChecked(e.CleanInside);
+  StandAloneButton->setChecked(!e.TreatAsText);
+  AsTextButton->setChecked(e.TreatAsText);
+  BreaksBeforeCounter->setValue(e.CRLFLeading);
+  BreaksAfterCounter->setValue(e.CRLFFollowed);
+  SelfIndentCounter->setValue(e.isSelfIndent);
+  ContentIndentCounter->setValue(e.isContentIndent);
+  StartCommentBox->setChecked(e.DoGenerateSComment);
+  EndCommentBox->setChecked(e.DoGenerateEComment);
+  StartCommentField->setText(ToQ(e.StartComment));
+  EndCommentField->setText(ToQ(e.EndComment));
+  CommentLengthCounter->setValue(e.CommentLength);
+  SymbolChoice->setCurrentIndex(std::max(0, SymbolChoice->findText(ToQ(e.CommentSymbol))));
+  CommentIndentBox->setChecked(e.Cindent);
+  CounterBox->setChecked(e.EnableCounter);
+  CleanInsideBox->setChecked(e.CleanInside);
 }
 
-void TFormOptions::SetLineBreakMinimum(int minimum) {
+void OptionsDialog::SetLineBreakMinimum(int minimum) {
   Updating updating(controlsUpdating_);
-  UpDownBefore->setMinimum(minimum);
-  UpDownAfter->setMinimum(minimum);
+  BreaksBeforeCounter->setMinimum(minimum);
+  BreaksAfterCounter->setMinimum(minimum);
 }
 
-void TFormOptions::TagGridClick(int row) {
+void OptionsDialog::TagGridClick(int row) {
   Updating updating(controlsUpdating_);
   StoreTagProps(selectedTagRow_);
   ShowSelectedTagProps(row);
   selectedTagRow_ = row;
-  SetPanelStatus();
+  ShowTagEmphasis();
 }
 
-void TFormOptions::OnTagChange() {
+void OptionsDialog::OnTagChange() {
   if (controlsUpdating_) return;
   StoreTagProps(selectedTagRow_);
   if (selectedTagRow_ <= session_.ActiveStyle().Tags.TagCount) SetGridRow(selectedTagRow_);
-  SetPanelStatus();
+  ShowTagEmphasis();
   styleModified_ = true;
 }
 
-void TFormOptions::SetPanelStatus() {
+void OptionsDialog::ShowTagEmphasis() {
   const TagEntry& e = session_.ActiveStyle().Tags.Entry(std::clamp(selectedTagRow_, 1, kMaxTags));
-  const TagEmphasis emphasis = tessel::SetPanelStatus(e);
-  SetMarked(RBAlone, emphasis.AloneMarked);
-  SetMarked(RBAsText, emphasis.AsTextMarked);
-  SetItalic(PanelSelfIndent, emphasis.IndentItalic);
-  SetItalic(PanelContentIndent, emphasis.IndentItalic);
-  SetItalic(PanelSComment, emphasis.StartCommentItalic);
-  SetItalic(PanelEComment, emphasis.EndCommentItalic);
-  SetItalic(PanelBefore, emphasis.BeforeItalic);
-  SetItalic(PanelAfter, emphasis.AfterItalic);
+  const TagEmphasis emphasis = TagEmphasisOf(e);
+  SetMarked(StandAloneButton, emphasis.AloneMarked);
+  SetMarked(AsTextButton, emphasis.AsTextMarked);
+  SetItalic(SelfIndentPanel, emphasis.IndentItalic);
+  SetItalic(ContentIndentPanel, emphasis.IndentItalic);
+  SetItalic(StartCommentPanel, emphasis.StartCommentItalic);
+  SetItalic(EndCommentPanel, emphasis.EndCommentItalic);
+  SetItalic(BreaksBeforePanel, emphasis.BeforeItalic);
+  SetItalic(BreaksAfterPanel, emphasis.AfterItalic);
 }
 
-void TFormOptions::SetPanelColors() {
-  const PanelTints tints = tessel::SetPanelColors(session_.ActiveStyle().Options);
-  for (QWidget* panel : {PanelDisableComm, PanelSComment, PanelEComment, PanelCommentForm})
+void OptionsDialog::ShowPanelTints() {
+  const PanelTints tints = PanelTintsOf(session_.ActiveStyle().Options);
+  for (QWidget* panel : {DisableCommentsPanel, StartCommentPanel, EndCommentPanel, CommentFormPanel})
     Tint(panel, tints.Comments);
-  for (QWidget* panel : {PanelIndent, PanelSelfIndent, PanelContentIndent})
+  for (QWidget* panel : {IndentPanel, SelfIndentPanel, ContentIndentPanel})
     Tint(panel, tints.Indent);
-  for (QWidget* panel : {PanelBefore, PanelAfter}) Tint(panel, false);
+  for (QWidget* panel : {BreaksBeforePanel, BreaksAfterPanel}) Tint(panel, false);
 }
 
-void TFormOptions::PageChanged(int page) {
+void OptionsDialog::PageChanged(int page) {
   if (page != TagsPage) return;
   TagGrid->setFocus();
   TagGridClick(std::max(1, TagGrid->currentRow() + 1));
@@ -915,7 +915,7 @@ void TFormOptions::PageChanged(int page) {
 // ---------------------------------------------------------------------------------------
 // Styles and tags
 
-bool TFormOptions::LoadStyleNamed(const std::string& name) {
+bool OptionsDialog::LoadStyleNamed(const std::string& name) {
   StyleError err;
   if (!session_.LoadStyle(&name, &err)) {
     ShowError(err.Text);
@@ -926,7 +926,7 @@ bool TFormOptions::LoadStyleNamed(const std::string& name) {
   return true;
 }
 
-bool TFormOptions::ReloadActiveStyle() {
+bool OptionsDialog::ReloadActiveStyle() {
   bool loaded;
   std::string text;
   if (session_.StyleLoaded()) {
@@ -940,7 +940,7 @@ bool TFormOptions::ReloadActiveStyle() {
   return loaded;
 }
 
-bool TFormOptions::WriteStyle(const fs::path& dir) {
+bool OptionsDialog::WriteStyle(const fs::path& dir) {
   std::string err;
   Style& style = session_.ActiveStyle();
   if (!WriteTagTable(dir, style.Tags, &err)) {
@@ -956,13 +956,13 @@ bool TFormOptions::WriteStyle(const fs::path& dir) {
   return true;
 }
 
-void TFormOptions::ShowError(const std::string& text) {
+void OptionsDialog::ShowError(const std::string& text) {
   dialogs_.Message(this, MessageKind::Error, text);
 }
 
-void TFormOptions::ComboStyleChange(int index) {
+void OptionsDialog::ChooseStyle(int index) {
   if (index < 0) return;
-  const std::string chosen = PathFromQ(ComboStyle->itemText(index));
+  const std::string chosen = PathFromQ(StyleChoice->itemText(index));
   const std::string current = session_.ActiveStyle().Options.StyleName;
   if (chosen == current) return;
   const Answer answer =
@@ -979,8 +979,8 @@ void TFormOptions::ComboStyleChange(int index) {
   SetStyle(session_.ActiveStyle().Options.StyleName);
 }
 
-void TFormOptions::BSaveNewStyleClick() {
-  TFormNewStyle dialog(session_.Styles().StyleList(), skin_, this);
+void OptionsDialog::SaveAsNewStyle() {
+  NewStyleDialog dialog(session_.Styles().StyleList(), skin_, this);
   if (RunNested(dialog) != QDialog::Accepted || dialog.NewStyleName().empty()) return;
   const std::string name = dialog.NewStyleName();
   // Named as typed (cleaned): styles are found without regard to case, but the file system
@@ -1001,16 +1001,16 @@ void TFormOptions::BSaveNewStyleClick() {
   }
   if (LoadStyleNamed(name)) {
     Updating updating(controlsUpdating_);
-    ComboStyle->clear();
+    StyleChoice->clear();
     for (const std::string& style : session_.Styles().StyleList())
-      ComboStyle->addItem(PathToQ(style));
+      StyleChoice->addItem(PathToQ(style));
   }
   SetStyle(session_.ActiveStyle().Options.StyleName);
 }
 
-void TFormOptions::BAddTagClick() {
+void OptionsDialog::AddTag() {
   Style& style = session_.ActiveStyle();
-  TFormAddTag dialog(style, dialogs_, skin_, this);
+  AddTagDialog dialog(style, dialogs_, skin_, this);
   if (RunNested(dialog) != QDialog::Accepted) return;
   const int added = style.Tags.TagCount;
   if (!WriteStyle(session_.Styles().ActiveStylePath())) {
@@ -1027,7 +1027,7 @@ void TFormOptions::BAddTagClick() {
                    TagAddedMessage(style.Tags.Entry(style.Tags.TagCount)));
 }
 
-void TFormOptions::BDelTagClick() {
+void OptionsDialog::RemoveTag() {
   TagTable& tags = session_.ActiveStyle().Tags;
   const int row = TagGrid->currentRow() + 1;
   if (row < 1 || row > tags.TagCount) return;
@@ -1050,15 +1050,15 @@ void TFormOptions::BDelTagClick() {
     selectedTagRow_ = next;
     SelectGridRow(next);
   }
-  SetPanelStatus();
+  ShowTagEmphasis();
 }
 
-void TFormOptions::BOKClick() {
+void OptionsDialog::AcceptChanges() {
   if (!WriteStyle(session_.Styles().ActiveStylePath())) return;
   TrimTagList& list = session_.TrimList();
   list.clear();
-  for (int i = 0; i < CLTrim->count(); ++i) {
-    const QListWidgetItem* item = CLTrim->item(i);
+  for (int i = 0; i < TrimChoice->count(); ++i) {
+    const QListWidgetItem* item = TrimChoice->item(i);
     list.push_back(
         {item->checkState() == Qt::Checked, item->data(Qt::UserRole).toByteArray().toStdString()});
   }
@@ -1071,7 +1071,7 @@ void TFormOptions::BOKClick() {
   accept();
 }
 
-void TFormOptions::BCancelClick() {
+void OptionsDialog::DiscardChanges() {
   std::string err;
   if (!session_.ReadTrimList(&err)) ShowError(err);
   reject();

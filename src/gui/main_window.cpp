@@ -1,4 +1,4 @@
-#include "gui/Unit1.h"
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,7 +25,7 @@
 #include "batch/restore.h"
 #include "editor/new_document.h"
 #include "gui/editor_view.h"
-#include "gui/formatoptions.h"
+#include "gui/options_dialog.h"
 #include "gui/search_dialog.h"
 #include "gui/gui_text.h"
 #include "gui/window_dialogs.h"
@@ -81,7 +81,7 @@ std::vector<std::string> DraggedFiles(const QMimeData* mime) {
 
 }  // namespace
 
-TForm1::TForm1(const fs::path& programDir, const CommandLine& commandLine, UserDialogs* dialogs)
+MainWindow::MainWindow(const fs::path& programDir, const CommandLine& commandLine, UserDialogs* dialogs)
     : ownDialogs_(dialogs ? nullptr : std::make_unique<WindowDialogs>(skin_)),
       dialogs_(dialogs ? dialogs : ownDialogs_.get()),
       host_(*this),
@@ -92,19 +92,19 @@ TForm1::TForm1(const fs::path& programDir, const CommandLine& commandLine, UserD
   skin_ = Skin::Load(ShippedFile(programDir, "skin"), settings.DoLoadWallPapers);
   setWindowTitle(QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())));
   BuildWindow();
-  REScreen->SetColouring(settings.DoColorTags);
-  REScreen->SetPalette({settings.TextCol, settings.TagCol, settings.QuotedCol, settings.CommentCol});
+  Editor->SetColouring(settings.DoColorTags);
+  Editor->SetPalette({settings.TextCol, settings.TagCol, settings.QuotedCol, settings.CommentCol});
   ShowEncoding();
   move(settings.Left, settings.Top);
   resize(settings.Width, settings.Height);
   RunState& state = session_->State();
   state.CmdLineMode = commandLine_.CmdLineMode;
-  if (!commandLine_.File.empty()) Edit1->setText(PathToQ(commandLine_.File));
+  if (!commandLine_.File.empty()) HintLine->setText(PathToQ(commandLine_.File));
   qApp->installEventFilter(this);  // the window sees every key first
-  SetButtonState();
+  UpdateButtons();
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   if (worker_.joinable()) {
     // Gone with a run under way (the application is quitting): the run ends at the next
@@ -120,7 +120,7 @@ TForm1::~TForm1() {
 // ---------------------------------------------------------------------------------------
 // Layout
 
-void TForm1::BuildWindow() {
+void MainWindow::BuildWindow() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -131,150 +131,150 @@ void TForm1::BuildWindow() {
   panelMsg->setFrameShape(QFrame::StyledPanel);
   auto* msgLayout = new QHBoxLayout(panelMsg);
   msgLayout->setContentsMargins(8, 4, 8, 4);
-  Label1 = new QLabel(panelMsg);
-  Label1->setTextFormat(Qt::PlainText);
-  Label1->setMinimumWidth(1);  // a long path must not widen the window
-  msgLayout->addWidget(Label1);
+  StatusLine = new QLabel(panelMsg);
+  StatusLine->setTextFormat(Qt::PlainText);
+  StatusLine->setMinimumWidth(1);  // a long path must not widen the window
+  msgLayout->addWidget(StatusLine);
   layout->addWidget(panelMsg);
 
   layout->addWidget(BuildEditorPanel());
-  ProgressActFile = new QProgressBar(this);
-  ProgressActFile->setFixedHeight(10);
-  ProgressActFile->setTextVisible(false);
-  ShowEmpty(*ProgressActFile);
-  layout->addWidget(ProgressActFile);
+  FileProgress = new QProgressBar(this);
+  FileProgress->setFixedHeight(10);
+  FileProgress->setTextVisible(false);
+  ShowEmpty(*FileProgress);
+  layout->addWidget(FileProgress);
 
-  Notebook1 = new QTabWidget(this);
-  REScreen = new EditorView(Notebook1);
-  RichProtokoll = new QPlainTextEdit(Notebook1);
-  RichProtokoll->setReadOnly(true);
-  RichProtokoll->setLineWrapMode(QPlainTextEdit::NoWrap);
-  RichProtokoll->setUndoRedoEnabled(false);
-  RichProtokoll->setStyleSheet(
+  Pages = new QTabWidget(this);
+  Editor = new EditorView(Pages);
+  ProtocolView = new QPlainTextEdit(Pages);
+  ProtocolView->setReadOnly(true);
+  ProtocolView->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ProtocolView->setUndoRedoEnabled(false);
+  ProtocolView->setStyleSheet(
       "QPlainTextEdit { color: #800000; background: #fffbf0; font-weight: bold; }");
-  Notebook1->addTab(REScreen, QStringLiteral("HTML"));
-  Notebook1->addTab(RichProtokoll, QStringLiteral("Protokoll"));
-  layout->addWidget(Notebook1, 1);
-  connect(REScreen, &QsciScintilla::modificationChanged, this, &TForm1::SetREToModified);
-  connect(REScreen, &EditorView::Edited, this, &TForm1::SetREToModified);
-  connect(REScreen, &EditorView::SelectionMoved, this, [this] {
-    if (REScreen->TagHintsOn) ShowTagHint();
+  Pages->addTab(Editor, QStringLiteral("HTML"));
+  Pages->addTab(ProtocolView, QStringLiteral("Protokoll"));
+  layout->addWidget(Pages, 1);
+  connect(Editor, &QsciScintilla::modificationChanged, this, &MainWindow::FollowSavePoint);
+  connect(Editor, &EditorView::Edited, this, &MainWindow::FollowSavePoint);
+  connect(Editor, &EditorView::SelectionMoved, this, [this] {
+    if (Editor->TagHintsOn) ShowTagHint();
   });
-  REScreen->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(REScreen, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    if (PopMenRE == nullptr || running_ || REScreen->isReadOnly()) return;
-    PopMenPoP();
+  Editor->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Editor, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (EditorMenu == nullptr || running_ || Editor->isReadOnly()) return;
+    PrepareEditorMenu();
     // The menu opens with its right edge at the mouse pointer.
-    const QPoint global = REScreen->mapToGlobal(at);
-    PopMenRE->popup(QPoint(global.x() - PopMenRE->sizeHint().width(), global.y()));
+    const QPoint global = Editor->mapToGlobal(at);
+    EditorMenu->popup(QPoint(global.x() - EditorMenu->sizeHint().width(), global.y()));
   });
 
-  ProgressAll = new QProgressBar(this);
-  ProgressAll->setTextVisible(false);
-  ProgressAll->setMaximumHeight(14);
-  ShowEmpty(*ProgressAll);
-  layout->addWidget(ProgressAll);
+  RunProgress = new QProgressBar(this);
+  RunProgress->setTextVisible(false);
+  RunProgress->setMaximumHeight(14);
+  ShowEmpty(*RunProgress);
+  layout->addWidget(RunProgress);
 
   auto* bottom = new QWidget(this);
   auto* bottomLayout = new QHBoxLayout(bottom);
   bottomLayout->setContentsMargins(4, 2, 4, 2);
-  Edit1 = new QLineEdit(bottom);
-  Edit1->setReadOnly(true);
-  Edit1->setFocusPolicy(Qt::NoFocus);
-  bottomLayout->addWidget(Edit1, 1);
-  connect(Edit1, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
+  HintLine = new QLineEdit(bottom);
+  HintLine->setReadOnly(true);
+  HintLine->setFocusPolicy(Qt::NoFocus);
+  bottomLayout->addWidget(HintLine, 1);
+  connect(HintLine, &QLineEdit::textChanged, this, &MainWindow::HintChanged);
   bottomLayout->addSpacing(196);  // the hint line is the window's width less 200
   layout->addWidget(bottom);
 }
 
-QWidget* TForm1::BuildButtonPanel() {
+QWidget* MainWindow::BuildButtonPanel() {
   auto* panel = new PicturePanel(this);
   panel->SetPicture(skin_.Main);
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(8, 6, 8, 6);
-  BFiles = MakeButton(panel, "Select File(s)",
+  FilesButton = MakeButton(panel, "Select File(s)",
                       "<F3>: Load a single file (or more for batch processing)");
-  BTree = MakeButton(panel, "Select Tree", "<F4>: Choose a directory tree for batch processing");
-  BFormat = MakeButton(panel, "Format", "<F5>: Format and save file(s)");
-  BCompress = MakeButton(panel, "Compress", "<F6>: Compress and save file(s)");
-  BTrim = MakeButton(panel, "Trim", "<F7>: Trim specified tags and save file(s)");
-  BRestore = MakeButton(panel, "Restore", "<F8>: Restore file(s) from last Backup");
-  BOptions = MakeButton(panel, "Options", "<F9>: Open the Options Window");
-  BEarth = MakeButton(panel, "About", "Visit Loomwork Homepage");
-  BHelp = MakeButton(panel, "Help", "Show Help");
-  for (QPushButton* b : {BFiles, BTree}) row->addWidget(b);
+  TreeButton = MakeButton(panel, "Select Tree", "<F4>: Choose a directory tree for batch processing");
+  FormatButton = MakeButton(panel, "Format", "<F5>: Format and save file(s)");
+  CompressButton = MakeButton(panel, "Compress", "<F6>: Compress and save file(s)");
+  TrimButton = MakeButton(panel, "Trim", "<F7>: Trim specified tags and save file(s)");
+  RestoreButton = MakeButton(panel, "Restore", "<F8>: Restore file(s) from last Backup");
+  OptionsButton = MakeButton(panel, "Options", "<F9>: Open the Options Window");
+  AboutButton = MakeButton(panel, "About", "Visit Loomwork Homepage");
+  HelpButton = MakeButton(panel, "Help", "Show Help");
+  for (QPushButton* b : {FilesButton, TreeButton}) row->addWidget(b);
   row->addSpacing(16);
-  for (QPushButton* b : {BFormat, BCompress, BTrim, BRestore}) row->addWidget(b);
+  for (QPushButton* b : {FormatButton, CompressButton, TrimButton, RestoreButton}) row->addWidget(b);
   row->addSpacing(16);
-  row->addWidget(BOptions);
+  row->addWidget(OptionsButton);
   row->addStretch(1);
-  row->addWidget(BEarth);
-  row->addWidget(BHelp);
-  connect(BFiles, &QPushButton::clicked, this, &TForm1::BFilesClick);
-  connect(BTree, &QPushButton::clicked, this, &TForm1::BTreeClick);
-  connect(BFormat, &QPushButton::clicked, this, &TForm1::BFormatClick);
-  connect(BCompress, &QPushButton::clicked, this, &TForm1::BCompressClick);
-  connect(BTrim, &QPushButton::clicked, this, &TForm1::BTrimClick);
-  connect(BRestore, &QPushButton::clicked, this, &TForm1::BRestoreClick);
-  connect(BOptions, &QPushButton::clicked, this, &TForm1::BOptionsClick);
-  connect(BHelp, &QPushButton::clicked, this, &TForm1::BHelpClick);
-  connect(BEarth, &QPushButton::clicked, this, &TForm1::BEarthClick);
-  PanelButtons = panel;
+  row->addWidget(AboutButton);
+  row->addWidget(HelpButton);
+  connect(FilesButton, &QPushButton::clicked, this, &MainWindow::SelectFiles);
+  connect(TreeButton, &QPushButton::clicked, this, &MainWindow::SelectTree);
+  connect(FormatButton, &QPushButton::clicked, this, &MainWindow::Format);
+  connect(CompressButton, &QPushButton::clicked, this, &MainWindow::Compress);
+  connect(TrimButton, &QPushButton::clicked, this, &MainWindow::Trim);
+  connect(RestoreButton, &QPushButton::clicked, this, &MainWindow::Restore);
+  connect(OptionsButton, &QPushButton::clicked, this, &MainWindow::ShowOptions);
+  connect(HelpButton, &QPushButton::clicked, this, &MainWindow::ShowHelp);
+  connect(AboutButton, &QPushButton::clicked, this, &MainWindow::ShowAbout);
+  ButtonPanel = panel;
   return panel;
 }
 
-QWidget* TForm1::BuildEditorPanel() {
+QWidget* MainWindow::BuildEditorPanel() {
   auto* panel = new PicturePanel(this);
   panel->SetPicture(skin_.Main);
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(8, 3, 8, 3);
-  BNew = MakeButton(panel, "New", "Create a new HTML file ");
-  BSaveAs = MakeButton(panel, "Save As", "Save a copy of the current file");
-  BSave = MakeButton(panel, "Save", "<CTRL><S>: Save current file");
-  BCancel = MakeButton(panel, "Cancel All", "<ESC>: Cancel editing and undo all changes");
-  BUndo = MakeButton(panel, "Undo", "<CTRL><Z>: Undo last change");
-  BSearchRep = MakeButton(panel, "Search/Replace", "<CTRL><R>: Open Search&Replace Dialog");
+  NewButton = MakeButton(panel, "New", "Create a new HTML file ");
+  SaveAsButton = MakeButton(panel, "Save As", "Save a copy of the current file");
+  SaveButton = MakeButton(panel, "Save", "<CTRL><S>: Save current file");
+  CancelAllButton = MakeButton(panel, "Cancel All", "<ESC>: Cancel editing and undo all changes");
+  UndoButton = MakeButton(panel, "Undo", "<CTRL><Z>: Undo last change");
+  SearchButton = MakeButton(panel, "Search/Replace", "<CTRL><R>: Open Search&Replace Dialog");
   static const char* const kRepaintHints[5] = {
       "<ALT><1>: Repaint Syntax Highlight", "<ALT><2>: Emphasize Tags",
       "<ALT><3>: Emphasize quoted strings", "<ALT><4>: Emphasize floating text",
       "<ALT><5>: Emphasize comments"};
-  BBrowser = MakeButton(panel, "Browser", "<ALT><B>:  View current file in default browser");
-  for (QPushButton* b : {BNew, BSaveAs, BSave, BCancel, BUndo, BSearchRep}) row->addWidget(b);
+  BrowserButton = MakeButton(panel, "Browser", "<ALT><B>:  View current file in default browser");
+  for (QPushButton* b : {NewButton, SaveAsButton, SaveButton, CancelAllButton, UndoButton, SearchButton}) row->addWidget(b);
   row->addStretch(1);
-  LabelEncoding = new QLabel(panel);
-  LabelEncoding->setToolTip(QStringLiteral("The encoding the file is saved in"));
-  row->addWidget(LabelEncoding);
+  EncodingLabel = new QLabel(panel);
+  EncodingLabel->setToolTip(QStringLiteral("The encoding the file is saved in"));
+  row->addWidget(EncodingLabel);
   row->addSpacing(12);
   for (int i = 0; i < 5; ++i) {
-    BRepaint[i] = MakeButton(panel, std::to_string(i + 1).c_str(), kRepaintHints[i]);
-    BRepaint[i]->setFixedWidth(BRepaint[i]->fontMetrics().horizontalAdvance("MM") + 12);
-    row->addWidget(BRepaint[i]);
-    connect(BRepaint[i], &QPushButton::clicked, this, [this, i] { BRepaintClick(i + 1); });
+    RepaintButtons[i] = MakeButton(panel, std::to_string(i + 1).c_str(), kRepaintHints[i]);
+    RepaintButtons[i]->setFixedWidth(RepaintButtons[i]->fontMetrics().horizontalAdvance("MM") + 12);
+    row->addWidget(RepaintButtons[i]);
+    connect(RepaintButtons[i], &QPushButton::clicked, this, [this, i] { Repaint(i + 1); });
   }
   row->addSpacing(8);
-  row->addWidget(BBrowser);
-  connect(BNew, &QPushButton::clicked, this, &TForm1::BNewClick);
-  connect(BCancel, &QPushButton::clicked, this, &TForm1::BCancelClick);
-  connect(BSearchRep, &QPushButton::clicked, this, &TForm1::BSearchRepClick);
-  connect(BBrowser, &QPushButton::clicked, this, &TForm1::BBrowserClick);
-  connect(BSave, &QPushButton::clicked, this, [this] { BSaveClick(); });
-  connect(BSaveAs, &QPushButton::clicked, this, &TForm1::BSaveAsClick);
-  connect(BUndo, &QPushButton::clicked, this, &TForm1::BUndoClick);
-  PanelEditor = panel;
+  row->addWidget(BrowserButton);
+  connect(NewButton, &QPushButton::clicked, this, &MainWindow::NewDocument);
+  connect(CancelAllButton, &QPushButton::clicked, this, &MainWindow::CancelAll);
+  connect(SearchButton, &QPushButton::clicked, this, &MainWindow::OpenSearch);
+  connect(BrowserButton, &QPushButton::clicked, this, &MainWindow::ShowInBrowser);
+  connect(SaveButton, &QPushButton::clicked, this, [this] { Save(); });
+  connect(SaveAsButton, &QPushButton::clicked, this, &MainWindow::SaveAs);
+  connect(UndoButton, &QPushButton::clicked, this, &MainWindow::Undo);
+  EditorPanel = panel;
   return panel;
 }
 
 // ---------------------------------------------------------------------------------------
 // Start-up
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shown_) return;
   shown_ = true;
   FirstShow();
 }
 
-void TForm1::FirstShow() {
+void MainWindow::FirstShow() {
   StyleError err;
   if (!session_->LoadStyle(nullptr, &err)) {
     // Without any style the program cannot work at all: it ends here.
@@ -285,12 +285,12 @@ void TForm1::FirstShow() {
   setWindowTitle(ToQ(session_->Styles().WindowCaption()));
   std::string trimErr;
   if (!session_->ReadTrimList(&trimErr)) dialogs_->Message(this, MessageKind::Error, trimErr);
-  BTrim->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
+  TrimButton->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
   ResetCounters(session_->ActiveStyle().Tags);
-  BuildPopupMenu();
+  BuildEditorMenu();
   tagHints_ = TagHints::Load(session_->ProgramDir() / std::string(kTagSyntaxFileName));
-  if (commandLine_.CmdLineMode == CmdLineKind::None) Notebook1->setCurrentWidget(RichProtokoll);
-  Edit1->setText(QString::fromUtf8(kHintNote));
+  if (commandLine_.CmdLineMode == CmdLineKind::None) Pages->setCurrentWidget(ProtocolView);
+  HintLine->setText(QString::fromUtf8(kHintNote));
   // A file named on the command line that is not opened: the user learns why.
   if (!commandLine_.NotOpened.empty()) ShowStatus(commandLine_.NotOpened);
   if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode == ProcessKind::None) {
@@ -298,7 +298,7 @@ void TForm1::FirstShow() {
   }
 }
 
-bool TForm1::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
   const bool handled = QWidget::event(event);
   if (event->type() == QEvent::WindowActivate && !activated_ && shown_) {
     activated_ = true;
@@ -307,22 +307,22 @@ bool TForm1::event(QEvent* event) {
   return handled;
 }
 
-void TForm1::FirstActivation() {
+void MainWindow::FirstActivation() {
   if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode != ProcessKind::None) {
     RunCommandLine();
   }
-  REScreen->MarkSaved();
-  SetButtonState();
+  Editor->MarkSaved();
+  UpdateButtons();
   setAcceptDrops(true);
   session_->State().CmdLineMode = CmdLineKind::None;
   emit FirstActivated();
 }
 
-void TForm1::RunCommandLine() {
-  Notebook1->setCurrentWidget(REScreen);
+void MainWindow::RunCommandLine() {
+  Pages->setCurrentWidget(Editor);
   if (!OpenSingleFile(commandLine_.File)) return;
   if (commandLine_.ProcessMode == ProcessKind::None) {
-    REScreen->setFocus();
+    Editor->setFocus();
     return;
   }
   RunState& state = session_->State();
@@ -332,7 +332,7 @@ void TForm1::RunCommandLine() {
     RunState& state = session_->State();
     auto done = [this, backups](const RunSummary&) {
       session_->State().DoCreateBackUps = backups;
-      REScreen->setFocus();
+      Editor->setFocus();
     };
     if (first.Processed == 1 && commandLine_.Trim && commandLine_.ProcessMode != ProcessKind::Trim) {
       state.DoCreateBackUps = false;
@@ -346,23 +346,23 @@ void TForm1::RunCommandLine() {
 // ---------------------------------------------------------------------------------------
 // Status line, protocol page, button states
 
-void TForm1::ShowStatus(const std::string& text) { host_.ShowStatus(text); }
+void MainWindow::ShowStatus(const std::string& text) { host_.ShowStatus(text); }
 
-void TForm1::AppendStatus(const std::string& text) { host_.AppendStatus(text); }
+void MainWindow::AppendStatus(const std::string& text) { host_.AppendStatus(text); }
 
-QString TForm1::StatusText() const { return Label1->text(); }
+QString MainWindow::StatusText() const { return StatusLine->text(); }
 
-QString TForm1::ProtocolText() const { return RichProtokoll->toPlainText(); }
+QString MainWindow::ProtocolText() const { return ProtocolView->toPlainText(); }
 
-void TForm1::ApplyStatus(const std::string& text) {
+void MainWindow::ApplyStatus(const std::string& text) {
   const QString shown = ToQ(text);
-  if (Label1->text() == shown) return;
-  Label1->setText(shown);
-  Label1->repaint();
+  if (StatusLine->text() == shown) return;
+  StatusLine->setText(shown);
+  StatusLine->repaint();
 }
 
-void TForm1::ApplyProgress(ProgressBar bar, int64_t maximum, int64_t position) {
-  QProgressBar* target = bar == ProgressBar::ActFile ? ProgressActFile : ProgressAll;
+void MainWindow::ApplyProgress(ProgressBar bar, int64_t maximum, int64_t position) {
+  QProgressBar* target = bar == ProgressBar::ActFile ? FileProgress : RunProgress;
   if (maximum <= 0) {
     ShowEmpty(*target);
     return;
@@ -373,38 +373,38 @@ void TForm1::ApplyProgress(ProgressBar bar, int64_t maximum, int64_t position) {
   target->setValue(int(std::clamp<int64_t>(position, 0, maximum) / scale));
 }
 
-void TForm1::ApplyProtocol(bool cleared, bool showPage, const QString& lines) {
+void MainWindow::ApplyProtocol(bool cleared, bool showPage, const QString& lines) {
   if (cleared) {
-    RichProtokoll->clear();
-    Notebook1->setCurrentWidget(showPage ? static_cast<QWidget*>(RichProtokoll) : REScreen);
+    ProtocolView->clear();
+    Pages->setCurrentWidget(showPage ? static_cast<QWidget*>(ProtocolView) : Editor);
   }
-  if (!lines.isEmpty()) RichProtokoll->appendPlainText(lines);
+  if (!lines.isEmpty()) ProtocolView->appendPlainText(lines);
 }
 
-bool TForm1::SingleFileState() const {
+bool MainWindow::SingleFileState() const {
   return session_->State().SelectionMode == SelectionKind::SingleFile;
 }
 
-void TForm1::SetButtonState() {
+void MainWindow::UpdateButtons() {
   RunState& state = session_->State();
-  const WindowControls c = ControlsFor({state.SelectionMode, REScreen->IsModified(),
+  const WindowControls c = ControlsFor({state.SelectionMode, Editor->IsModified(),
                                         BackupExists(state), session_->Settings().DoColorTags,
                                         running_});
-  for (QPushButton* b : {BFiles, BTree, BNew}) b->setEnabled(c.Select);
-  for (QPushButton* b : {BFormat, BCompress, BTrim}) b->setEnabled(c.Process);
-  BRestore->setEnabled(c.Restore);
-  for (QPushButton* b : {BSave, BCancel, BUndo}) b->setEnabled(c.SaveCancelUndo);
-  for (QPushButton* b : {BSaveAs, BSearchRep, BBrowser}) b->setEnabled(c.SaveAsSearchBrowser);
-  for (QPushButton* b : BRepaint) b->setEnabled(c.Repaint);
-  REScreen->setReadOnly(!c.EditorWritable);
+  for (QPushButton* b : {FilesButton, TreeButton, NewButton}) b->setEnabled(c.Select);
+  for (QPushButton* b : {FormatButton, CompressButton, TrimButton}) b->setEnabled(c.Process);
+  RestoreButton->setEnabled(c.Restore);
+  for (QPushButton* b : {SaveButton, CancelAllButton, UndoButton}) b->setEnabled(c.SaveCancelUndo);
+  for (QPushButton* b : {SaveAsButton, SearchButton, BrowserButton}) b->setEnabled(c.SaveAsSearchBrowser);
+  for (QPushButton* b : RepaintButtons) b->setEnabled(c.Repaint);
+  Editor->setReadOnly(!c.EditorWritable);
 }
 
-void TForm1::PanelState(bool enabled) { PanelButtons->setEnabled(enabled); }
+void MainWindow::EnablePanel(bool enabled) { ButtonPanel->setEnabled(enabled); }
 
 // ---------------------------------------------------------------------------------------
 // Keys
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (type != QEvent::KeyPress && type != QEvent::DragEnter && type != QEvent::DragMove &&
       type != QEvent::Drop) {
@@ -419,59 +419,59 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return HandleKeyPress(*key);
 }
 
-bool TForm1::ClickIfEnabled(QPushButton* button) {
+bool MainWindow::ClickIfEnabled(QPushButton* button) {
   // A disabled panel (a selection or a run is under way) starts nothing.
   if (!button->isEnabled() || !button->parentWidget()->isEnabled() || running_) return true;
   button->click();
   return true;
 }
 
-bool TForm1::HandleKeyPress(const QKeyEvent& key) {
+bool MainWindow::HandleKeyPress(const QKeyEvent& key) {
   const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
   const bool repeat = key.isAutoRepeat();  // a held key starts its command once
   const int k = key.key();
   if (k >= Qt::Key_F3 && k <= Qt::Key_F9) {
-    QPushButton* const buttons[] = {BFiles, BTree, BFormat, BCompress, BTrim, BRestore, BOptions};
+    QPushButton* const buttons[] = {FilesButton, TreeButton, FormatButton, CompressButton, TrimButton, RestoreButton, OptionsButton};
     return repeat || ClickIfEnabled(buttons[k - Qt::Key_F3]);
   }
   if (k == Qt::Key_Escape) {
-    if (running_ || !SingleFileState() || !BCancel->isEnabled()) {
+    if (running_ || !SingleFileState() || !CancelAllButton->isEnabled()) {
       session_->State().UserBreak = true;
     } else if (!repeat) {
-      BCancelClick();
+      CancelAll();
     }
     return true;
   }
   if (k == Qt::Key_F1 && mods == Qt::ShiftModifier) {
-    if (!repeat && SingleFileState() && !running_) CopyFromEditToRichEdit();
+    if (!repeat && SingleFileState() && !running_) InsertHint();
     return true;
   }
-  if (k == Qt::Key_F1 && mods == Qt::NoModifier) return repeat || ClickIfEnabled(BHelp);
+  if (k == Qt::Key_F1 && mods == Qt::NoModifier) return repeat || ClickIfEnabled(HelpButton);
   if ((mods & Qt::AltModifier) && k >= Qt::Key_1 && k <= Qt::Key_5) {
     // Never typed into the page, whatever else is held.
-    if (mods == Qt::AltModifier && !repeat) ClickIfEnabled(BRepaint[k - Qt::Key_1]);
+    if (mods == Qt::AltModifier && !repeat) ClickIfEnabled(RepaintButtons[k - Qt::Key_1]);
     return true;
   }
   if ((mods & Qt::AltModifier) && k == Qt::Key_B) {
-    if (mods == Qt::AltModifier && !repeat) ClickIfEnabled(BBrowser);
+    if (mods == Qt::AltModifier && !repeat) ClickIfEnabled(BrowserButton);
     return true;
   }
   if (mods == Qt::ControlModifier && (k == Qt::Key_F || k == Qt::Key_R)) {
-    if (!repeat) BSearchRepClick();
+    if (!repeat) OpenSearch();
     return true;
   }
   if (mods == Qt::ControlModifier && k == Qt::Key_S) {
-    if (!repeat && !running_ && BSave->isEnabled()) BSaveClick();
+    if (!repeat && !running_ && SaveButton->isEnabled()) Save();
     return true;
   }
   return false;
 }
 
-bool TForm1::AcceptsDrops() const {
-  return activated_ && !running_ && PanelButtons->isEnabled();
+bool MainWindow::AcceptsDrops() const {
+  return activated_ && !running_ && ButtonPanel->isEnabled();
 }
 
-bool TForm1::HandleFileDrag(QEvent* event) {
+bool MainWindow::HandleFileDrag(QEvent* event) {
   auto* drag = static_cast<QDropEvent*>(event);  // DragEnter and DragMove are drop events too
   const std::vector<std::string> paths = DraggedFiles(drag->mimeData());
   if (paths.empty()) return false;  // text moved inside the editor
@@ -491,25 +491,25 @@ bool TForm1::HandleFileDrag(QEvent* event) {
 // ---------------------------------------------------------------------------------------
 // Selections
 
-void TForm1::BFilesClick() {
-  if (running_ || !BFiles->isEnabled()) return;
-  QWidget* page = Notebook1->currentWidget();
-  PanelState(false);
+void MainWindow::SelectFiles() {
+  if (running_ || !FilesButton->isEnabled()) return;
+  QWidget* page = Pages->currentWidget();
+  EnablePanel(false);
   std::optional<std::vector<std::string>> files = dialogs_->ChooseFiles(this, *session_);
   SelectionKind kind = SelectionKind::None;
   if (files && !files->empty()) {
-    kind = session_->Driver().ShowFileSelection({SelectionSource::Kind::PickedFiles, *files});
+    kind = session_->Driver().Select({SelectionSource::Kind::PickedFiles, *files});
   }
-  if (kind == SelectionKind::None) Notebook1->setCurrentWidget(page);
-  if (kind == SelectionKind::SingleFile) REScreen->setFocus();
-  SetButtonState();
-  PanelState(true);
+  if (kind == SelectionKind::None) Pages->setCurrentWidget(page);
+  if (kind == SelectionKind::SingleFile) Editor->setFocus();
+  UpdateButtons();
+  EnablePanel(true);
 }
 
-void TForm1::BTreeClick() {
-  if (running_ || !BTree->isEnabled()) return;
-  QWidget* page = Notebook1->currentWidget();
-  PanelState(false);
+void MainWindow::SelectTree() {
+  if (running_ || !TreeButton->isEnabled()) return;
+  QWidget* page = Pages->currentWidget();
+  EnablePanel(false);
   SelectionKind kind = SelectionKind::None;
   if (std::optional<std::string> dir = dialogs_->ChooseTree(this, *session_)) {
     RunDriver& driver = session_->Driver();
@@ -521,30 +521,30 @@ void TForm1::BTreeClick() {
                   : driver.AcceptTree(TreeScan{*dir, {}, {}, false}, {});
     host_.Flush();
   }
-  if (kind == SelectionKind::None) Notebook1->setCurrentWidget(page);
-  SetButtonState();
-  PanelState(true);
+  if (kind == SelectionKind::None) Pages->setCurrentWidget(page);
+  UpdateButtons();
+  EnablePanel(true);
 }
 
-bool TForm1::OpenSingleFile(const std::string& path) {
+bool MainWindow::OpenSingleFile(const std::string& path) {
   const SelectionKind kind =
-      session_->Driver().ShowFileSelection({SelectionSource::Kind::CommandLineFile, {path}});
+      session_->Driver().Select({SelectionSource::Kind::CommandLineFile, {path}});
   host_.Flush();
-  SetButtonState();
+  UpdateButtons();
   return kind == SelectionKind::SingleFile;
 }
 
-bool TForm1::LoadEditorFile(const std::string& path) {
-  if (EqualsNoCase(path, NewFileName())) {
+bool MainWindow::LoadDocument(const std::string& path) {
+  if (EqualsNoCase(path, NewDocumentPath())) {
     // A new document: the template, in the standard colours, unsaved from the start.
-    REScreen->SetDocument(EditorText{NewDocumentText(CurrentDocDateTime()), TextEncoding::Utf8},
+    Editor->SetDocument(EditorText{NewDocumentText(CurrentDocDateTime()), TextEncoding::Utf8},
                           /*saved=*/false);
     savedText_.clear();
     savedStatus_.clear();  // its save point is the empty text
-    BRepaintClick(1);
-    Notebook1->setCurrentWidget(REScreen);
+    Repaint(1);
+    Pages->setCurrentWidget(Editor);
     ShowEncoding();
-    WriteScratch(REScreen->Bytes());
+    WriteScratch(Editor->Bytes());
     return true;
   }
   std::string bytes, err;
@@ -553,39 +553,39 @@ bool TForm1::LoadEditorFile(const std::string& path) {
     return false;  // the editor keeps what it shows
   }
   SetEditorText(bytes);
-  Notebook1->setCurrentWidget(REScreen);
+  Pages->setCurrentWidget(Editor);
   ShowSavedStatus("File: " + path + "  " + FileSizeK(path));
   return true;
 }
 
-void TForm1::SetEditorText(const std::string& fileBytes) {
+void MainWindow::SetEditorText(const std::string& fileBytes) {
   const EditorText text = ToEditorText(fileBytes);
-  REScreen->SetDocument(text);
+  Editor->SetDocument(text);
   savedText_ = text.Bytes;
   ShowEncoding();
   WriteScratch(fileBytes);
 }
 
-void TForm1::WriteScratch(const std::string& bytes) const {
+void MainWindow::WriteScratch(const std::string& bytes) const {
   // "$tmp.htm" is a scratch copy for other tools only; the editor never reads it back.
   const std::string& scratch = session_->State().TempOutFile;
   if (!scratch.empty()) WriteFileAtomic(scratch, bytes, nullptr);
 }
 
-void TForm1::ShowEncoding() {
-  LabelEncoding->setText(SingleFileState() || REScreen->Length() > 0
-                             ? QString::fromUtf8(EncodingName(REScreen->Encoding()))
+void MainWindow::ShowEncoding() {
+  EncodingLabel->setText(SingleFileState() || Editor->Length() > 0
+                             ? QString::fromUtf8(EncodingName(Editor->Encoding()))
                              : QString());
 }
 
-void TForm1::ShowRunResult(const std::string& bytes) {
+void MainWindow::ShowRunResult(const std::string& bytes) {
   SetEditorText(bytes);
-  REScreen->setCursorPosition(0, 0);
+  Editor->setCursorPosition(0, 0);
 }
 
-void TForm1::DropFiles(const std::vector<std::string>& paths) {
+void MainWindow::DropFiles(const std::vector<std::string>& paths) {
   // While a selection or a run is under way a drop does nothing.
-  if (paths.empty() || running_ || !PanelButtons->isEnabled()) return;
+  if (paths.empty() || running_ || !ButtonPanel->isEnabled()) return;
   raise();
   activateWindow();
   const std::string& path = paths.front();
@@ -598,19 +598,19 @@ void TForm1::DropFiles(const std::vector<std::string>& paths) {
   OpenSingleFile(path);
 }
 
-bool TForm1::AskSaveFirst(const std::string& question) {
+bool MainWindow::AskSaveFirst(const std::string& question) {
   // Only a loaded file can be unsaved: outside it the editor takes no typing.
-  if (!SingleFileState() || !REScreen->IsModified()) return true;
+  if (!SingleFileState() || !Editor->IsModified()) return true;
   const std::string text = "Save:\r\n" + session_->State().FileName + "\r\n" + question;
   const Answer answer = dialogs_->YesNoCancel(this, text);
   if (answer == Answer::Cancel) return false;
-  return answer == Answer::No || BSaveClick();  // a failed save goes no further
+  return answer == Answer::No || Save();  // a failed save goes no further
 }
 
 // ---------------------------------------------------------------------------------------
 // Runs
 
-void TForm1::StartRun(ProcessKind mode, std::function<void(const RunSummary&)> after) {
+void MainWindow::StartRun(ProcessKind mode, std::function<void(const RunSummary&)> after) {
   if (running_) return;
   session_->State().ProcessMode = mode;
   afterRun_ = std::move(after);
@@ -618,7 +618,7 @@ void TForm1::StartRun(ProcessKind mode, std::function<void(const RunSummary&)> a
   if (worker_.joinable()) worker_.join();
   workerDone_ = false;
   worker_ = std::thread([this] {
-    const RunSummary summary = session_->Driver().LetsGo();
+    const RunSummary summary = session_->Driver().Run();
     QMetaObject::invokeMethod(
         this,
         [this, summary] {
@@ -629,13 +629,13 @@ void TForm1::StartRun(ProcessKind mode, std::function<void(const RunSummary&)> a
   });
 }
 
-void TForm1::FinishRun(const RunSummary& summary) {
+void MainWindow::FinishRun(const RunSummary& summary) {
   if (worker_.joinable()) worker_.join();
   host_.Flush();
   session_->Pipeline().engine().OutputLines.Clear();
   LockForRun(false);
-  SetButtonState();
-  if (SingleFileState() && !REScreen->IsModified()) savedStatus_ = StatusText().toStdString();
+  UpdateButtons();
+  if (SingleFileState() && !Editor->IsModified()) savedStatus_ = StatusText().toStdString();
   emit RunFinished(summary);
   if (auto after = std::move(afterRun_)) {
     afterRun_ = nullptr;
@@ -644,17 +644,17 @@ void TForm1::FinishRun(const RunSummary& summary) {
   if (closeAfterRun_ && !running_) close();
 }
 
-void TForm1::LockForRun(bool locked) {
+void MainWindow::LockForRun(bool locked) {
   running_ = locked;
   host_.SetRunning(locked);
-  PanelState(!locked);
+  EnablePanel(!locked);
   // Everything that could touch the run's state waits until it is over.
-  PanelEditor->setEnabled(!locked);
-  if (locked) REScreen->setReadOnly(true);  // SetButtonState opens it again
+  EditorPanel->setEnabled(!locked);
+  if (locked) Editor->setReadOnly(true);  // UpdateButtons opens it again
 }
 
-void TForm1::BRestoreClick() {
-  if (running_ || !BRestore->isEnabled()) return;
+void MainWindow::Restore() {
+  if (running_ || !RestoreButton->isEnabled()) return;
   RunState& state = session_->State();
   if (state.SelectionMode != SelectionKind::SingleFile) {
     StartRun(ProcessKind::Restore);
@@ -669,43 +669,43 @@ void TForm1::BRestoreClick() {
     dialogs_->Message(this, MessageKind::Error, err);
     return;
   }
-  REScreen->SetDocument(ToEditorText(text));
-  savedText_ = REScreen->Bytes();
+  Editor->SetDocument(ToEditorText(text));
+  savedText_ = Editor->Bytes();
   ShowEncoding();
   ShowSavedStatus(RestoredStatusText(state.FileName));
-  SetButtonState();
+  UpdateButtons();
 }
 
 // ---------------------------------------------------------------------------------------
 // Editor commands
 
-std::optional<std::string> TForm1::BytesForSave() {
-  const std::string text = REScreen->Bytes();
+std::optional<std::string> MainWindow::BytesForSave() {
+  const std::string text = Editor->Bytes();
   std::size_t at = 0;
-  if (std::optional<std::string> bytes = SavedBytes(text, REScreen->Encoding(), &at)) return bytes;
+  if (std::optional<std::string> bytes = SavedBytes(text, Editor->Encoding(), &at)) return bytes;
   // Never drop a character without the user's word.
   const std::string_view character = Utf8Prefix(std::string_view(text).substr(at), 1);
-  const long line = REScreen->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION,
+  const long line = Editor->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION,
                                             static_cast<unsigned long>(at)) + 1;
   const std::string question = "The file was read as " +
-                               std::string(EncodingName(REScreen->Encoding())) +
+                               std::string(EncodingName(Editor->Encoding())) +
                                ", which cannot hold the character \"" +
                                std::string(character) + "\" in line " + std::to_string(line) +
                                ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text "
                                "stays as it is.)";
   if (!dialogs_->YesNo(this, question)) return std::nullopt;
-  REScreen->SetEncoding(TextEncoding::Utf8);
+  Editor->SetEncoding(TextEncoding::Utf8);
   ShowEncoding();
   return SavedBytes(text, TextEncoding::Utf8);
 }
 
-bool TForm1::BSaveClick() {
+bool MainWindow::Save() {
   RunState& state = session_->State();
   if (running_ || state.SelectionMode != SelectionKind::SingleFile) return false;
-  DeleteBrowserTemp();
+  RemoveBrowserCopy();
   if (IsNewDocument()) {
-    BSaveAsClick();
-    return !REScreen->IsModified();
+    SaveAs();
+    return !Editor->IsModified();
   }
   const std::optional<std::string> bytes = BytesForSave();
   if (!bytes) return false;
@@ -715,17 +715,17 @@ bool TForm1::BSaveClick() {
     return false;  // the text stays as it is, and unsaved
   }
   WriteScratch(*bytes);
-  savedText_ = REScreen->Bytes();
-  REScreen->MarkSaved();
-  SetButtonState();
+  savedText_ = Editor->Bytes();
+  Editor->MarkSaved();
+  UpdateButtons();
   ShowSavedStatus("Saved: " + QuotedPath(state.FileName));
   return true;
 }
 
-void TForm1::BSaveAsClick() {
+void MainWindow::SaveAs() {
   RunState& state = session_->State();
   if (running_ || state.SelectionMode != SelectionKind::SingleFile) return;
-  DeleteBrowserTemp();
+  RemoveBrowserCopy();
   const std::optional<std::string> bytes = BytesForSave();
   if (!bytes) return;
   std::optional<std::string> saved = dialogs_->SaveAs(
@@ -740,96 +740,96 @@ void TForm1::BSaveAsClick() {
   state.FileName = *saved;
   state.SourceDir = WithTrailingSeparator(fs::path(*saved).parent_path().string());
   WriteScratch(*bytes);
-  savedText_ = REScreen->Bytes();
-  REScreen->MarkSaved();
-  SetButtonState();
+  savedText_ = Editor->Bytes();
+  Editor->MarkSaved();
+  UpdateButtons();
   ShowSavedStatus("Saved: " + QuotedPath(*saved));
 }
 
-std::string TForm1::NewFileName() const {
+std::string MainWindow::NewDocumentPath() const {
   return session_->State().ProgramDir + "tessel_html_new.htm";
 }
 
-bool TForm1::IsNewDocument() const {
-  return EqualsNoCase(session_->State().FileName, NewFileName());
+bool MainWindow::IsNewDocument() const {
+  return EqualsNoCase(session_->State().FileName, NewDocumentPath());
 }
 
-std::string TForm1::BrowserTempFile() const {
+std::string MainWindow::BrowserCopyPath() const {
   const std::string& file = session_->State().FileName;
   return (fs::path(file).parent_path() / "$tesselhtml_tmp.htm").string();
 }
 
-void TForm1::DeleteBrowserTemp() const {
+void MainWindow::RemoveBrowserCopy() const {
   if (session_->State().FileName.empty()) return;
   std::error_code ec;
-  fs::remove(BrowserTempFile(), ec);  // the program's own scratch copy
+  fs::remove(BrowserCopyPath(), ec);  // the program's own scratch copy
 }
 
-void TForm1::BNewClick() {
-  if (running_ || !BNew->isEnabled()) return;
-  DeleteBrowserTemp();
+void MainWindow::NewDocument() {
+  if (running_ || !NewButton->isEnabled()) return;
+  RemoveBrowserCopy();
   // The template lives under its own name until Save As; that name is no directory to
   // remember for the file dialog.
-  session_->Driver().SelectSingleFile(NewFileName(), /*remember=*/false);
+  session_->Driver().SelectSingleFile(NewDocumentPath(), /*remember=*/false);
   host_.Flush();
-  SetREToModified();
+  FollowSavePoint();
 }
 
-void TForm1::BCancelClick() {
-  if (running_ || !BCancel->isEnabled()) return;
-  DeleteBrowserTemp();
+void MainWindow::CancelAll() {
+  if (running_ || !CancelAllButton->isEnabled()) return;
+  RemoveBrowserCopy();
   RunState& state = session_->State();
   if (IsNewDocument()) {
-    REScreen->ClearDocument();
+    Editor->ClearDocument();
     state.SelectionMode = SelectionKind::None;
     state.FileName.clear();
     ShowEncoding();
-    SetButtonState();
+    UpdateButtons();
     ShowStatus("Click <Select File(s)> or <Select Tree> to process ...");
     return;
   }
   // One undo step: Ctrl+Z brings the discarded text back.
-  if (REScreen->IsModified()) {
-    REScreen->ReplaceAllText(savedText_);
-    REScreen->MarkSaved();
+  if (Editor->IsModified()) {
+    Editor->ReplaceAllText(savedText_);
+    Editor->MarkSaved();
   }
-  SetButtonState();
+  UpdateButtons();
   ShowSavedStatus("Reloaded: " + state.FileName);
 }
 
-void TForm1::SetREToModified() {
-  if (REScreen->IsModified()) {
+void MainWindow::FollowSavePoint() {
+  if (Editor->IsModified()) {
     ShowStatus("Unsaved: " + QuotedPath(session_->State().FileName));
   } else if (StatusText().startsWith(QStringLiteral("Unsaved: "))) {
     ShowStatus(savedStatus_);  // undone back to where it was loaded or saved
   }
-  SetButtonState();
+  UpdateButtons();
 }
 
-void TForm1::ShowSavedStatus(const std::string& text) {
+void MainWindow::ShowSavedStatus(const std::string& text) {
   savedStatus_ = text;
   ShowStatus(text);
 }
 
-void TForm1::BBrowserClick() {
-  if (running_ || !BBrowser->isEnabled()) return;
+void MainWindow::ShowInBrowser() {
+  if (running_ || !BrowserButton->isEnabled()) return;
   const RunState& state = session_->State();
-  if (!BUndo->isEnabled() && !IsNewDocument()) {
-    ShowInBrowser(state.FileName);
+  if (!UndoButton->isEnabled() && !IsNewDocument()) {
+    OpenPage(state.FileName);
     return;
   }
   // The unsaved text, beside the file so that its relative links still work.
-  std::optional<std::string> bytes = SavedBytes(REScreen->Bytes(), REScreen->Encoding());
-  if (!bytes) bytes = SavedBytes(REScreen->Bytes(), TextEncoding::Utf8);
+  std::optional<std::string> bytes = SavedBytes(Editor->Bytes(), Editor->Encoding());
+  if (!bytes) bytes = SavedBytes(Editor->Bytes(), TextEncoding::Utf8);
   std::string err;
-  if (!WriteFreshFile(BrowserTempFile(), *bytes, &err)) {  // never through a planted link
+  if (!WriteFreshFile(BrowserCopyPath(), *bytes, &err)) {  // never through a planted link
     dialogs_->Message(this, MessageKind::Error, "The page cannot be shown:\r\n" + err);
     return;
   }
-  ShowInBrowser(BrowserTempFile());
+  OpenPage(BrowserCopyPath());
 }
 
-void TForm1::ShowInBrowser(const std::string& path) {
+void MainWindow::OpenPage(const std::string& path) {
   std::error_code ec;
   const bool exists = fs::is_regular_file(path, ec);
   if (exists && dialogs_->OpenDocument(path)) return;
@@ -839,7 +839,7 @@ void TForm1::ShowInBrowser(const std::string& path) {
                                 : "The file is missing."));
 }
 
-void TForm1::BRepaintClick(int mode) {
+void MainWindow::Repaint(int mode) {
   const std::optional<SyntaxPalette> palette = EmphasisPalette(mode);
   if (!palette) return;
   ProgramSettings& settings = session_->Settings();
@@ -847,120 +847,120 @@ void TForm1::BRepaintClick(int mode) {
   settings.TagCol = palette->TagCol;
   settings.QuotedCol = palette->QuotedCol;
   settings.CommentCol = palette->CommentCol;
-  REScreen->SetPalette(*palette);
-  REScreen->RepaintSyntax();
-  SetButtonState();
+  Editor->SetPalette(*palette);
+  Editor->RepaintSyntax();
+  UpdateButtons();
 }
 
-void TForm1::BSearchRepClick() {
+void MainWindow::OpenSearch() {
   if (running_ || !SingleFileState()) return;
-  if (ReplaceDialog1 == nullptr) {
-    ReplaceDialog1 = new ReplaceDialog(this);
-    connect(ReplaceDialog1, &ReplaceDialog::Search, this, &TForm1::Search);
+  if (SearchReplace == nullptr) {
+    SearchReplace = new SearchDialog(this);
+    connect(SearchReplace, &SearchDialog::Search, this, &MainWindow::Search);
   }
   const ProgramSettings& settings = session_->Settings();
-  ReplaceDialog1->Open(ToQ(settings.LastSearch), ToQ(settings.LastReplace));
+  SearchReplace->Open(ToQ(settings.LastSearch), ToQ(settings.LastReplace));
 }
 
-void TForm1::Search(bool replace, bool all) {
+void MainWindow::Search(bool replace, bool all) {
   ProgramSettings& settings = session_->Settings();
-  settings.LastSearch = ReplaceDialog1->FindText().toStdString();
-  settings.LastReplace = ReplaceDialog1->ReplaceText().toStdString();
+  settings.LastSearch = SearchReplace->FindText().toStdString();
+  settings.LastReplace = SearchReplace->ReplaceText().toStdString();
   if (running_ || !SingleFileState() || settings.LastSearch.empty()) return;
   const std::string& find = settings.LastSearch;
-  const SearchOptions options = ReplaceDialog1->Options();
-  const std::string text = REScreen->Bytes();
-  const long selStart = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
-  const long selEnd = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  const SearchOptions options = SearchReplace->Options();
+  const std::string text = Editor->Bytes();
+  const long selStart = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long selEnd = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
   const std::size_t match = FindNext(text, find, SearchStart(selStart, selEnd - selStart), options);
   if (match == kNoMatch) {
     // Over the search dialog, which has the focus again once the box is closed.
-    dialogs_->Message(ReplaceDialog1, MessageKind::Information, "\"" + find + "\" not found.");
+    dialogs_->Message(SearchReplace, MessageKind::Information, "\"" + find + "\" not found.");
     return;
   }
-  REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
+  Editor->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
                           long(match + find.size()));
-  if (REScreen->isVisible() && REScreen->isEnabled()) REScreen->setFocus();
-  if (!replace || REScreen->isReadOnly()) return;
+  if (Editor->isVisible() && Editor->isEnabled()) Editor->setFocus();
+  if (!replace || Editor->isReadOnly()) return;
   if (all) {
     const ReplaceAllResult result = ReplaceAll(text, find, settings.LastReplace, options, match);
-    REScreen->ReplaceRange(result.ChangedStart, result.ChangedEndOld,
+    Editor->ReplaceRange(result.ChangedStart, result.ChangedEndOld,
                            std::string_view(result.Text).substr(
                                result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
-    SetREToModified();
-    dialogs_->Message(ReplaceDialog1, MessageKind::Information,
+    FollowSavePoint();
+    dialogs_->Message(SearchReplace, MessageKind::Information,
                       "\"" + find + "\", Replace done: " + std::to_string(result.Count) + " times");
     return;
   }
-  REScreen->ReplaceRange(match, match + find.size(), settings.LastReplace);
-  REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
+  Editor->ReplaceRange(match, match + find.size(), settings.LastReplace);
+  Editor->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
                           long(match + settings.LastReplace.size()));
-  SetREToModified();
+  FollowSavePoint();
 }
 
-void TForm1::BUndoClick() {
-  if (!running_ && REScreen->isUndoAvailable()) REScreen->undo();
+void MainWindow::Undo() {
+  if (!running_ && Editor->isUndoAvailable()) Editor->undo();
 }
 
-void TForm1::BOptionsClick() {
-  if (running_ || !BOptions->isEnabled()) return;
-  TFormOptions dialog(*session_, *dialogs_, skin_, this);
+void MainWindow::ShowOptions() {
+  if (running_ || !OptionsButton->isEnabled()) return;
+  OptionsDialog dialog(*session_, *dialogs_, skin_, this);
   dialog.exec();
   // What depends on the settings and the style follows them now.
   const ProgramSettings& settings = session_->Settings();
-  REScreen->SetColouring(settings.DoColorTags);
+  Editor->SetColouring(settings.DoColorTags);
   setWindowTitle(ToQ(session_->Styles().WindowCaption()));
-  BTrim->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
-  SetButtonState();
+  TrimButton->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
+  UpdateButtons();
 }
 
-void TForm1::BHelpClick() {
-  ShowInBrowser(ShippedFile(session_->ProgramDir(), "help/index.html").string());
+void MainWindow::ShowHelp() {
+  OpenPage(ShippedFile(session_->ProgramDir(), "help/index.html").string());
 }
 
-void TForm1::BEarthClick() {
-  ShowInBrowser(ShippedFile(session_->ProgramDir(), "help/about.html").string());
+void MainWindow::ShowAbout() {
+  OpenPage(ShippedFile(session_->ProgramDir(), "help/about.html").string());
 }
 
 // ---------------------------------------------------------------------------------------
 // The popup menu and the tag hints
 
-void TForm1::BuildPopupMenu() {
-  PopMenRE = new QMenu(this);
+void MainWindow::BuildEditorMenu() {
+  EditorMenu = new QMenu(this);
   const std::vector<std::string> captions = PopupMenuCaptions(
       session_->Settings().PopUpStyleName, session_->Styles().StyleList());
   for (const std::string& caption : captions) {
     if (caption == kMenuSeparator) {
-      PopMenRE->addSeparator();
+      EditorMenu->addSeparator();
       continue;
     }
-    QAction* item = PopMenRE->addAction(ToQ(caption));
+    QAction* item = EditorMenu->addAction(ToQ(caption));
     connect(item, &QAction::triggered, this, [this, item] {
-      MyPopupHandler(item->text().toStdString());
+      RunMenuItem(item->text().toStdString());
     });
   }
 }
 
-void TForm1::PopMenPoP() {
-  const long start = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
-  const long end = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
-  const std::string text = REScreen->Bytes();
+void MainWindow::PrepareEditorMenu() {
+  const long start = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long end = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  const std::string text = Editor->Bytes();
   if (const std::optional<AdjustedSelection> wider = AdjustSelection(text, start, end - start)) {
     fit_ = wider->Fit;
     if (wider->Start != start || wider->End != end) {
-      REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(wider->Start),
+      Editor->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(wider->Start),
                               long(wider->End));
     }
   }
-  const bool selected = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART) !=
-                        REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
-  for (QAction* item : PopMenRE->actions()) item->setEnabled(selected);
+  const bool selected = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART) !=
+                        Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  for (QAction* item : EditorMenu->actions()) item->setEnabled(selected);
 }
 
-void TForm1::MyPopupHandler(const std::string& caption) {
-  const long start = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
-  const long end = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
-  if (start == end || running_ || REScreen->isReadOnly()) return;
+void MainWindow::RunMenuItem(const std::string& caption) {
+  const long start = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long end = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  if (start == end || running_ || Editor->isReadOnly()) return;
   StyleLibrary& styles = session_->Styles();
   ProgramSettings& settings = session_->Settings();
   const std::string remembered = session_->ActiveStyle().Options.StyleName;
@@ -977,7 +977,7 @@ void TForm1::MyPopupHandler(const std::string& caption) {
     setWindowTitle(ToQ(styles.WindowCaption()));
   }
   if (!partialEngine_) partialEngine_ = std::make_unique<Engine>(session_->ActiveStyle());
-  const std::string text = REScreen->Bytes();
+  const std::string text = Editor->Bytes();
   const std::string result = ProcessSelection(
       *partialEngine_, mode, std::string_view(text).substr(size_t(start), size_t(end - start)),
       SelectionIndentAt(text, start), fit_, session_->TrimList());
@@ -985,11 +985,11 @@ void TForm1::MyPopupHandler(const std::string& caption) {
   const std::string& dir = session_->State().ProgramDir;
   WriteFileAtomic(dir + std::string(kTokenDumpFileName), partialEngine_->TokenList.Joined("\r\n"), nullptr);
   WriteFileAtomic(dir + std::string(kBlockDumpFileName), partialEngine_->BlockList.Joined("\r\n"), nullptr);
-  REScreen->InsertSelected(start, end, result);
-  REScreen->setFocus();
-  SetREToModified();
+  Editor->InsertSelected(start, end, result);
+  Editor->setFocus();
+  FollowSavePoint();
   if (mode == EngineMode::Format) {
-    PopMenRE->actions().front()->setText(ToQ(FormatSelectionCaption(settings.PopUpStyleName)));
+    EditorMenu->actions().front()->setText(ToQ(FormatSelectionCaption(settings.PopUpStyleName)));
     if (!styles.LoadStyle(remembered)) {
       dialogs_->Message(this, MessageKind::Error,
                         "The style \"" + remembered + "\" cannot be loaded again: " +
@@ -999,37 +999,37 @@ void TForm1::MyPopupHandler(const std::string& caption) {
   }
 }
 
-void TForm1::ShowTagHint() {
+void MainWindow::ShowTagHint() {
   if (tagHints_.empty()) return;
   const std::optional<std::string> key =
-      REScreen->HintKeyAt(REScreen->SendScintilla(QsciScintilla::SCI_GETCURRENTPOS));
+      Editor->HintKeyAt(Editor->SendScintilla(QsciScintilla::SCI_GETCURRENTPOS));
   if (!key) return;  // no tag around the cursor: the line keeps its text
   const QString hint = ToQ(tagHints_.Lookup(*key));
-  if (Edit1->text() != hint) Edit1->setText(hint);
+  if (HintLine->text() != hint) HintLine->setText(hint);
 }
 
-void TForm1::Edit1Change() {
-  if (const std::optional<std::string> tip = HintLineTooltip(Edit1->text().toStdString())) {
-    Edit1->setToolTip(ToQ(*tip));
+void MainWindow::HintChanged() {
+  if (const std::optional<std::string> tip = HintLineTooltip(HintLine->text().toStdString())) {
+    HintLine->setToolTip(ToQ(*tip));
   }
 }
 
-void TForm1::CopyFromEditToRichEdit() {
-  if (Notebook1->currentWidget() != REScreen || REScreen->isReadOnly()) return;
+void MainWindow::InsertHint() {
+  if (Pages->currentWidget() != Editor || Editor->isReadOnly()) return;
   const std::string insert =
-      HintInsertion(Edit1->text().toStdString(), Edit1->selectedText().toStdString());
+      HintInsertion(HintLine->text().toStdString(), HintLine->selectedText().toStdString());
   if (insert.empty()) return;
-  const long start = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
-  const long end = REScreen->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
-  REScreen->InsertSelected(start, end, insert);
-  REScreen->setFocus();
-  SetREToModified();
+  const long start = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
+  const long end = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
+  Editor->InsertSelected(start, end, insert);
+  Editor->setFocus();
+  FollowSavePoint();
 }
 
 // ---------------------------------------------------------------------------------------
 // Closing
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (running_) {
     // Closing during a run stops it between files, as Esc does, and closes after it.
     closeAfterRun_ = true;
@@ -1042,11 +1042,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
     return;
   }
   SaveSettings();
-  DeleteBrowserTemp();
+  RemoveBrowserCopy();
   event->accept();
 }
 
-void TForm1::SaveSettings() {
+void MainWindow::SaveSettings() {
   ProgramSettings& settings = session_->Settings();
   settings.Left = x();
   settings.Top = y();
