@@ -13,7 +13,7 @@
 #include "gui/gui_text.h"
 #include "gui/skin.h"
 #include "gui/user_dialogs.h"
-#include "styles/options_rules.h"
+#include "window_model/options_rules.h"
 
 namespace tessel::gui {
 namespace {

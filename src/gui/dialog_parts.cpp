@@ -21,7 +21,7 @@
 #include <functional>
 
 #include "app/session.h"
-#include "app/window_rules.h"
+#include "window_model/window_rules.h"
 #include "batch/discovery.h"
 #include "gui/gui_text.h"
 

@@ -19,7 +19,7 @@
 #include <filesystem>
 
 #include "app/session.h"
-#include "app/window_rules.h"
+#include "window_model/window_rules.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "gui/dialog_parts.h"

@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/program_dir.h"
-#include "app/window_rules.h"
+#include "window_model/window_rules.h"
 #include "base/ascii.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"

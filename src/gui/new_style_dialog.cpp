@@ -10,7 +10,7 @@
 #include "gui/dialog_parts.h"
 #include "gui/gui_text.h"
 #include "gui/skin.h"
-#include "styles/options_rules.h"
+#include "window_model/options_rules.h"
 
 namespace tessel::gui {
 

@@ -37,7 +37,7 @@
 #include "gui/skin.h"
 #include "gui/user_dialogs.h"
 #include "io/text_file.h"
-#include "styles/options_rules.h"
+#include "window_model/options_rules.h"
 #include "styles/style_files.h"
 #include "styles/trim_list.h"
 

@@ -1,4 +1,4 @@
-#include "app/window_rules.h"
+#include "window_model/window_rules.h"
 
 #include <filesystem>
 

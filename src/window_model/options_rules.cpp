@@ -1,4 +1,4 @@
-#include "styles/options_rules.h"
+#include "window_model/options_rules.h"
 
 #include <algorithm>
 
