@@ -106,7 +106,7 @@ bool RestoreSingleFile(RunState& state, const std::string& path, std::string* er
   }
   if (!ReplaceFileAt(page, crlf, {}, err)) return false;
   // The editor's copy; the file itself is already restored.
-  if (!state.TempOutFile.empty()) WriteOwnFile(state.TempOutFile, crlf, nullptr);
+  WriteScratchCopy(state.TempOutFile, crlf);
   if (text) *text = std::move(crlf);
   return true;
 }

@@ -29,6 +29,7 @@
 #include "gui/search_dialog.h"
 #include "gui/gui_text.h"
 #include "gui/window_dialogs.h"
+#include "window_model/editor_menu.h"
 #include "io/safe_replace.h"
 #include "io/text_file.h"
 #include "styles/trim_list.h"
@@ -282,7 +283,7 @@ void MainWindow::FirstShow() {
     QMetaObject::invokeMethod(qApp, [] { QApplication::exit(2); }, Qt::QueuedConnection);
     return;
   }
-  setWindowTitle(ToQ(session_->Styles().WindowCaption()));
+  setWindowTitle(ToQ(session_->WindowCaption()));
   std::string trimErr;
   if (!session_->ReadTrimList(&trimErr)) dialogs_->Message(this, MessageKind::Error, trimErr);
   TrimButton->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
@@ -909,7 +910,7 @@ void MainWindow::ShowOptions() {
   // What depends on the settings and the style follows them now.
   const ProgramSettings& settings = session_->Settings();
   Editor->SetColouring(settings.DoColorTags);
-  setWindowTitle(ToQ(session_->Styles().WindowCaption()));
+  setWindowTitle(ToQ(session_->WindowCaption()));
   TrimButton->setToolTip(ToQ(BuildTrimHint(session_->TrimList())));
   UpdateButtons();
 }
@@ -961,42 +962,18 @@ void MainWindow::RunMenuItem(const std::string& caption) {
   const long start = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONSTART);
   const long end = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
   if (start == end || running_ || Editor->isReadOnly()) return;
-  StyleLibrary& styles = session_->Styles();
-  ProgramSettings& settings = session_->Settings();
-  const std::string remembered = session_->ActiveStyle().Options.StyleName;
-  const std::string name = MenuItemName(caption);
-  const EngineMode mode = MenuItemMode(name);
-  if (mode == EngineMode::Format) {
-    // The named style for this selection only; a style gone since start-up gives the first.
-    // When none can be read the text stays as it is and the style in memory is kept.
-    if (!styles.LoadStyle(name)) {
-      dialogs_->Message(this, MessageKind::Error, "The style cannot be loaded: " + styles.LastError());
-      return;
-    }
-    settings.PopUpStyleName = session_->ActiveStyle().Options.StyleName;
-    setWindowTitle(ToQ(styles.WindowCaption()));
-  }
-  if (!partialEngine_) partialEngine_ = std::make_unique<Engine>(session_->ActiveStyle());
   const std::string text = Editor->Bytes();
-  const std::string result = ProcessSelection(
-      *partialEngine_, mode, std::string_view(text).substr(size_t(start), size_t(end - start)),
-      SelectionIndentAt(text, start), fit_, session_->TrimList());
-  // The scratch dumps of the token lists, for inspection only.
-  const std::string& dir = session_->State().ProgramDir;
-  WriteFileAtomic(dir + std::string(kTokenDumpFileName), partialEngine_->TokenList.Joined("\r\n"), nullptr);
-  WriteFileAtomic(dir + std::string(kBlockDumpFileName), partialEngine_->BlockList.Joined("\r\n"), nullptr);
-  Editor->InsertSelected(start, end, result);
+  const MenuItemResult result = tessel::RunMenuItem(*session_, caption, text, start, end, fit_);
+  if (!result.Done) {
+    // The text stays as it is.
+    if (!result.Error.empty()) dialogs_->Message(this, MessageKind::Error, result.Error);
+    return;
+  }
+  Editor->InsertSelected(start, end, result.Text);
   Editor->setFocus();
   FollowSavePoint();
-  if (mode == EngineMode::Format) {
-    EditorMenu->actions().front()->setText(ToQ(FormatSelectionCaption(settings.PopUpStyleName)));
-    if (!styles.LoadStyle(remembered)) {
-      dialogs_->Message(this, MessageKind::Error,
-                        "The style \"" + remembered + "\" cannot be loaded again: " +
-                            styles.LastError());
-    }
-    setWindowTitle(ToQ(styles.WindowCaption()));
-  }
+  EditorMenu->actions().front()->setText(
+      ToQ(FormatSelectionCaption(session_->Settings().PopUpStyleName)));
 }
 
 void MainWindow::ShowTagHint() {

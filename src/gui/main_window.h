@@ -191,7 +191,6 @@ class MainWindow : public QWidget {
   Skin skin_;
   TagHints tagHints_;
   SelectionFit fit_;                       // how the popup's result fits into the lines
-  std::unique_ptr<Engine> partialEngine_;  // runs the popup's operations, kept for the dumps
   std::string savedText_;  // the editor's text as last loaded or saved (CR LF line ends)
   std::string savedStatus_;  // the status line at the editor's save point
   bool shown_ = false;

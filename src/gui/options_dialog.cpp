@@ -968,7 +968,7 @@ void OptionsDialog::ChooseStyle(int index) {
   const Answer answer =
       styleModified_ ? dialogs_.YesNoCancel(this, SaveChangesQuestion(current)) : Answer::No;
   const bool save = answer == Answer::Yes;
-  if (answer == Answer::Cancel || (save && !WriteStyle(session_.Styles().ActiveStylePath())) ||
+  if (answer == Answer::Cancel || (save && !WriteStyle(session_.ActiveStylePath())) ||
       !LoadStyleNamed(chosen)) {
     // The edits stay, and so does the style they belong to.
     const bool modified = styleModified_;
@@ -1013,7 +1013,7 @@ void OptionsDialog::AddTag() {
   AddTagDialog dialog(style, dialogs_, skin_, this);
   if (RunNested(dialog) != QDialog::Accepted) return;
   const int added = style.Tags.TagCount;
-  if (!WriteStyle(session_.Styles().ActiveStylePath())) {
+  if (!WriteStyle(session_.ActiveStylePath())) {
     // The new tag stays in memory with the other edits, shown and selected.
     FillTagGrid();
     TagGridClick(added);
@@ -1034,9 +1034,9 @@ void OptionsDialog::RemoveTag() {
   const TagEntry entry = tags.Entry(row);
   if (!dialogs_.YesNo(this, RemoveTagQuestion(entry))) return;
   std::string err;
-  if (!EraseTagSection(session_.Styles().ActiveStylePath(), entry.TagName, &err)) {
+  if (!EraseTagSection(session_.ActiveStylePath(), entry.TagName, &err)) {
     ShowError("The tag could not be removed from " +
-              QuotedPath(FindNameNoCase(session_.Styles().ActiveStylePath(), kTagFileName)) +
+              QuotedPath(FindNameNoCase(session_.ActiveStylePath(), kTagFileName)) +
               ":\r\n" + err);
     return;
   }
@@ -1054,7 +1054,7 @@ void OptionsDialog::RemoveTag() {
 }
 
 void OptionsDialog::AcceptChanges() {
-  if (!WriteStyle(session_.Styles().ActiveStylePath())) return;
+  if (!WriteStyle(session_.ActiveStylePath())) return;
   TrimTagList& list = session_.TrimList();
   list.clear();
   for (int i = 0; i < TrimChoice->count(); ++i) {

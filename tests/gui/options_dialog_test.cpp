@@ -249,7 +249,7 @@ class OptionsDialogTest : public QObject {
     const std::string typed = "my_new_STYLE";
     StyleError err;
     QVERIFY(f.session.LoadStyle(&typed, &err));
-    QCOMPARE(f.session.Styles().ActiveStylePath(), fs::path(f.home / "styles/My_New_style"));
+    QCOMPARE(f.session.ActiveStylePath(), fs::path(f.home / "styles/My_New_style"));
     QCOMPARE(f.session.ActiveStyle().Options.Spacing, 7);
   }
 
