@@ -36,7 +36,8 @@ constexpr const char* kInformation[] = {
 
 }  // namespace
 
-AddTagDialog::AddTagDialog(Style& style, UserDialogs& dialogs, const Skin& skin, QWidget* parent)
+AddTagDialog::AddTagDialog(const Style& style, UserDialogs& dialogs, const Skin& skin,
+                           QWidget* parent)
     : QDialog(parent), style_(style), dialogs_(dialogs) {
   setWindowTitle(ToQ("Add new tag to style: " + style.Options.StyleName));
   ApplyDialogBackground(*this, skin);
@@ -78,7 +79,7 @@ void AddTagDialog::Add() {
     dialogs_.Message(this, MessageKind::Error, refusal);
     return;
   }
-  AppendNewTag(style_.Tags, tag);
+  newTag_ = tag;
   accept();
 }
 

@@ -1,9 +1,10 @@
-// The add-tag dialog: asks for the name of a new tag rule, shows it normalised, refuses the names
-// the engine handles itself or the style has already, and appends the new entry to the
-// style's tag table. Writing the style is the options dialog's part.
+// The add-tag dialog: asks for the name of a new tag rule, shows it normalised, and refuses
+// the names the engine handles itself or the style has already. Adding it to the style is
+// the options dialog's part.
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -21,11 +22,14 @@ class UserDialogs;
 class AddTagDialog : public QDialog {
   Q_OBJECT
  public:
-  AddTagDialog(Style& style, UserDialogs& dialogs, const Skin& skin, QWidget* parent = nullptr);
+  AddTagDialog(const Style& style, UserDialogs& dialogs, const Skin& skin,
+               QWidget* parent = nullptr);
 
-  /// "Add tag": the field shows the normalised tag; a tag that may be added is appended and
-  /// the dialog closes with OK, else the refusal is shown and the dialog stays open.
+  /// "Add tag": the field shows the normalised tag; a tag that may be added closes the
+  /// dialog with OK, else the refusal is shown and the dialog stays open.
   void Add();
+  /// The tag accepted, normalised.
+  const std::string& NewTag() const { return newTag_; }
 
   QPlainTextEdit* Information = nullptr;
   QLineEdit* TagField = nullptr;
@@ -33,8 +37,9 @@ class AddTagDialog : public QDialog {
   QPushButton* CancelButton = nullptr;
 
  private:
-  Style& style_;
+  const Style& style_;
   UserDialogs& dialogs_;
+  std::string newTag_;
 };
 
 }  // namespace tessel::gui

@@ -26,7 +26,6 @@
 
 #include "app/session.h"
 #include "base/ascii.h"
-#include "batch/backups.h"
 #include "editor/editor_text.h"
 #include "engine/line_ends.h"
 #include "gui/add_tag_dialog.h"
@@ -36,17 +35,12 @@
 #include "gui/new_style_dialog.h"
 #include "gui/skin.h"
 #include "gui/user_dialogs.h"
-#include "io/text_file.h"
 #include "window_model/options_rules.h"
-#include "styles/style_files.h"
-#include "styles/trim_list.h"
 
 namespace tessel::gui {
 namespace {
 
 namespace fs = std::filesystem;
-
-static_assert(kStoredBackupExtLength == kMaxBackupExtLength);
 
 /// Marks the controls as being filled from the style for as long as it lives.
 class Updating {
@@ -128,15 +122,11 @@ QHBoxLayout* CounterRow(QSpinBox* box, const QString& caption, QWidget* parent) 
   return row;
 }
 
-bool IsSampleName(const std::string& name) {
-  return name.size() > 4 && EqualsNoCase(std::string_view(name).substr(name.size() - 4), ".htm");
-}
-
 }  // namespace
 
 OptionsDialog::OptionsDialog(Session& session, UserDialogs& dialogs, const Skin& skin,
-                           QWidget* mainWindow)
-    : QDialog(mainWindow), session_(session), dialogs_(dialogs), skin_(skin) {
+                             QWidget* mainWindow)
+    : QDialog(mainWindow), session_(session), model_(session), dialogs_(dialogs), skin_(skin) {
   setWindowTitle("Format & Compress Options");
   ApplyDialogBackground(*this, skin);
   RunNested = [](QDialog& dialog) { return dialog.exec(); };
@@ -187,7 +177,6 @@ OptionsDialog::OptionsDialog(Session& session, UserDialogs& dialogs, const Skin&
   OkButton->setDefault(false);
   OkButton->setToolTip("Close window and save changes");
   CancelButton->setToolTip("Close window and purge changes");
-  disconnect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   SaveNewStyleButton =
       new QPushButton(style->standardIcon(QStyle::SP_DialogSaveButton), "Save as new style", this);
   SaveNewStyleButton->setToolTip("Save current settings under a new style name");
@@ -220,11 +209,10 @@ OptionsDialog::OptionsDialog(Session& session, UserDialogs& dialogs, const Skin&
   connect(PreviewFormattedButton, &QPushButton::clicked, this, &OptionsDialog::PreviewFormatted);
   connect(PreviewCompressedButton, &QPushButton::clicked, this, &OptionsDialog::PreviewCompressed);
   connect(StyleChoice, &QComboBox::activated, this, &OptionsDialog::ChooseStyle);
-  connect(DescriptionField, &QLineEdit::textEdited, this, &OptionsDialog::EditDescrChange);
+  connect(DescriptionField, &QLineEdit::textEdited, this, &OptionsDialog::DescriptionChanged);
   connect(Pages, &QTabWidget::currentChanged, this, &OptionsDialog::PageChanged);
   connect(SaveNewStyleButton, &QPushButton::clicked, this, &OptionsDialog::SaveAsNewStyle);
   connect(OkButton, &QPushButton::clicked, this, &OptionsDialog::AcceptChanges);
-  connect(CancelButton, &QPushButton::clicked, this, &OptionsDialog::DiscardChanges);
 
   if (mainWindow) {
     const QRect main = mainWindow->geometry();
@@ -312,18 +300,18 @@ QWidget* OptionsDialog::BuildGeneralPage() {
 
   for (QCheckBox* box :
        {ValidateBox, PurgeCommentsBox, NoBreakInTagsBox, ColouringBox, WallpapersBox, DisableCommentsBox}) {
-    connect(box, &QCheckBox::toggled, this, &OptionsDialog::OnGeneralChange);
+    connect(box, &QCheckBox::toggled, this, &OptionsDialog::GeneralChanged);
   }
   for (QRadioButton* button : {UpperCaseButton, LowerCaseButton, PreserveCaseButton}) {
     connect(button, &QRadioButton::toggled, this, [this](bool on) {
-      if (on) OnGeneralChange();
+      if (on) GeneralChanged();
     });
   }
   for (QSpinBox* box : {IndentCounter, LineSizeCounter}) {
-    connect(box, &QSpinBox::valueChanged, this, &OptionsDialog::OnGeneralChange);
+    connect(box, &QSpinBox::valueChanged, this, &OptionsDialog::GeneralChanged);
   }
-  connect(BackupExtField, &QLineEdit::textEdited, this, &OptionsDialog::OnGeneralChange);
-  connect(BackupExtField, &QLineEdit::editingFinished, this, &OptionsDialog::EditBackExit);
+  connect(BackupExtField, &QLineEdit::textEdited, this, &OptionsDialog::GeneralChanged);
+  connect(BackupExtField, &QLineEdit::editingFinished, this, &OptionsDialog::BackupExtEdited);
   return page;
 }
 
@@ -445,24 +433,24 @@ QWidget* OptionsDialog::BuildTagsPage() {
 
   connect(TagGrid, &QTableWidget::currentCellChanged, this,
           [this](int row, int, int previous, int) {
-            if (!controlsUpdating_ && row >= 0 && row != previous) TagGridClick(row + 1);
+            if (!controlsUpdating_ && row >= 0 && row != previous) SelectTag(row + 1);
           });
   for (QRadioButton* button : {StandAloneButton, AsTextButton}) {
     connect(button, &QRadioButton::toggled, this, [this](bool on) {
-      if (on) OnTagChange();
+      if (on) TagChanged();
     });
   }
   for (QSpinBox* box :
        {BreaksBeforeCounter, BreaksAfterCounter, CommentLengthCounter, SelfIndentCounter, ContentIndentCounter}) {
-    connect(box, &QSpinBox::valueChanged, this, &OptionsDialog::OnTagChange);
+    connect(box, &QSpinBox::valueChanged, this, &OptionsDialog::TagChanged);
   }
   for (QCheckBox* box : {StartCommentBox, EndCommentBox, CounterBox, CommentIndentBox, CleanInsideBox}) {
-    connect(box, &QCheckBox::toggled, this, &OptionsDialog::OnTagChange);
+    connect(box, &QCheckBox::toggled, this, &OptionsDialog::TagChanged);
   }
   for (QLineEdit* edit : {StartCommentField, EndCommentField}) {
-    connect(edit, &QLineEdit::textEdited, this, &OptionsDialog::OnTagChange);
+    connect(edit, &QLineEdit::textEdited, this, &OptionsDialog::TagChanged);
   }
-  connect(SymbolChoice, &QComboBox::activated, this, &OptionsDialog::OnTagChange);
+  connect(SymbolChoice, &QComboBox::activated, this, &OptionsDialog::TagChanged);
   connect(AddTagButton, &QPushButton::clicked, this, &OptionsDialog::AddTag);
   connect(RemoveTagButton, &QPushButton::clicked, this, &OptionsDialog::RemoveTag);
   return page;
@@ -504,9 +492,9 @@ QWidget* OptionsDialog::BuildDocumentationPage() {
 
   for (QCheckBox* box :
        {UserBox, DateBox, TimeBox, StyleNameBox, VersionBox, InFormattedBox, InCompressedBox}) {
-    connect(box, &QCheckBox::toggled, this, &OptionsDialog::OnDokuChange);
+    connect(box, &QCheckBox::toggled, this, &OptionsDialog::DocumentationChanged);
   }
-  connect(UserInfoField, &QLineEdit::textEdited, this, &OptionsDialog::OnDokuChange);
+  connect(UserInfoField, &QLineEdit::textEdited, this, &OptionsDialog::DocumentationChanged);
   return page;
 }
 
@@ -527,13 +515,13 @@ QWidget* OptionsDialog::BuildTrimPage() {
 void OptionsDialog::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
-    FormShow();
+    FirstShow();
   }
   QDialog::showEvent(event);
 }
 
 bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
-  // The memo would take Esc for itself; in this dialog Esc closes, from anywhere.
+  // The preview would take Esc for itself; in this dialog Esc closes, from anywhere.
   if (watched == Preview && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     reject();
@@ -542,14 +530,15 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void OptionsDialog::FormShow() {
-  InitPreviewCombo();
-  ReloadActiveStyle();  // the dialog always starts from the style as stored
-  StyleChoice->clear();
-  for (const std::string& name : session_.Styles().StyleList()) StyleChoice->addItem(PathToQ(name));
-  SetStyle(session_.ActiveStyle().Options.StyleName);
+void OptionsDialog::FirstShow() {
+  FillPreviewChoice();
+  std::string message;
+  // The dialog always starts from the style as stored.
+  if (!model_.Open(&message)) ShowError(message);
+  FillStyleChoice();
+  ShowStyle();
   TrimChoice->clear();
-  for (const TrimEntry& entry : session_.TrimList()) {
+  for (const TrimEntry& entry : model_.TrimDraft()) {
     auto* item = new QListWidgetItem(ToQ(entry.Tag), TrimChoice);
     item->setData(Qt::UserRole, QByteArray::fromStdString(entry.Tag));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
@@ -558,61 +547,46 @@ void OptionsDialog::FormShow() {
   Pages->setCurrentIndex(GeneralPage);
 }
 
+void OptionsDialog::FillStyleChoice() {
+  Updating updating(controlsUpdating_);
+  StyleChoice->clear();
+  for (const std::string& name : model_.StyleList()) StyleChoice->addItem(PathToQ(name));
+}
+
 // ---------------------------------------------------------------------------------------
 // The preview
 
-void OptionsDialog::InitPreviewCombo() {
-  ShowInMemo("");
-  const fs::path programDir = session_.ProgramDir();
-  fs::path dir = FindNameNoCase(programDir, "preview");
-  std::error_code ec;
-  if (!fs::is_directory(dir, ec)) dir = programDir;
-  previewDir_ = WithTrailingSeparator(dir.string());
-
-  std::vector<std::string> names;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeEc;
-    const std::string name = it->path().filename().string();
-    if (IsSampleName(name) && it->is_regular_file(typeEc)) names.push_back(name);
-  }
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
+void OptionsDialog::FillPreviewChoice() {
+  ShowInPreview("");
+  const SamplePages pages = FindSamplePages(session_.ProgramDir());
+  previewDir_ = pages.Dir;
   PreviewChoice->clear();
-  for (const std::string& name : names) PreviewChoice->addItem(PathToQ(name));
-  if (!names.empty()) {
-    previewFile_ = previewDir_ + names.front();
+  for (const std::string& name : pages.Names) PreviewChoice->addItem(PathToQ(name));
+  if (!pages.Names.empty()) {
+    previewFile_ = previewDir_ + pages.Names.front();
     PreviewChoice->setCurrentIndex(0);
-    if (LoadPreviewMemo(nullptr)) {
-      for (QWidget* w :
-           std::initializer_list<QWidget*>{ReloadButton, PreviewFormattedButton, PreviewCompressedButton, PreviewChoice})
+    if (const std::optional<std::string> text = SampleText(previewFile_, nullptr)) {
+      ShowInPreview(*text);
+      for (QWidget* w : std::initializer_list<QWidget*>{ReloadButton, PreviewFormattedButton,
+                                                        PreviewCompressedButton, PreviewChoice})
         w->setEnabled(true);
       return;
     }
   }
-  NoPreviewFile();
+  ShowNoSamplePage();
 }
 
-void OptionsDialog::NoPreviewFile() {
+void OptionsDialog::ShowNoSamplePage() {
   previewFile_.clear();
-  ShowInMemo("");
+  ShowInPreview("");
   PreviewChoice->clear();
   PreviewChoice->addItem(ToQ(kNoPreviewFile));
-  for (QWidget* w : std::initializer_list<QWidget*>{ReloadButton, PreviewFormattedButton, PreviewCompressedButton, PreviewChoice})
+  for (QWidget* w : std::initializer_list<QWidget*>{ReloadButton, PreviewFormattedButton,
+                                                    PreviewCompressedButton, PreviewChoice})
     w->setEnabled(false);
 }
 
-bool OptionsDialog::LoadPreviewMemo(std::string* err) {
-  std::string bytes;
-  if (previewFile_.empty() || !ReadWholeFile(previewFile_, bytes, err)) return false;
-  NormalizeLineEndsInPlace(bytes, nullptr);
-  ShowInMemo(std::move(bytes));
-  return true;
-}
-
-void OptionsDialog::ShowInMemo(std::string text) {
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  // Pages that are no UTF-8 are taken as Windows-1252, as the editor takes them.
-  if (!IsValidUtf8(text)) text = Windows1252ToUtf8(text);
+void OptionsDialog::ShowInPreview(std::string text) {
   Preview->SetDocument(EditorText{std::move(text), TextEncoding::Utf8});
 }
 
@@ -623,33 +597,33 @@ void OptionsDialog::ChoosePreview(int index) {
 }
 
 void OptionsDialog::ReloadPreview() {
+  if (previewFile_.empty()) return;
   std::string err;
-  if (!previewFile_.empty() && !LoadPreviewMemo(&err)) ShowError(err);
+  if (const std::optional<std::string> text = SampleText(previewFile_, &err)) {
+    ShowInPreview(*text);
+  } else {
+    ShowError(err);
+  }
 }
 
-void OptionsDialog::ManipulatePreviewFile(EngineMode mode) {
+void OptionsDialog::PreviewProcessed(EngineMode mode) {
   if (previewFile_.empty()) return;
-  std::string bytes, err;
-  if (!ReadWholeFile(previewFile_, bytes, &err)) {
-    ShowError(err);
-    return;
-  }
-  NormalizeLineEndsInPlace(bytes, nullptr);
   // The settings as they stand in the dialog, saved or not; the sample file is only read.
-  Engine engine(session_.ActiveStyle());
-  LineList sink;
-  engine.PreviewSink = &sink;
-  engine.FileName = previewFile_;
-  engine.Process(mode, std::move(bytes));
-  ShowInMemo(sink.Joined("\n"));
+  std::string err;
+  if (std::optional<std::string> text = ProcessedSample(previewFile_, mode, model_.Draft(), &err)) {
+    ShowInPreview(std::move(*text));
+  } else {
+    ShowError(err);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
-// Showing a style
+// Showing the draft
 
-void OptionsDialog::SetStyle(const std::string& name) {
+void OptionsDialog::ShowStyle() {
   {
     Updating updating(controlsUpdating_);
+    const std::string& name = model_.Draft().Options.StyleName;
     int index = -1;
     for (int i = 0; i < StyleChoice->count(); ++i) {
       if (EqualsNoCase(PathFromQ(StyleChoice->itemText(i)), name)) {
@@ -659,23 +633,22 @@ void OptionsDialog::SetStyle(const std::string& name) {
     }
     StyleChoice->setCurrentIndex(index);
   }
-  InitPage0();
-  styleModified_ = false;
+  FillPages();
 }
 
-void OptionsDialog::InitPage0() {
+void OptionsDialog::FillPages() {
   Updating updating(controlsUpdating_);
-  const StyleOptions& o = session_.ActiveStyle().Options;
-  const ProgramSettings& s = session_.Settings();
+  const StyleOptions& o = model_.Draft().Options;
+  const GeneralSettings g = model_.General();
   DescriptionField->setText(ToQ(o.StyleDescription));
   DescriptionField->setCursorPosition(0);
 
-  ValidateBox->setChecked(s.DoValidate);
-  BackupExtField->setText(PathToQ(s.BackupExt));
+  ValidateBox->setChecked(g.Validate);
+  BackupExtField->setText(PathToQ(g.BackupExt));
   PurgeCommentsBox->setChecked(o.DoPurgeComments);
   NoBreakInTagsBox->setChecked(NoBreakInsideTags(o.BreakExcluder));
-  ColouringBox->setChecked(s.DoColorTags);
-  WallpapersBox->setChecked(s.DoLoadWallPapers);
+  ColouringBox->setChecked(g.ColourTags);
+  WallpapersBox->setChecked(g.Wallpapers);
   DisableCommentsBox->setChecked(o.DoDisableComments);
   UpperCaseButton->setChecked(o.TagCase == 1);
   LowerCaseButton->setChecked(o.TagCase == 2);
@@ -695,7 +668,7 @@ void OptionsDialog::InitPage0() {
 
   ShowPanelTints();
   FillTagGrid();
-  ShowSelectedTagProps(1);
+  ShowTagControls(1);
   selectedTagRow_ = 1;
   SelectGridRow(1);
   ShowTagEmphasis();
@@ -703,19 +676,19 @@ void OptionsDialog::InitPage0() {
 
 void OptionsDialog::FillTagGrid() {
   Updating updating(controlsUpdating_);
-  const int count = session_.ActiveStyle().Tags.TagCount;
+  const int count = model_.Draft().Tags.TagCount;
   TagGrid->setRowCount(count);
-  for (int row = 1; row <= count; ++row) SetGridRow(row);
+  for (int row = 1; row <= count; ++row) ShowGridRow(row);
   // Without a tag there is nothing the tag controls could edit.
   for (QWidget* w : std::initializer_list<QWidget*>{
-           StandAloneButton->parentWidget(), BreaksBeforePanel->parentWidget(), SelfIndentPanel->parentWidget(),
-           StartCommentPanel->parentWidget(), RemoveTagButton}) {
+           StandAloneButton->parentWidget(), BreaksBeforePanel->parentWidget(),
+           SelfIndentPanel->parentWidget(), StartCommentPanel->parentWidget(), RemoveTagButton}) {
     w->setEnabled(count > 0);
   }
 }
 
-void OptionsDialog::SetGridRow(int row) {
-  const TagGridRow cells = TagGridRowOf(session_.ActiveStyle().Tags.Entry(row));
+void OptionsDialog::ShowGridRow(int row) {
+  const TagGridRow cells = TagGridRowOf(model_.Draft().Tags.Entry(row));
   for (int column = 0; column < int(cells.size()); ++column) {
     QTableWidgetItem* item = TagGrid->item(row - 1, column);
     if (!item) {
@@ -734,70 +707,50 @@ void OptionsDialog::SelectGridRow(int row) {
 // ---------------------------------------------------------------------------------------
 // General and Documentation pages
 
-void OptionsDialog::OnGeneralChange() {
+void OptionsDialog::GeneralChanged() {
   if (controlsUpdating_) return;
-  StoreGeneralProps();
+  StoreGeneralPage();
   ShowPanelTints();
 }
 
-void OptionsDialog::StoreGeneralProps() {
+void OptionsDialog::StoreGeneralPage() {
   if (controlsUpdating_) return;
-  StyleOptions& o = session_.ActiveStyle().Options;
-  ProgramSettings& s = session_.Settings();
-  s.DoValidate = ValidateBox->isChecked();
-  s.BackupExt = StoredBackupExt(NormalizeBackupExt(PathFromQ(BackupExtField->text())));
+  StyleOptions& o = model_.Draft().Options;
+  // The program settings take effect at once, for the next run as well.
+  model_.SetGeneral({ValidateBox->isChecked(),
+                     StoredBackupExt(CleanBackupExt(PathFromQ(BackupExtField->text()))),
+                     ColouringBox->isChecked(), WallpapersBox->isChecked()});
   o.DoPurgeComments = PurgeCommentsBox->isChecked();
-  s.DoColorTags = ColouringBox->isChecked();
-  s.DoLoadWallPapers = WallpapersBox->isChecked();
   o.DoDisableComments = DisableCommentsBox->isChecked();
-  o.TagCase =
-      TagCaseFor(UpperCaseButton->isChecked(), LowerCaseButton->isChecked(), PreserveCaseButton->isChecked(), o.TagCase);
+  o.TagCase = TagCaseFor(UpperCaseButton->isChecked(), LowerCaseButton->isChecked(),
+                         PreserveCaseButton->isChecked(), o.TagCase);
   o.BreakExcluder = BreakExcluderFor(NoBreakInTagsBox->isChecked());
   o.LineSize = LineSizeCounter->value();
   o.Spacing = IndentCounter->value();
-  SyncRunState();  // the program settings take effect at once, for the next run as well
-  styleModified_ = true;
+  model_.SetModified(true);
 }
 
-void OptionsDialog::SyncRunState() {
-  const ProgramSettings& s = session_.Settings();
-  RunState& state = session_.State();
-  state.BackupExt = s.BackupExt;
-  state.DoValidate = s.DoValidate;
-  state.DoCreateBackUps = s.DoCreateBackUps;
-}
-
-void OptionsDialog::done(int result) {
-  SyncRunState();
-  QDialog::done(result);
-}
-
-void OptionsDialog::EditBackExit() {
+void OptionsDialog::BackupExtEdited() {
   if (controlsUpdating_) return;
   const QString typed = BackupExtField->text();
-  const QString cleaned = PathToQ(NormalizeBackupExt(PathFromQ(typed)));
+  const QString cleaned = PathToQ(CleanBackupExt(PathFromQ(typed)));
   if (cleaned == typed) return;
   {
     Updating updating(controlsUpdating_);
     BackupExtField->setText(cleaned);
   }
-  StoreGeneralProps();
+  StoreGeneralPage();
 }
 
-void OptionsDialog::EditDescrChange() {
+void OptionsDialog::DescriptionChanged() {
   if (controlsUpdating_) return;
-  session_.ActiveStyle().Options.StyleDescription = DescriptionField->text().toStdString();
-  styleModified_ = true;
+  model_.Draft().Options.StyleDescription = DescriptionField->text().toStdString();
+  model_.SetModified(true);
 }
 
-void OptionsDialog::OnDokuChange() {
+void OptionsDialog::DocumentationChanged() {
   if (controlsUpdating_) return;
-  StoreDokuProps();
-  ShowDocLine();
-}
-
-void OptionsDialog::StoreDokuProps() {
-  StyleOptions& o = session_.ActiveStyle().Options;
+  StyleOptions& o = model_.Draft().Options;
   o.DoIncludeUser = UserBox->isChecked();
   o.UserInfo = UserInfoFromField(UserInfoField->text().toStdString());
   o.DoIncludeDate = DateBox->isChecked();
@@ -806,21 +759,22 @@ void OptionsDialog::StoreDokuProps() {
   o.DoIncludeVersion = VersionBox->isChecked();
   o.UseWhileFormat = InFormattedBox->isChecked();
   o.UseWhileCompress = InCompressedBox->isChecked();
-  styleModified_ = true;
+  model_.SetModified(true);
+  ShowDocLine();
 }
 
 void OptionsDialog::ShowDocLine() {
-  DocLinePreview->setText(ToQ(BuildDocLine(session_.ActiveStyle().Options, CurrentDocDateTime())));
+  DocLinePreview->setText(ToQ(BuildDocLine(model_.Draft().Options, CurrentDocDateTime())));
   DocLinePreview->setCursorPosition(0);
 }
 
 // ---------------------------------------------------------------------------------------
 // Tags page
 
-void OptionsDialog::StoreTagProps(int row) {
-  TagTable& tags = session_.ActiveStyle().Tags;
+void OptionsDialog::StoreTagControls(int row) {
+  const TagTable& tags = model_.Draft().Tags;
   if (row < 1 || row > tags.TagCount) return;
-  TagEntry& e = tags.Entry(row);
+  TagEntry e = tags.Entry(row);
   e.TreatAsText = AsTextButton->isChecked();
   e.isSelfIndent = SelfIndentCounter->value();
   e.isContentIndent = ContentIndentCounter->value();
@@ -833,18 +787,17 @@ void OptionsDialog::StoreTagProps(int row) {
   e.Cindent = CommentIndentBox->isChecked();
   e.EnableCounter = CounterBox->isChecked();
   e.CleanInside = CleanInsideBox->isChecked();
-  CutTagFields(e);
   // A tag just made Stand Alone gets at least one line break each side, in the counters too.
-  SetLineBreakMinimum(SetUpDownMinMax(e));
+  SetLineBreakMinimum(LineBreakMinimum(e));
   e.CRLFLeading = BreaksBeforeCounter->value();
   e.CRLFFollowed = BreaksAfterCounter->value();
+  model_.StoreTag(row, std::move(e));
 }
 
-void OptionsDialog::ShowSelectedTagProps(int row) {
+void OptionsDialog::ShowTagControls(int row) {
   Updating updating(controlsUpdating_);
-  TagTable& tags = session_.ActiveStyle().Tags;
-  TagEntry& e = tags.Entry(std::clamp(row, 1, kMaxTags));
-  SetLineBreakMinimum(SetUpDownMinMax(e));
+  const TagEntry& e = model_.Draft().Tags.Entry(std::clamp(row, 1, kMaxTags));
+  SetLineBreakMinimum(LineBreakMinimum(e));
   StandAloneButton->setChecked(!e.TreatAsText);
   AsTextButton->setChecked(e.TreatAsText);
   BreaksBeforeCounter->setValue(e.CRLFLeading);
@@ -868,24 +821,24 @@ void OptionsDialog::SetLineBreakMinimum(int minimum) {
   BreaksAfterCounter->setMinimum(minimum);
 }
 
-void OptionsDialog::TagGridClick(int row) {
+void OptionsDialog::SelectTag(int row) {
   Updating updating(controlsUpdating_);
-  StoreTagProps(selectedTagRow_);
-  ShowSelectedTagProps(row);
+  StoreTagControls(selectedTagRow_);  // the row left keeps what its controls show
+  ShowTagControls(row);
   selectedTagRow_ = row;
   ShowTagEmphasis();
 }
 
-void OptionsDialog::OnTagChange() {
+void OptionsDialog::TagChanged() {
   if (controlsUpdating_) return;
-  StoreTagProps(selectedTagRow_);
-  if (selectedTagRow_ <= session_.ActiveStyle().Tags.TagCount) SetGridRow(selectedTagRow_);
+  StoreTagControls(selectedTagRow_);
+  model_.SetModified(true);
+  if (selectedTagRow_ <= model_.Draft().Tags.TagCount) ShowGridRow(selectedTagRow_);
   ShowTagEmphasis();
-  styleModified_ = true;
 }
 
 void OptionsDialog::ShowTagEmphasis() {
-  const TagEntry& e = session_.ActiveStyle().Tags.Entry(std::clamp(selectedTagRow_, 1, kMaxTags));
+  const TagEntry& e = model_.Draft().Tags.Entry(std::clamp(selectedTagRow_, 1, kMaxTags));
   const TagEmphasis emphasis = TagEmphasisOf(e);
   SetMarked(StandAloneButton, emphasis.AloneMarked);
   SetMarked(AsTextButton, emphasis.AsTextMarked);
@@ -898,7 +851,7 @@ void OptionsDialog::ShowTagEmphasis() {
 }
 
 void OptionsDialog::ShowPanelTints() {
-  const PanelTints tints = PanelTintsOf(session_.ActiveStyle().Options);
+  const PanelTints tints = PanelTintsOf(model_.Draft().Options);
   for (QWidget* panel : {DisableCommentsPanel, StartCommentPanel, EndCommentPanel, CommentFormPanel})
     Tint(panel, tints.Comments);
   for (QWidget* panel : {IndentPanel, SelfIndentPanel, ContentIndentPanel})
@@ -909,52 +862,11 @@ void OptionsDialog::ShowPanelTints() {
 void OptionsDialog::PageChanged(int page) {
   if (page != TagsPage) return;
   TagGrid->setFocus();
-  TagGridClick(std::max(1, TagGrid->currentRow() + 1));
+  SelectTag(std::max(1, TagGrid->currentRow() + 1));
 }
 
 // ---------------------------------------------------------------------------------------
 // Styles and tags
-
-bool OptionsDialog::LoadStyleNamed(const std::string& name) {
-  StyleError err;
-  if (!session_.LoadStyle(&name, &err)) {
-    ShowError(err.Text);
-    return false;
-  }
-  // The style chosen here stays the active one, for the next start as well.
-  session_.Settings().StyleName = session_.ActiveStyle().Options.StyleName;
-  return true;
-}
-
-bool OptionsDialog::ReloadActiveStyle() {
-  bool loaded;
-  std::string text;
-  if (session_.StyleLoaded()) {
-    loaded = session_.ReloadStyle(&text);
-  } else {
-    StyleError err;
-    loaded = session_.LoadStyle(nullptr, &err);
-    text = err.Text;
-  }
-  if (!loaded) ShowError(text);
-  return loaded;
-}
-
-bool OptionsDialog::WriteStyle(const fs::path& dir) {
-  std::string err;
-  Style& style = session_.ActiveStyle();
-  if (!WriteTagTable(dir, style.Tags, &err)) {
-    ShowError("The style could not be saved to " + QuotedPath(FindNameNoCase(dir, kTagFileName)) +
-              ":\r\n" + err);
-    return false;
-  }
-  if (!WriteStyleOptions(dir, style.Options, &err)) {
-    ShowError("The style could not be saved to " +
-              QuotedPath(FindNameNoCase(dir, kOptionsFileName)) + ":\r\n" + err);
-    return false;
-  }
-  return true;
-}
 
 void OptionsDialog::ShowError(const std::string& text) {
   dialogs_.Message(this, MessageKind::Error, text);
@@ -963,90 +875,68 @@ void OptionsDialog::ShowError(const std::string& text) {
 void OptionsDialog::ChooseStyle(int index) {
   if (index < 0) return;
   const std::string chosen = PathFromQ(StyleChoice->itemText(index));
-  const std::string current = session_.ActiveStyle().Options.StyleName;
+  const std::string current = model_.Draft().Options.StyleName;
   if (chosen == current) return;
   const Answer answer =
-      styleModified_ ? dialogs_.YesNoCancel(this, SaveChangesQuestion(current)) : Answer::No;
-  const bool save = answer == Answer::Yes;
-  if (answer == Answer::Cancel || (save && !WriteStyle(session_.ActiveStylePath())) ||
-      !LoadStyleNamed(chosen)) {
+      model_.Modified() ? dialogs_.YesNoCancel(this, SaveChangesQuestion(current)) : Answer::No;
+  std::string message;
+  if (answer == Answer::Cancel ||
+      !model_.SwitchStyle(chosen, answer == Answer::Yes, &message)) {
+    if (!message.empty()) ShowError(message);
     // The edits stay, and so does the style they belong to.
-    const bool modified = styleModified_;
-    SetStyle(current);
-    styleModified_ = modified;
+    const bool modified = model_.Modified();
+    ShowStyle();
+    model_.SetModified(modified);
     return;
   }
-  SetStyle(session_.ActiveStyle().Options.StyleName);
+  ShowStyle();
 }
 
 void OptionsDialog::SaveAsNewStyle() {
-  NewStyleDialog dialog(session_.Styles().StyleList(), skin_, this);
+  NewStyleDialog dialog(model_.StyleList(), skin_, this);
   if (RunNested(dialog) != QDialog::Accepted || dialog.NewStyleName().empty()) return;
-  const std::string name = dialog.NewStyleName();
-  // Named as typed (cleaned): styles are found without regard to case, but the file system
-  // tells cases apart, so an upper-cased directory would name another style.
-  const fs::path dir = session_.ProgramDir() / "styles" / name;
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (ec) {
-    ShowError("Cannot create the style directory " + QuotedPath(dir) + ":\r\n" + ec.message());
+  std::string message;
+  if (!model_.SaveAsNewStyle(dialog.NewStyleName(), &message)) {
+    ShowError(message);
     return;
   }
-  StyleOptions& options = session_.ActiveStyle().Options;
-  const std::string oldName = options.StyleName;
-  options.StyleName = name;
-  if (!WriteStyle(dir)) {
-    options.StyleName = oldName;
-    return;
-  }
-  if (LoadStyleNamed(name)) {
-    Updating updating(controlsUpdating_);
-    StyleChoice->clear();
-    for (const std::string& style : session_.Styles().StyleList())
-      StyleChoice->addItem(PathToQ(style));
-  }
-  SetStyle(session_.ActiveStyle().Options.StyleName);
+  FillStyleChoice();
+  ShowStyle();
 }
 
 void OptionsDialog::AddTag() {
-  Style& style = session_.ActiveStyle();
-  AddTagDialog dialog(style, dialogs_, skin_, this);
+  AddTagDialog dialog(model_.Draft(), dialogs_, skin_, this);
   if (RunNested(dialog) != QDialog::Accepted) return;
-  const int added = style.Tags.TagCount;
-  if (!WriteStyle(session_.ActiveStylePath())) {
-    // The new tag stays in memory with the other edits, shown and selected.
+  std::string message;
+  if (!model_.AddTag(dialog.NewTag(), &message)) {
+    if (!message.empty()) ShowError(message);
+    // The new tag stays in the draft with the other edits, shown and selected.
+    const int added = model_.Draft().Tags.TagCount;
     FillTagGrid();
-    TagGridClick(added);
+    SelectTag(added);
     SelectGridRow(added);
-    styleModified_ = true;
     return;
   }
-  ReloadActiveStyle();
-  SetStyle(style.Options.StyleName);
-  dialogs_.Message(this, MessageKind::Information,
-                   TagAddedMessage(style.Tags.Entry(style.Tags.TagCount)));
+  ShowStyle();
+  const TagTable& tags = model_.Draft().Tags;
+  dialogs_.Message(this, MessageKind::Information, TagAddedMessage(tags.Entry(tags.TagCount)));
 }
 
 void OptionsDialog::RemoveTag() {
-  TagTable& tags = session_.ActiveStyle().Tags;
+  const TagTable& tags = model_.Draft().Tags;
   const int row = TagGrid->currentRow() + 1;
   if (row < 1 || row > tags.TagCount) return;
-  const TagEntry entry = tags.Entry(row);
-  if (!dialogs_.YesNo(this, RemoveTagQuestion(entry))) return;
-  std::string err;
-  if (!EraseTagSection(session_.ActiveStylePath(), entry.TagName, &err)) {
-    ShowError("The tag could not be removed from " +
-              QuotedPath(FindNameNoCase(session_.ActiveStylePath(), kTagFileName)) +
-              ":\r\n" + err);
+  if (!dialogs_.YesNo(this, RemoveTagQuestion(tags.Entry(row)))) return;
+  std::string message;
+  if (!model_.RemoveTag(row, &message)) {
+    ShowError(message);
     return;
   }
-  // Only this entry goes: the other edits of the style stay, unsaved as they were.
-  RemoveTagEntry(tags, row);
   FillTagGrid();
   const int next = std::max(1, std::min(row, tags.TagCount));
   {
     Updating updating(controlsUpdating_);
-    ShowSelectedTagProps(next);
+    ShowTagControls(next);
     selectedTagRow_ = next;
     SelectGridRow(next);
   }
@@ -1054,27 +944,19 @@ void OptionsDialog::RemoveTag() {
 }
 
 void OptionsDialog::AcceptChanges() {
-  if (!WriteStyle(session_.ActiveStylePath())) return;
-  TrimTagList& list = session_.TrimList();
+  TrimTagList& list = model_.TrimDraft();
   list.clear();
   for (int i = 0; i < TrimChoice->count(); ++i) {
     const QListWidgetItem* item = TrimChoice->item(i);
     list.push_back(
         {item->checkState() == Qt::Checked, item->data(Qt::UserRole).toByteArray().toStdString()});
   }
-  std::string err;
-  if (!session_.WriteTrimList(&err)) {
-    ShowError("The trim list could not be saved to " +
-              QuotedPath(FindNameNoCase(session_.ProgramDir(), kTrimFileName)) + ":\r\n" + err);
+  std::string message;
+  if (!model_.Commit(&message)) {
+    ShowError(message);
     return;
   }
   accept();
-}
-
-void OptionsDialog::DiscardChanges() {
-  std::string err;
-  if (!session_.ReadTrimList(&err)) ShowError(err);
-  reject();
 }
 
 }  // namespace tessel::gui

@@ -1,8 +1,9 @@
-// The options dialog, "Format & Compress Options": edits the active style in place (general
-// options, tag rules, documentation line), chooses another style, saves the settings as a
-// new style, adds and removes tag rules, chooses the trim list and holds four program
-// settings. A sample page is shown unchanged, formatted or compressed with the settings as
-// they stand, before anything is saved.
+// The options dialog, "Format & Compress Options": a view over the options model's draft of
+// the active style (general options, tag rules, documentation line) and of the trim list;
+// it chooses another style, saves the settings as a new style, adds and removes tag rules,
+// and holds four program settings. A sample page is shown unchanged, formatted or
+// compressed with the settings as they stand, before anything is saved. OK writes the
+// draft, Cancel drops it.
 #pragma once
 
 #include <QDialog>
@@ -10,8 +11,9 @@
 #include <functional>
 #include <string>
 
-#include "gui/editor_view.h"
 #include "engine/engine.h"
+#include "gui/editor_view.h"
+#include "window_model/options_model.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,11 +27,6 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QTableWidget;
-
-namespace tessel {
-class Session;
-struct TagEntry;
-}  // namespace tessel
 
 namespace tessel::gui {
 
@@ -48,27 +45,19 @@ class OptionsDialog : public QDialog {
 
   /// Something on the General, Tags or Documentation page (or the description) was changed
   /// since the style was last shown: choosing another style asks to save first.
-  bool StyleModified() const { return styleModified_; }
-  /// The controls are being filled from the style: change handlers do nothing.
-  bool ControlsUpdating() const { return controlsUpdating_; }
-  /// The grid row (1-based, the tag's place in the table) the tag controls show.
-  int SelectedTagRow() const { return selectedTagRow_; }
-  /// The sample page shown; empty when there is none.
-  const std::string& PreviewFile() const { return previewFile_; }
+  bool StyleModified() const { return model_.Modified(); }
 
   // Buttons and choices, as a click calls them.
   void ChoosePreview(int index);
   void ReloadPreview();
-  void PreviewFormatted() { ManipulatePreviewFile(EngineMode::Format); }
-  void PreviewCompressed() { ManipulatePreviewFile(EngineMode::Compress); }
+  void PreviewFormatted() { PreviewProcessed(EngineMode::Format); }
+  void PreviewCompressed() { PreviewProcessed(EngineMode::Compress); }
   void ChooseStyle(int index);
   void SaveAsNewStyle();
   void AddTag();
   void RemoveTag();
+  /// OK: the draft and the trim list written; the dialog stays open when they cannot be.
   void AcceptChanges();
-  void DiscardChanges();
-  /// However the dialog closes, the run state follows the program settings it holds.
-  void done(int result) override;
 
   // Top bar, preview and buttons.
   QComboBox* PreviewChoice = nullptr;
@@ -122,50 +111,43 @@ class OptionsDialog : public QDialog {
   QWidget* BuildTrimPage();
   QWidget* PagePanel();
 
-  void FormShow();
-  void InitPreviewCombo();
-  void NoPreviewFile();
-  /// The sample page, unchanged, into the memo; false (with *err) when it cannot be read.
-  bool LoadPreviewMemo(std::string* err);
-  void ShowInMemo(std::string text);
-  void ManipulatePreviewFile(EngineMode mode);
+  void FirstShow();
+  void FillStyleChoice();
+  void FillPreviewChoice();
+  void ShowNoSamplePage();
+  void ShowInPreview(std::string text);
+  void PreviewProcessed(EngineMode mode);
 
-  void SetStyle(const std::string& name);
-  void InitPage0();
+  /// The draft's style chosen in the style box, and every page filled from the draft.
+  void ShowStyle();
+  void FillPages();
   void FillTagGrid();
-  void SetGridRow(int row);
+  void ShowGridRow(int row);
   void SelectGridRow(int row);
-  void OnGeneralChange();
-  void StoreGeneralProps();
-  void SyncRunState();
-  void EditBackExit();
-  void EditDescrChange();
-  void OnDokuChange();
-  void StoreDokuProps();
+  void GeneralChanged();
+  void StoreGeneralPage();
+  void BackupExtEdited();
+  void DescriptionChanged();
+  void DocumentationChanged();
   void ShowDocLine();
-  void StoreTagProps(int row);
-  void ShowSelectedTagProps(int row);
+  void StoreTagControls(int row);
+  void ShowTagControls(int row);
   void SetLineBreakMinimum(int minimum);
-  void TagGridClick(int row);
-  void OnTagChange();
+  void SelectTag(int row);
+  void TagChanged();
   void ShowTagEmphasis();
   void ShowPanelTints();
   void PageChanged(int page);
-
-  bool LoadStyleNamed(const std::string& name);
-  bool ReloadActiveStyle();
-  /// options.ini and tag.ini into `dir`; on failure an error box names the file.
-  bool WriteStyle(const std::filesystem::path& dir);
   void ShowError(const std::string& text);
 
   Session& session_;
+  OptionsModel model_;
   UserDialogs& dialogs_;
   const Skin& skin_;
-  bool styleModified_ = false;
-  bool controlsUpdating_ = false;
-  int selectedTagRow_ = 1;
+  bool controlsUpdating_ = false;  // the controls are being filled: change handlers wait
+  int selectedTagRow_ = 1;         // the tag the tag controls show (1-based)
   std::string previewDir_;
-  std::string previewFile_;
+  std::string previewFile_;  // the sample page shown; empty when there is none
   bool shown_ = false;
 };
 

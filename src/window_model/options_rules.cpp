@@ -3,9 +3,12 @@
 #include <algorithm>
 
 #include "base/ascii.h"
+#include "batch/backups.h"
 
 namespace tessel {
 namespace {
+
+static_assert(kStoredBackupExtLength == kMaxBackupExtLength);
 
 /// Whether an auto comment would be written: an As Text tag gets its comment only where it
 /// breaks the line.
@@ -39,12 +42,6 @@ TagGridRow TagGridRowOf(const TagEntry& entry) {
 
 int LineBreakMinimum(const TagEntry& entry) { return entry.TreatAsText ? 0 : 1; }
 
-int SetUpDownMinMax(TagEntry& entry) {
-  const int minimum = LineBreakMinimum(entry);
-  entry.CRLFLeading = std::max(entry.CRLFLeading, minimum);
-  entry.CRLFFollowed = std::max(entry.CRLFFollowed, minimum);
-  return minimum;
-}
 
 std::string UserInfoFromField(std::string_view text) {
   std::string info(text);
@@ -52,6 +49,8 @@ std::string UserInfoFromField(std::string_view text) {
       info.begin(), info.end(), [](char c) { return c == '<' || c == '>'; }, ' ');
   return std::string(Trimmed(info));
 }
+
+std::string CleanBackupExt(std::string_view typed) { return NormalizeBackupExt(typed); }
 
 std::string StoredBackupExt(std::string_view cleaned) {
   return std::string(cleaned.substr(0, kStoredBackupExtLength));

@@ -51,10 +51,8 @@ TagGridRow TagGridRowOf(const TagEntry& entry);
 // Line breaks
 
 /// The least number of line breaks either counter offers: 0 for an As Text entry, 1 for a
-/// Stand Alone entry, which always stands on its own line.
+/// Stand Alone entry, which always stands on its own line (ApplyStandAloneMinimum).
 int LineBreakMinimum(const TagEntry& entry);
-/// Raises the entry's line breaks to that minimum and returns it.
-int SetUpDownMinMax(TagEntry& entry);
 
 // ---------------------------------------------------------------------------------------
 // Values as the General and Documentation pages store them
@@ -62,6 +60,9 @@ int SetUpDownMinMax(TagEntry& entry);
 /// The user text as stored: every "<" and ">" becomes a blank (the line is written into an
 /// HTML comment), blanks trimmed from both ends.
 std::string UserInfoFromField(std::string_view text);
+/// A typed backup extension made usable (NormalizeBackupExt of the batch layer): trimmed,
+/// inner blanks and later points "_", a leading ".", ".pbak" when nothing is left.
+std::string CleanBackupExt(std::string_view typed);
 /// A cleaned backup extension as stored: its first kStoredBackupExtLength characters.
 std::string StoredBackupExt(std::string_view cleaned);
 /// "<>" when line breaks inside tags are excluded, else the double quote.

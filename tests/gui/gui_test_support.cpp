@@ -130,8 +130,11 @@ UserAtDialogs::UserAtDialogs(std::deque<Step> steps) : steps_(std::move(steps)) 
 void UserAtDialogs::Look() {
   QWidget* shown = QApplication::activePopupWidget();
   if (shown == nullptr) shown = QApplication::activeModalWidget();
-  if (shown == nullptr || shown == current_ || !shown->isVisible()) return;
-  current_ = shown;
+  if (shown == nullptr || !shown->isVisible()) return;
+  // A dialog active again once the box over it closed has had its step already.
+  for (const QPointer<QWidget>& seen : handled_)
+    if (seen == shown) return;
+  handled_.push_back(shown);
   auto* box = qobject_cast<QMessageBox*>(shown);
   Seen << (box ? box->text() : shown->windowTitle());
   shown->activateWindow();

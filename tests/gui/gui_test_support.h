@@ -97,7 +97,7 @@ class UserAtDialogs : public QObject {
   void Look();
   std::deque<Step> steps_;
   QTimer timer_;
-  QPointer<QWidget> current_;
+  std::vector<QPointer<QWidget>> handled_;
 };
 
 /// A key pressed where the focus is in `window` (or on the window itself).

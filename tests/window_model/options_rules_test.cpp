@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "styles/style_files.h"
+
 namespace tessel {
 namespace {
 
@@ -36,6 +38,8 @@ TEST(OptionsRules, GridRow) {
   for (const Row& row : rows) EXPECT_EQ(TagGridRowOf(row.entry), row.cells) << row.cells[2];
 }
 
+// The counters' minimum, and the one rule that lifts a Stand Alone tag's line breaks (the
+// rule stored files are read by): 0 becomes 1, anything else stays.
 TEST(OptionsRules, LineBreakMinimum) {
   struct Row {
     bool asText;
@@ -45,10 +49,12 @@ TEST(OptionsRules, LineBreakMinimum) {
       {true, 0, 0, 0, 0, 0},  {true, 2, 0, 0, 2, 0},
       {false, 0, 0, 1, 1, 1},  // switched from As Text: both raised
       {false, 0, 3, 1, 1, 3}, {false, 2, 5, 1, 2, 5},
+      {false, -1, 0, 1, -1, 1},
   };
   for (const Row& row : rows) {
     TagEntry e = Tag(row.asText, row.before, row.after);
-    EXPECT_EQ(SetUpDownMinMax(e), row.minimum);
+    EXPECT_EQ(LineBreakMinimum(e), row.minimum);
+    ApplyStandAloneMinimum(e);
     EXPECT_EQ(e.CRLFLeading, row.shownBefore);
     EXPECT_EQ(e.CRLFFollowed, row.shownAfter);
   }
