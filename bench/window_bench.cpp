@@ -239,11 +239,11 @@ int main(int argc, char** argv) {
     const auto s0 = std::chrono::steady_clock::now();
     const size_t files = session.Driver().ScanTree(o.bigTree.string()).Files.size();
     const double scan = Seconds(s0);
-    tessel::gui::FileListDialog form2(session, tessel::gui::Skin{});
-    QObject::connect(&form2, &tessel::gui::FileListDialog::Listed, &form2, &QDialog::accept,
+    tessel::gui::FileListDialog list(tessel::gui::Skin{});
+    QObject::connect(&list, &tessel::gui::FileListDialog::Listed, &list, &QDialog::accept,
                      Qt::QueuedConnection);
     const auto l0 = std::chrono::steady_clock::now();
-    auto chosen = form2.Choose(o.bigTree.string());
+    auto chosen = list.Choose(session.Driver().ScanRequest(o.bigTree.string()));
     const double total = Seconds(l0);
     std::printf("file list: %zu files, scan %.3f s, scan and listing %.3f s, listing about %.3f s "
                 "(target <= 1 s), %zu returned selected\n",

@@ -7,12 +7,10 @@
 #include <QTextOption>
 #include <QVBoxLayout>
 
-#include "app/program_settings.h"
-#include "batch/backups.h"
-#include "batch/run_message.h"
 #include "gui/dialog_parts.h"
 #include "gui/gui_text.h"
 #include "gui/skin.h"
+#include "window_model/window_rules.h"
 
 namespace tessel::gui {
 
@@ -30,9 +28,8 @@ ConfirmDialog::ConfirmDialog(const Skin& skin, QWidget* parent) : QDialog(parent
   BackupBox = new QCheckBox("Create/overwrite existing Backup File(s)", this);
   connect(BackupBox, &QCheckBox::clicked, this, [this](bool on) {
     if (!state_ || !settings_) return;
-    state_->DoCreateBackUps = on;
-    settings_->DoCreateBackUps = on;
-    MakeMsg();
+    SetBackups(*state_, *settings_, on);
+    ShowMessageText();
   });
 
   const OkCancel buttons = MakeOkCancel(*this);
@@ -52,7 +49,7 @@ void ConfirmDialog::Prepare(RunState& state, ProgramSettings& settings) {
   settings_ = &settings;
   BackupBox->setChecked(state.DoCreateBackUps);
   BackupBox->setEnabled(state.ProcessMode != ProcessKind::Restore);
-  MakeMsg();
+  ShowMessageText();
   OkButton->setFocus();
 }
 
@@ -61,10 +58,8 @@ bool ConfirmDialog::Confirm(RunState& state, ProgramSettings& settings) {
   return exec() == QDialog::Accepted;
 }
 
-void ConfirmDialog::MakeMsg() {
-  RunState& state = *state_;
-  const RunMessage msg = tessel::MakeMsg(state, SiblingBackupPath(state, state.FileName),
-                                         BackupExists(state), NextBackupDir(state));
+void ConfirmDialog::ShowMessageText() {
+  const RunMessage msg = ConfirmationOf(*state_);
   setWindowTitle(ToQ(msg.Caption));
   MessageView->setPlainText(ToQ(msg.Text));
 }

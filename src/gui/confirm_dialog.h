@@ -4,15 +4,11 @@
 
 #include <QDialog>
 
-#include "batch/run_state.h"
+#include "app/session.h"
 
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
-
-namespace tessel {
-struct ProgramSettings;
-}
 
 namespace tessel::gui {
 
@@ -36,7 +32,7 @@ class ConfirmDialog : public QDialog {
   QPushButton* CancelButton = nullptr;
 
  private:
-  void MakeMsg();
+  void ShowMessageText();
 
   RunState* state_ = nullptr;
   ProgramSettings* settings_ = nullptr;

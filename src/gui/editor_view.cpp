@@ -79,7 +79,6 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent) {
 void EditorView::SetDocument(const EditorText& text, bool saved) {
   // The steps below pass the save point; whoever listens is told once the text is in place.
   const QSignalBlocker quiet(this);
-  encoding_ = text.Encoding;
   const bool readOnly = isReadOnly();
   setReadOnly(false);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0);

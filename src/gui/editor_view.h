@@ -32,8 +32,6 @@ class EditorView : public QsciScintilla {
   /// The text as the editor holds it, byte for byte.
   std::string Bytes() const;
   std::int64_t Length() const;
-  TextEncoding Encoding() const { return encoding_; }
-  void SetEncoding(TextEncoding encoding) { encoding_ = encoding; }
   bool IsModified() const;
   /// The text as it stands counts as saved.
   void MarkSaved();
@@ -110,7 +108,6 @@ class EditorView : public QsciScintilla {
   bool TypeCharacter(const QKeyEvent& event, ColourClass typedClass);
   void AfterUndo();
 
-  TextEncoding encoding_ = TextEncoding::Utf8;
   SyntaxPalette palette_;
   bool colouring_ = true;
   int lastKey_ = 0;

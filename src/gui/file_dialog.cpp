@@ -18,14 +18,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/session.h"
-#include "window_model/window_rules.h"
-#include "batch/backups.h"
-#include "batch/discovery.h"
 #include "gui/dialog_parts.h"
 #include "gui/gui_text.h"
 #include "gui/skin.h"
 #include "gui/user_dialogs.h"
+#include "window_model/window_rules.h"
 
 namespace tessel::gui {
 
@@ -50,7 +47,7 @@ class FileTypeFilter : public QSortFilterProxyModel {
     const auto* model = static_cast<const QFileSystemModel*>(sourceModel());
     if (model->filePath(parent) != dir_) return true;
     const QModelIndex index = model->index(row, 0, parent);
-    return !model->isDir(index) && MatchesFilter(PathFromQ(model->fileName(index)), type_);
+    return !model->isDir(index) && ListsFile(PathFromQ(model->fileName(index)), type_);
   }
 
  private:
@@ -221,22 +218,20 @@ void FileDialog::SelectNames(const std::vector<std::string>& names) {
 
 void FileDialog::Confirm() {
   if (!OkButton->isEnabled()) return;
-  RunState& state = session_.State();
   const std::string dir = CurrentDir();
   std::string err;
   if (!saveRole_) {
     std::vector<std::string> paths = SelectedPaths();
     if (paths.empty()) return;
     // Two or more are each tested when the selection is taken over.
-    if (paths.size() == 1 &&
-        !IsValidHtmlFile(paths[0], state.DoValidate, state.CmdLineMode != CmdLineKind::None)) {
+    if (paths.size() == 1 && !AcceptsPickedFile(paths[0], session_.State())) {
       QApplication::beep();
       dialogs_.Message(this, MessageKind::Error,
                        "Invalid file: \"\r\n" + paths[0] + "\r\n\"No <HTML> Tag inside!");
       return;
     }
     selected_ = std::move(paths);
-    session_.RememberPath("Multi", WithTrailingSeparator(dir), &err);
+    session_.RememberPath("Multi", AsDirectoryPath(dir), &err);
     accept();
     return;
   }

@@ -7,15 +7,13 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
-#include "app/session.h"
 #include "gui/dialog_parts.h"
 #include "gui/gui_text.h"
 #include "gui/skin.h"
 
 namespace tessel::gui {
 
-FileListDialog::FileListDialog(Session& session, const Skin& skin, QWidget* parent)
-    : QDialog(parent), session_(session) {
+FileListDialog::FileListDialog(const Skin& skin, QWidget* parent) : QDialog(parent) {
   ApplyDialogBackground(*this, skin);
   setWindowTitle("File List");
   setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -47,15 +45,8 @@ FileListDialog::FileListDialog(Session& session, const Skin& skin, QWidget* pare
   resize(720, 480);
 }
 
-FileListDialog::~FileListDialog() {
-  if (worker_.joinable()) {
-    session_.State().UserBreak = true;
-    worker_.join();
-    session_.State().UserBreak = false;
-  }
-}
-
-std::optional<std::vector<std::string>> FileListDialog::Choose(const std::string& dir) {
+std::optional<std::vector<std::string>> FileListDialog::Choose(const TreeScanRequest& request) {
+  const std::string& dir = request.Dir;
   dir_ = dir;
   while (dir_.size() > 1 && dir_.back() == '/') dir_.pop_back();
   scan_ = TreeScan{dir, {}, {}, false};
@@ -64,17 +55,17 @@ std::optional<std::vector<std::string>> FileListDialog::Choose(const std::string
   for (QPushButton* b : {OkButton, SelectAllButton, DeselectAllButton}) b->setEnabled(false);
   setWindowTitle("Searching for files, please wait ...");
 
-  session_.State().UserBreak = false;  // a break left from before must not end this search
   QApplication::setOverrideCursor(Qt::WaitCursor);
   scanning_ = true;
-  worker_ = std::thread([this, dir] {
-    scan_ = session_.Driver().ScanTree(dir);
-    QMetaObject::invokeMethod(this, &FileListDialog::ScanDone, Qt::QueuedConnection);
-  });
+  scanJob_.Start([this, request](CancelToken& stop) { scan_ = ScanTree(request, &stop); },
+                 [this] {
+                   QMetaObject::invokeMethod(this, &FileListDialog::ScanDone,
+                                             Qt::QueuedConnection);
+                 });
 
   const int result = exec();
   if (scanning_) {  // closed from outside while searching
-    session_.State().UserBreak = true;
+    scanJob_.Cancel();
     FinishScan();
   }
   if (result != QDialog::Accepted) return std::nullopt;
@@ -86,14 +77,13 @@ void FileListDialog::reject() {
     QDialog::reject();
     return;
   }
-  session_.State().UserBreak = true;
+  scanJob_.Cancel();
   if (sender() == CancelButton) closeWhenListed_ = true;
 }
 
 void FileListDialog::FinishScan() {
-  if (worker_.joinable()) worker_.join();
+  scanJob_.Wait();
   scanning_ = false;
-  session_.State().UserBreak = false;
   QApplication::restoreOverrideCursor();
 }
 

@@ -5,17 +5,13 @@
 #include <QDialog>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "batch/run_driver.h"
+#include "app/session.h"
+#include "window_model/background_job.h"
 
 class QListWidget;
 class QPushButton;
-
-namespace tessel {
-class Session;
-}
 
 namespace tessel::gui {
 
@@ -24,14 +20,13 @@ struct Skin;
 class FileListDialog : public QDialog {
   Q_OBJECT
  public:
-  FileListDialog(Session& session, const Skin& skin, QWidget* parent = nullptr);
-  ~FileListDialog() override;
+  FileListDialog(const Skin& skin, QWidget* parent = nullptr);
 
-  /// Shows the dialog modally and scans `dir` off the window's thread (caption
-  /// "Searching for files, please wait ..."; Esc stops the scan through UserBreak). Then
-  /// every file found is listed and selected, and the caption reads N + " valid HTML files
-  /// found in: " + dir + "/...". OK: the selected files in list order; nothing on Cancel.
-  std::optional<std::vector<std::string>> Choose(const std::string& dir);
+  /// Shows the dialog modally and scans the tree `request` names off the window's thread
+  /// (caption "Searching for files, please wait ..."; Esc stops the scan). Then every file
+  /// found is listed and selected, and the caption reads N + " valid HTML files found in: "
+  /// + dir + "/...". OK: the selected files in list order; nothing on Cancel.
+  std::optional<std::vector<std::string>> Choose(const TreeScanRequest& request);
   /// The scan as it ended (for the protocol's lines on directories that were not searched).
   const TreeScan& Scan() const { return scan_; }
 
@@ -54,12 +49,11 @@ class FileListDialog : public QDialog {
   void FinishScan();
   std::vector<std::string> SelectedFiles() const;
 
-  Session& session_;
   TreeScan scan_;
   std::string dir_;
-  std::thread worker_;
   bool scanning_ = false;
   bool closeWhenListed_ = false;
+  BackgroundJob scanJob_;  // last: stopped and waited for first
 };
 
 }  // namespace tessel::gui

@@ -1,24 +1,23 @@
-// The main window: the button panel, the status line, the editor tool bar, the
-// progress bars, the notebook with the editor ("HTML") and the protocol ("Protokoll"), and
-// the hint line. It holds the session, starts selections and runs, and owns the editor's
-// document while one file is loaded.
+// The main window: the button panel, the status line, the editor tool bar, the progress
+// bars, the pages with the editor ("HTML") and the protocol ("Protokoll"), and the hint
+// line. A view over the main window's model: it lays the controls out, maps keys, clicks and
+// drops to the model's operations and shows what they did.
 #pragma once
 
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <thread>
 
 #include "app/command_line.h"
-#include "app/session.h"
-#include "gui/qt_run_host.h"
-#include "gui/skin.h"
 #include "editor/partial_format.h"
 #include "editor/tag_hints.h"
+#include "gui/qt_run_host.h"
+#include "gui/skin.h"
 #include "gui/user_dialogs.h"
+#include "window_model/main_window_model.h"
 
 class QLabel;
 class QMenu;
@@ -31,6 +30,7 @@ class QTabWidget;
 namespace tessel::gui {
 
 class EditorView;
+class SearchDialog;
 
 class MainWindow : public QWidget {
   Q_OBJECT
@@ -39,10 +39,10 @@ class MainWindow : public QWidget {
   /// out; `commandLine` is what ParseCommandLine made of the program's arguments.
   /// `dialogs` puts every question to the user (the real dialogs when null).
   MainWindow(const std::filesystem::path& programDir, const CommandLine& commandLine,
-         UserDialogs* dialogs = nullptr);
+             UserDialogs* dialogs = nullptr);
   ~MainWindow() override;
 
-  Session& session() { return *session_; }
+  Session& session() { return model_.session(); }
   UserDialogs& dialogs() { return *dialogs_; }
   const Skin& skin() const { return skin_; }
 
@@ -52,16 +52,16 @@ class MainWindow : public QWidget {
   QString StatusText() const;
   QString ProtocolText() const;
 
-  /// Enables the buttons by the selection, the editor's modified flag, the backups and
-  /// the colouring setting.
+  /// Enables every control as the model's rule has it for the selection, the editor's
+  /// modified flag, the backups, the colouring setting and the run.
   void UpdateButtons();
   /// Enables or disables the whole button panel.
   void EnablePanel(bool enabled);
-  bool Running() const { return running_; }
+  bool Running() const { return model_.Running(); }
   /// The window was closed during a run: the run stops between files, then it closes.
   bool ClosingAfterRun() const { return closeAfterRun_; }
   /// Whether one file is loaded in the editor (the single-file state).
-  bool SingleFileState() const;
+  bool SingleFileState() const { return model_.SingleFile(); }
 
   // The commands of the buttons; each does nothing while it is disabled.
   void SelectFiles();
@@ -92,16 +92,16 @@ class MainWindow : public QWidget {
   /// Find Next, Replace or Replace All of the search dialog.
   void Search(bool replace, bool all);
   /// The name a new document lives under until it is saved.
-  std::string NewDocumentPath() const;
-  bool IsNewDocument() const;
+  std::string NewDocumentPath() const { return model_.NewDocumentPath(); }
+  bool IsNewDocument() { return model_.Document().IsNew(); }
   /// The browser view's copy of unsaved text, beside the file.
-  std::string BrowserCopyPath() const;
+  std::string BrowserCopyPath() { return model_.Document().BrowserCopyPath(); }
 
-  // The editor's popup menu and the tag hints.
-  /// Before the popup opens: the selection is widened to whole tags (and lines), and the
+  // The editor's menu and the tag hints.
+  /// Before the menu opens: the selection is widened to whole tags (and lines), and the
   /// items are enabled when it is not empty.
   void PrepareEditorMenu();
-  /// An item of the popup: format with the named style, compress or trim the selection.
+  /// An item of the menu: format with the named style, compress or trim the selection.
   void RunMenuItem(const std::string& caption);
   /// The hint line follows the tag at the cursor.
   void ShowTagHint();
@@ -124,9 +124,10 @@ class MainWindow : public QWidget {
   QWidget* ButtonPanel = nullptr;
   QWidget* EditorPanel = nullptr;
   QLabel* StatusLine = nullptr;
-  QPushButton *FilesButton, *TreeButton, *FormatButton, *CompressButton, *TrimButton, *RestoreButton, *OptionsButton, *HelpButton,
-      *AboutButton;
-  QPushButton *NewButton, *SaveAsButton, *SaveButton, *CancelAllButton, *UndoButton, *SearchButton, *BrowserButton;
+  QPushButton *FilesButton, *TreeButton, *FormatButton, *CompressButton, *TrimButton,
+      *RestoreButton, *OptionsButton, *HelpButton, *AboutButton;
+  QPushButton *NewButton, *SaveAsButton, *SaveButton, *CancelAllButton, *UndoButton,
+      *SearchButton, *BrowserButton;
   std::array<QPushButton*, 5> RepaintButtons{};
   QProgressBar *FileProgress, *RunProgress;
   QTabWidget* Pages = nullptr;
@@ -134,7 +135,7 @@ class MainWindow : public QWidget {
   QPlainTextEdit* ProtocolView = nullptr;
   QLineEdit* HintLine = nullptr;
   QLabel* EncodingLabel = nullptr;  // the encoding the editor's file is saved in
-  class SearchDialog* SearchReplace = nullptr;
+  SearchDialog* SearchReplace = nullptr;
   QMenu* EditorMenu = nullptr;
 
  signals:
@@ -153,6 +154,7 @@ class MainWindow : public QWidget {
   void BuildWindow();
   QWidget* BuildButtonPanel();
   QWidget* BuildEditorPanel();
+  void BuildEditorMenu();
   void FirstShow();
   void FirstActivation();
   void RunCommandLine();
@@ -171,36 +173,27 @@ class MainWindow : public QWidget {
   /// Asks "Save: <file> <question>" with Yes, No and Cancel while the text is unsaved; true
   /// when the caller may go on (No, or Yes and the text was saved).
   bool AskSaveFirst(const std::string& question);
-  void SetEditorText(const std::string& fileBytes);
   /// The editor's text as the bytes a save writes, in the file's encoding; when that cannot
   /// hold a character, the user chooses UTF-8 or nothing is saved.
   std::optional<std::string> BytesForSave();
-  void RemoveBrowserCopy() const;
   void ShowEncoding();
-  void BuildEditorMenu();
   void HintChanged();
-  void WriteScratch(const std::string& bytes) const;
   void SaveSettings();
   bool ClickIfEnabled(QPushButton* button);
 
   std::unique_ptr<UserDialogs> ownDialogs_;
   UserDialogs* dialogs_;
   QtRunHost host_;
-  std::unique_ptr<Session> session_;
+  MainWindowModel model_;  // after the host it reports to
   CommandLine commandLine_;
   Skin skin_;
   TagHints tagHints_;
-  SelectionFit fit_;                       // how the popup's result fits into the lines
-  std::string savedText_;  // the editor's text as last loaded or saved (CR LF line ends)
+  SelectionFit fit_;  // how the menu's result fits into the lines
   std::string savedStatus_;  // the status line at the editor's save point
   bool shown_ = false;
   bool activated_ = false;
-  bool running_ = false;
   bool closeAfterRun_ = false;
   std::function<void(const RunSummary&)> afterRun_;
-  std::thread worker_;
-  std::atomic<bool> workerDone_{true};
-  bool destroying_ = false;
 };
 
 }  // namespace tessel::gui

@@ -8,14 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/run_driver.h"
-#include "batch/run_state.h"
+#include "app/session.h"
 
 class QWidget;
-
-namespace tessel {
-class Session;
-}
 
 namespace tessel::gui {
 
@@ -42,14 +37,14 @@ class UserDialogs {
   /// The tree dialog: the chosen directory, or nothing. Sets the file type
   /// (state.FilterIndex) and remembers the directory under [PATHS] "Tree".
   virtual std::optional<std::string> ChooseTree(QWidget* parent, Session& session) = 0;
-  /// The file list dialog: scans `dir` and lets the user keep some of the files found.
-  /// The files kept, in order, with the scan; nothing on Cancel.
+  /// The file list dialog: scans the tree `request` names and lets the user keep some of
+  /// the files found. The files kept, in order, with the scan; nothing on Cancel.
   struct TreeChoice {
     TreeScan Scan;
     std::vector<std::string> Chosen;
   };
-  virtual std::optional<TreeChoice> ChooseFromTree(QWidget* parent, Session& session,
-                                                   const std::string& dir) = 0;
+  virtual std::optional<TreeChoice> ChooseFromTree(QWidget* parent,
+                                                   const TreeScanRequest& request) = 0;
   /// The file dialog in its selection role: the selected files, or nothing.
   virtual std::optional<std::vector<std::string>> ChooseFiles(QWidget* parent,
                                                               Session& session) = 0;

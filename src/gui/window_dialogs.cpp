@@ -69,11 +69,10 @@ std::optional<std::string> WindowDialogs::ChooseTree(QWidget* parent, Session& s
   return dialog.Choose();
 }
 
-std::optional<UserDialogs::TreeChoice> WindowDialogs::ChooseFromTree(QWidget* parent,
-                                                                     Session& session,
-                                                                     const std::string& dir) {
-  FileListDialog dialog(session, skin_, parent);
-  std::optional<std::vector<std::string>> chosen = dialog.Choose(dir);
+std::optional<UserDialogs::TreeChoice> WindowDialogs::ChooseFromTree(
+    QWidget* parent, const TreeScanRequest& request) {
+  FileListDialog dialog(skin_, parent);
+  std::optional<std::vector<std::string>> chosen = dialog.Choose(request);
   if (!chosen) return std::nullopt;
   return TreeChoice{dialog.Scan(), std::move(*chosen)};
 }

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "batch/backups.h"
+
 namespace tessel {
 namespace {
 
@@ -24,15 +26,37 @@ std::string Trimmed(const std::string& s) {
 
 WindowControls ControlsFor(const WindowSituation& s) {
   WindowControls c;
+  if (s.Running) return c;
   const bool single = s.Selection == SelectionKind::SingleFile;
-  c.Select = !single || !s.Modified;
-  c.Process = single ? !s.Modified : s.Selection != SelectionKind::None;
-  c.Restore = s.BackupExists && (!single || !s.Modified);
-  c.SaveCancelUndo = single && s.Modified;
-  c.SaveAsSearchBrowser = single;
+  // Unsaved text is saved or dropped before anything else is selected or run.
+  const bool settled = !single || !s.Modified;
+  c.Files = c.Tree = c.New = settled;
+  c.Format = c.Compress = c.Trim = single ? !s.Modified : s.Selection != SelectionKind::None;
+  c.Restore = s.BackupExists && settled;
+  c.Options = c.Help = c.About = true;
+  c.Save = c.CancelAll = c.Undo = single && s.Modified;
+  c.SaveAs = c.Search = c.Browser = single;
   c.Repaint = single && s.ColourTags;
-  c.EditorWritable = single && !s.Running;
+  c.EditorWritable = single;
   return c;
+}
+
+RunMessage ConfirmationOf(RunState& state) {
+  return MakeMsg(state, SiblingBackupPath(state, state.FileName), BackupExists(state),
+                 NextBackupDir(state));
+}
+
+void SetBackups(RunState& state, ProgramSettings& settings, bool on) {
+  state.DoCreateBackUps = on;
+  settings.DoCreateBackUps = on;
+}
+
+std::string AsDirectoryPath(std::string_view dir) { return WithTrailingSeparator(dir); }
+
+bool ListsFile(std::string_view name, int index) { return MatchesFilter(name, index); }
+
+bool AcceptsPickedFile(const std::string& path, const RunState& state) {
+  return IsValidHtmlFile(path, state.DoValidate, state.CmdLineMode != CmdLineKind::None);
 }
 
 std::string DialogStartDir(const std::string& remembered, const std::string& pageDir,
@@ -44,6 +68,17 @@ std::string DialogStartDir(const std::string& remembered, const std::string& pag
   }
   if (!home.empty() && isDir(home)) return Normal(home);
   return "/";
+}
+
+std::string DialogStartDir(const Session& session, const std::string& remembered,
+                           const std::string& home) {
+  const std::string& page = session.State().FileName;
+  const std::string pageDir = page.empty() ? "" : fs::path(page).parent_path().string();
+  auto isDir = [](const std::string& dir) {
+    std::error_code ec;
+    return fs::is_directory(dir, ec);
+  };
+  return DialogStartDir(remembered, pageDir, home, session.ProgramDir().string(), isDir);
 }
 
 std::optional<std::string> TypedPath(const std::string& dir, const std::string& typed,

@@ -1,4 +1,5 @@
 // Rules of the main window and its dialogs that need no widgets: which buttons are live,
+// what the confirmation before a run says, which files the file dialogs list and accept,
 // where a file or tree dialog starts, and what path a name typed into the save dialog means.
 #pragma once
 
@@ -6,6 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "app/program_settings.h"
+#include "app/session.h"
+#include "batch/discovery.h"
+#include "batch/run_message.h"
 #include "batch/run_state.h"
 
 namespace tessel {
@@ -19,19 +24,37 @@ struct WindowSituation {
   bool Running = false;       // a run is under way
 };
 
-/// Which controls are live. The editor takes typing only while one file is loaded and no
-/// run is under way: text typed anywhere else could never be saved.
+/// Which controls are live: every button of the two panels, and whether the editor takes
+/// typing. Nothing is live while a run is under way: every control could touch its state.
 struct WindowControls {
-  bool Select = false;       // Select File(s), Select Tree, New
-  bool Process = false;      // Format, Compress, Trim
+  bool Files = false, Tree = false, New = false;          // a new selection
+  bool Format = false, Compress = false, Trim = false;   // a run over the selection
   bool Restore = false;
-  bool SaveCancelUndo = false;
-  bool SaveAsSearchBrowser = false;
-  bool Repaint = false;      // the repaint buttons 1 to 5 and Alt+1..5
+  bool Options = false, Help = false, About = false;
+  bool Save = false, CancelAll = false, Undo = false;    // the editor's unsaved text
+  bool SaveAs = false, Search = false, Browser = false;  // the page in the editor
+  bool Repaint = false;  // the repaint buttons 1 to 5 and Alt+1..5
+  /// The editor takes typing only while one file is loaded: text typed anywhere else could
+  /// never be saved.
   bool EditorWritable = false;
+  bool operator==(const WindowControls&) const = default;
 };
 
 WindowControls ControlsFor(const WindowSituation& s);
+
+/// The confirmation before the run `state` describes: its caption and message (MakeMsg).
+RunMessage ConfirmationOf(RunState& state);
+/// The confirmation's check box: backups on or off for this run and in the settings at once.
+void SetBackups(RunState& state, ProgramSettings& settings, bool on);
+
+/// `dir` ending in exactly one "/", as [PATHS] keeps directories.
+std::string AsDirectoryPath(std::string_view dir);
+
+/// Whether the file dialog lists a file `name` under file type `index` (of kFileTypes), as
+/// the tree scan matches it.
+bool ListsFile(std::string_view name, int index);
+/// Whether a single file picked in the file dialog may become the selection.
+bool AcceptsPickedFile(const std::string& path, const RunState& state);
 
 /// The directory a file or tree dialog opens in: the one remembered under [PATHS], else
 /// the folder of the page in the editor, else the home folder, else "/". The data
@@ -41,6 +64,9 @@ WindowControls ControlsFor(const WindowSituation& s);
 std::string DialogStartDir(const std::string& remembered, const std::string& pageDir,
                            const std::string& home, const std::string& dataDir,
                            const std::function<bool(const std::string&)>& isDir);
+/// The same for the session's page and data directory, as the file system has them.
+std::string DialogStartDir(const Session& session, const std::string& remembered,
+                           const std::string& home);
 
 /// The path a name typed into the save dialog stands for: blanks around it dropped; an
 /// absolute path as it is; "~" and "~/..." below `home`; anything else inside `dir`.

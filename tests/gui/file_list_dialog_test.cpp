@@ -38,11 +38,8 @@ class FileListDialogTest : public QObject {
     const std::string site = home / "site";
     for (const char* name : {"a.htm", "b.html", "sub/c.htm", "d.txt", ".hidden/e.htm"})
       WriteFile(site + "/" + name, "<html></html>");
-    RunHost host;
-    Session session(home.path(), host);
-    session.State().UserBreak = true;  // left over from an earlier run
     Skin skin;
-    FileListDialog dialog(session, skin);
+    FileListDialog dialog(skin);
 
     QString caption;
     int selected = -1;
@@ -64,7 +61,7 @@ class FileListDialogTest : public QObject {
       }
     });
     QTimer::singleShot(10000, &dialog, &QDialog::reject);  // never hang on a missing signal
-    const std::optional<std::vector<std::string>> result = dialog.Choose(site);
+    const std::optional<std::vector<std::string>> result = dialog.Choose({site, 0, false});
 
     QCOMPARE(caption, QString::fromStdString("3 valid HTML files found in: " + site + "/..."));
     QCOMPARE(selected, 3);

@@ -85,10 +85,10 @@ std::optional<std::string> ScriptedDialogs::ChooseTree(QWidget*, Session&) {
   Note("tree", "");
   return Next<std::optional<std::string>>(trees, {});
 }
-std::optional<UserDialogs::TreeChoice> ScriptedDialogs::ChooseFromTree(QWidget*, Session& session,
-                                                                       const std::string& dir) {
-  Note("filelist", dir);
-  TreeChoice choice{session.Driver().ScanTree(dir), {}};
+std::optional<UserDialogs::TreeChoice> ScriptedDialogs::ChooseFromTree(
+    QWidget*, const TreeScanRequest& request) {
+  Note("filelist", request.Dir);
+  TreeChoice choice{ScanTree(request), {}};
   choice.Chosen = keep ? keep(choice.Scan) : choice.Scan.Files;
   return choice;
 }

@@ -66,8 +66,7 @@ class ScriptedDialogs : public UserDialogs {
   Answer YesNoCancel(QWidget*, const std::string& text) override;
   bool ConfirmRun(QWidget*, Session&, RunState&) override;
   std::optional<std::string> ChooseTree(QWidget*, Session&) override;
-  std::optional<TreeChoice> ChooseFromTree(QWidget*, Session& session,
-                                           const std::string& dir) override;
+  std::optional<TreeChoice> ChooseFromTree(QWidget*, const TreeScanRequest& request) override;
   std::optional<std::vector<std::string>> ChooseFiles(QWidget*, Session&) override;
   std::optional<std::string> SaveAs(QWidget*, Session&, const std::string& fileName,
                                     const std::function<bool(const std::string&)>& save) override;

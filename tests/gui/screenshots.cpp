@@ -142,13 +142,13 @@ void Dialogs() {
   tree.show();
   Save(tree, "dialog-formtree");
 
-  FileListDialog list(session, skin);
+  FileListDialog list(skin);
   QObject::connect(&list, &FileListDialog::Listed, &list, [&list] {
     list.FoundFiles->item(1)->setSelected(false);
     Save(list, "dialog-form2");
     list.accept();
   }, Qt::QueuedConnection);
-  list.Choose(site);
+  list.Choose(session.Driver().ScanRequest(site));
 
   session.Settings().Multi = site + "/";
   FileDialog files(session, answers, skin);

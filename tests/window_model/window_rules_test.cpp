@@ -7,29 +7,41 @@
 namespace tessel {
 namespace {
 
-TEST(WindowRulesTest, ControlsFollowTheSelectionAndTheSavePoint) {
+/// The controls as a row of 0 and 1 in the panels' order: files tree new, format compress
+/// trim, restore, options help about, save cancel-all undo, save-as search browser, repaint,
+/// and whether the editor takes typing.
+std::string Row(const WindowControls& c) {
+  std::string row;
+  for (bool on : {c.Files, c.Tree, c.New, c.Format, c.Compress, c.Trim, c.Restore, c.Options,
+                  c.Help, c.About, c.Save, c.CancelAll, c.Undo, c.SaveAs, c.Search, c.Browser,
+                  c.Repaint, c.EditorWritable})
+    row += on ? '1' : '0';
+  return row.substr(0, 3) + " " + row.substr(3, 3) + " " + row.substr(6, 1) + " " +
+         row.substr(7, 3) + " " + row.substr(10, 3) + " " + row.substr(13, 3) + " " +
+         row.substr(16, 2);
+}
+
+TEST(WindowRulesTest, ControlsFollowTheSelectionTheSavePointAndTheRun) {
   using K = SelectionKind;
   struct Case {
-    WindowSituation in;
-    WindowControls out;  // Select, Process, Restore, SaveCancelUndo, SaveAs.., Repaint, Writable
+    WindowSituation in;  // selection, modified, backup exists, colouring, running
+    const char* out;
   } cases[] = {
-      {{K::None, false, false, true, false}, {true, false, false, false, false, false, false}},
-      {{K::SingleFile, false, true, true, false}, {true, true, true, false, true, true, true}},
-      {{K::SingleFile, true, true, true, false}, {false, false, false, true, true, true, true}},
-      {{K::SingleFile, false, false, false, false}, {true, true, false, false, true, false, true}},
-      {{K::SingleFile, false, false, true, true}, {true, true, false, false, true, true, false}},
+      {{K::None, false, false, true, false}, "111 000 0 111 000 000 00"},
+      {{K::SingleFile, false, true, true, false}, "111 111 1 111 000 111 11"},
+      // Unsaved text: saved or dropped before anything else is selected or run.
+      {{K::SingleFile, true, true, true, false}, "000 000 0 111 111 111 11"},
+      {{K::SingleFile, false, false, false, false}, "111 111 0 111 000 111 01"},
       // A batch: the editor keeps what it showed, but nothing typed there could be saved.
-      {{K::Tree, false, true, true, false}, {true, true, true, false, false, false, false}},
-      {{K::PickedFiles, true, false, true, false}, {true, true, false, false, false, false, false}},
+      {{K::Tree, false, true, true, false}, "111 111 1 111 000 000 00"},
+      {{K::PickedFiles, true, false, true, false}, "111 111 0 111 000 000 00"},
+      // A run: nothing that could touch its state.
+      {{K::SingleFile, false, true, true, true}, "000 000 0 000 000 000 00"},
+      {{K::Tree, false, false, true, true}, "000 000 0 000 000 000 00"},
   };
   for (const Case& c : cases) {
-    const WindowControls got = ControlsFor(c.in);
-    const auto row = [](const WindowControls& w) {
-      return std::vector<bool>{w.Select, w.Process, w.Restore, w.SaveCancelUndo,
-                               w.SaveAsSearchBrowser, w.Repaint, w.EditorWritable};
-    };
-    EXPECT_EQ(row(got), row(c.out)) << int(c.in.Selection) << " modified " << c.in.Modified
-                                    << " running " << c.in.Running;
+    EXPECT_EQ(Row(ControlsFor(c.in)), c.out) << int(c.in.Selection) << " modified "
+                                             << c.in.Modified << " running " << c.in.Running;
   }
 }
 
