@@ -102,7 +102,7 @@ class EditorView : public QsciScintilla {
   void OnStyleNeeded(int position);
   CursorContext CaptureCursorContext() const;
   std::string_view Range(std::int64_t start, std::int64_t end) const;
-  int LastKeyOf(const QKeyEvent& event) const;
+  EditKind EditOf(const QKeyEvent& event) const;
   /// Inserts the typed character with its class at the cursor; false when the component
   /// is to handle the key itself.
   bool TypeCharacter(const QKeyEvent& event, ColourClass typedClass);
@@ -110,7 +110,7 @@ class EditorView : public QsciScintilla {
 
   SyntaxPalette palette_;
   bool colouring_ = true;
-  int lastKey_ = 0;
+  EditKind lastEdit_ = EditKind::None;
   std::vector<ColourClass> scratch_;
   std::string styles_;
 };
