@@ -26,7 +26,7 @@
 #include "gui/main_window.h"
 #include "gui/editor_view.h"
 #include "gui/search_dialog.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 using tessel::EditorText;
 using tessel::gui::EditorView;

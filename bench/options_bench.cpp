@@ -13,7 +13,7 @@
 #include "app/session.h"
 #include "gui/options_dialog.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "gui/file_list_dialog.h"
 #include "gui/main_window.h"
 #include "gui/editor_view.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace fs = std::filesystem;
 using tessel::gui::MainWindow;

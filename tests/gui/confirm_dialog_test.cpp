@@ -1,3 +1,6 @@
+// The confirmation dialog's wiring: it shows the confirmation the rule makes for the run,
+// its check box switches backups for the run and in the settings at once, and Enter and Esc
+// answer it. The texts themselves are the run message's, tested with it.
 #include "gui/confirm_dialog.h"
 
 #include <QCheckBox>
@@ -6,7 +9,8 @@
 
 #include "app/session.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
+#include "window_model/window_rules.h"
 
 namespace tessel::gui::testing {
 
@@ -19,74 +23,48 @@ class ConfirmDialogTest : public QObject {
     Session session{home.path(), host};
     Skin skin;
     ConfirmDialog dialog{skin};
-    Fixture(ProcessKind mode, SelectionKind selection, bool backups) {
+    explicit Fixture(ProcessKind mode) {
       RunState& state = session.State();
       state.ProcessMode = mode;
-      state.SelectionMode = selection;
-      state.DoCreateBackUps = backups;
+      state.SelectionMode = SelectionKind::SingleFile;
       state.FileName = home / "page.htm";
-      state.SourceDir = home / "site/";
-      state.FileList = {home / "a.htm", home / "b.htm"};
+    }
+    QString Shown() const { return dialog.MessageView->toPlainText(); }
+    QString Expected() {
+      return QString::fromStdString(ConfirmationOf(session.State()).Text).replace("\r\n", "\n");
     }
   };
 
  private slots:
-  void ShowsTheMessageOfModeAndSelection_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("selection");
-    QTest::addColumn<bool>("backups");
-    QTest::addColumn<bool>("backupExists");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("text");  // {D}: the data directory
-    const QString single =
-        "\nThe current file will be%1now.\n\nNote: following files will be "
-        "overwritten:\nSOURCE:  \"{D}/page.htm\"\n";
-    const QString batch = "\n2 files will be%1now.\n\n";
-    auto row = [](const char* name, ProcessKind mode, SelectionKind selection, bool backups,
-                  bool exists, const char* caption, const QString& text) {
-      QTest::newRow(name) << int(mode) << int(selection) << backups << exists << caption << text;
-    };
-    using P = ProcessKind;
-    using S = SelectionKind;
-    row("single, first backup", P::Format, S::SingleFile, true, false, "Format",
-        single.arg(" formatted ") + "\nBackup will be saved first time:\n\"{D}/page.htm.pbak\"");
-    row("single, backup exists", P::Compress, S::SingleFile, true, true, "Compress",
-        single.arg(" compressed ") + "BACKUP:  \"{D}/page.htm.pbak\"");
-    row("picked, restore", P::Restore, S::PickedFiles, true, false, "Restore",
-        batch.arg(" processed ") +
-            "HTML-Files without a corresponding\nBackup File will be "
-            "skipped.\n\nNote: Restore doesn't generate new Backup Files!");
-    row("tree, backups", P::Trim, S::Tree, true, false, "Trim",
-        batch.arg(" trimmed ") +
-            "Backup enabled.\nSource Files will be copied to:\n\"{D}/site_BAK00/\"");
-    row("tree, no backups", P::Format, S::Tree, false, false, "Format",
-        batch.arg(" formatted ") + "******  WARNING: ******\nNo Backup Files will be created!");
-  }
-  void ShowsTheMessageOfModeAndSelection() {
-    QFETCH(int, mode);
-    QFETCH(int, selection);
-    QFETCH(bool, backups);
-    QFETCH(bool, backupExists);
-    QFETCH(QString, text);
-    Fixture f(ProcessKind(mode), SelectionKind(selection), backups);
-    if (backupExists) WriteFile(f.home / "page.htm.pbak", "old");
-    f.dialog.Prepare(f.session.State(), f.session.Settings());
-    QTEST(f.dialog.windowTitle(), "caption");
-    QCOMPARE(f.dialog.MessageView->toPlainText(),
-             text.replace("{D}", QString::fromStdString(f.home.path())));
-    QCOMPARE(f.dialog.BackupBox->isChecked(), backups);
-    QCOMPARE(f.dialog.BackupBox->isEnabled(), ProcessKind(mode) != ProcessKind::Restore);
-  }
-
-  void TickingBackupSetsBothAndRebuildsTheMessage() {
-    Fixture f(ProcessKind::Format, SelectionKind::SingleFile, true);
+  void ShowsTheRulesConfirmationAndSwitchesBackups() {
+    Fixture f(ProcessKind::Format);
     RunState& state = f.session.State();
     f.dialog.Prepare(state, f.session.Settings());
+    QCOMPARE(f.dialog.windowTitle(), QString("Format"));
+    QCOMPARE(f.Shown(), f.Expected());
     for (const bool on : {false, true}) {
-      f.dialog.BackupBox->click();
+      QTest::mouseClick(f.dialog.BackupBox, Qt::LeftButton);
       QCOMPARE(state.DoCreateBackUps, on);
       QCOMPARE(f.session.Settings().DoCreateBackUps, on);
-      QCOMPARE(f.dialog.MessageView->toPlainText().contains("No Backup File will be created!"), !on);
+      QCOMPARE(f.Shown(), f.Expected());
+    }
+  }
+
+  void RestoreMakesNoBackupsToSwitch() {
+    Fixture f(ProcessKind::Restore);
+    f.dialog.Prepare(f.session.State(), f.session.Settings());
+    QVERIFY(!f.dialog.BackupBox->isEnabled());
+  }
+
+  void EnterConfirmsEscCancels() {
+    for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
+      Fixture f(ProcessKind::Compress);
+      f.dialog.Prepare(f.session.State(), f.session.Settings());
+      f.dialog.setResult(-1);
+      f.dialog.open();
+      QTest::keyClick(FocusIn(&f.dialog), Qt::Key(key));
+      QCOMPARE(f.dialog.result(), key == Qt::Key_Return ? int(QDialog::Accepted)
+                                                        : int(QDialog::Rejected));
     }
   }
 };

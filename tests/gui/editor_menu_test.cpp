@@ -7,28 +7,15 @@
 #include "app/session.h"
 #include "gui/main_window.h"
 #include "gui/editor_view.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace tessel::gui::testing {
 
 class EditorMenuTest : public QObject {
   Q_OBJECT
 
-  struct Window {
-    TempHome home;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MainWindow> form;
-    Window() {
-      form = std::make_unique<MainWindow>(home.path(), CommandLine{}, &dialogs);
-      form->show();
-      form->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
-    EditorView& Editor() { return *form->Editor; }
-    void Open(const std::string& bytes) {
-      WriteFile(home / "p.htm", bytes);
-      QVERIFY(form->OpenSingleFile(home / "p.htm"));
-    }
+  struct Window : WindowUnderTest {
+    void Open(const std::string& bytes) { QVERIFY(OpenPage("p.htm", bytes)); }
     void Select(long start, long end) {
       Editor().SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(start), end);
     }

@@ -8,7 +8,7 @@
 
 #include "app/session.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace tessel::gui::testing {
 

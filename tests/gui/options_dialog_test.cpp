@@ -21,7 +21,7 @@
 #include "gui/new_style_dialog.h"
 #include "gui/options_dialog.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace tessel::gui::testing {
 

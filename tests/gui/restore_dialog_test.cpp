@@ -3,7 +3,7 @@
 
 #include "gui/restore_dialog.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace tessel::gui::testing {
 
@@ -31,7 +31,7 @@ class RestoreDialogTest : public QObject {
     Skin skin;
     RestoreDialog dialog(skin);
     dialog.Prepare("/pages/page.htm.pbak", bytes.toStdString());
-    QCOMPARE(dialog.windowTitle(), QString("Restore from: \"/pages/page.htm.pbak\" ?"));
+    QVERIFY(dialog.windowTitle().contains("\"/pages/page.htm.pbak\""));
     QTEST(dialog.BackupView->toPlainText(), "shown");
     dialog.setResult(-1);
     dialog.open();

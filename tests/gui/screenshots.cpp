@@ -28,7 +28,7 @@
 #include "gui/options_dialog.h"
 #include "gui/new_style_dialog.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace fs = std::filesystem;
 using namespace tessel;

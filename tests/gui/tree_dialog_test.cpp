@@ -11,7 +11,7 @@
 #include "app/session.h"
 #include "gui/gui_text.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace tessel::gui::testing {
 

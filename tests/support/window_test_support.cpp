@@ -1,9 +1,11 @@
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 #include <QApplication>
 #include <QDropEvent>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
@@ -14,10 +16,14 @@
 #include <stdexcept>
 
 #include "app/session.h"
+#include "gui/editor_view.h"
 
 namespace tessel::gui::testing {
 
 namespace fs = std::filesystem;
+
+// Runs pass RunSummary through a queued call.
+const int kSummaryType = qRegisterMetaType<RunSummary>("tessel::RunSummary");
 
 std::vector<TestFactory>& Registry() {
   static std::vector<TestFactory> registry;
@@ -146,6 +152,39 @@ void UserAtDialogs::Look() {
   QTimer::singleShot(0, this, [step, target] {
     if (target) step(target);
   });
+}
+
+WindowUnderTest::WindowUnderTest(const Setup& setup) {
+  for (const auto& [name, bytes] : setup.Files) WriteFile(home / name, bytes);
+  std::vector<std::string> args = setup.Args;
+  for (std::string& arg : args) {
+    for (size_t at; (at = arg.find("{home}")) != std::string::npos;) arg.replace(at, 6, home.path());
+  }
+  UserDialogs* answering = setup.RealDialogs ? nullptr : setup.Dialogs ? setup.Dialogs : &dialogs;
+  form = std::make_unique<MainWindow>(home.path(), ParseCommandLine(args, home.path()), answering);
+  form->show();
+  form->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(form.get()));
+}
+
+WindowUnderTest::WindowUnderTest() : WindowUnderTest(Setup()) {}
+
+WindowUnderTest::~WindowUnderTest() = default;
+
+EditorView& WindowUnderTest::Editor() const { return *form->Editor; }
+
+RunState& WindowUnderTest::State() const { return form->session().State(); }
+
+bool WindowUnderTest::OpenPage(const std::string& name, const std::string& bytes) {
+  WriteFile(home / name, bytes);
+  return form->OpenSingleFile(home / name);
+}
+
+RunSummary WindowUnderTest::Run(QPushButton* button) {
+  QSignalSpy finished(form.get(), &MainWindow::RunFinished);
+  QTest::mouseClick(button, Qt::LeftButton);
+  if (!finished.wait(20000)) return {};
+  return finished.takeFirst().at(0).value<RunSummary>();
 }
 
 QWidget* FocusIn(QWidget* window) {

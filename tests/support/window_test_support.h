@@ -1,5 +1,6 @@
-// What the window tests share: registration of Qt Test classes into one executable, and a
-// UserDialogs that answers for the user from a script and records what was asked.
+// What the window tests share: registration of Qt Test classes into one executable, a
+// UserDialogs that answers for the user from a script and records what was asked, the user
+// at real dialogs, and a main window under test over a fresh data directory.
 #pragma once
 
 #include <QObject>
@@ -8,10 +9,15 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "gui/main_window.h"
 #include "gui/user_dialogs.h"
+
+class QPushButton;
 
 namespace tessel::gui::testing {
 
@@ -97,6 +103,35 @@ class UserAtDialogs : public QObject {
   std::deque<Step> steps_;
   QTimer timer_;
   std::vector<QPointer<QWidget>> handled_;
+};
+
+/// A main window over a fresh data directory, shown and active.
+struct WindowUnderTest {
+  struct Setup {
+    /// Written below the data directory before the window opens: name, bytes.
+    std::vector<std::pair<std::string, std::string>> Files;
+    /// The program's arguments; "{home}" in one stands for the data directory.
+    std::vector<std::string> Args;
+    /// Who answers the window's questions: the scripted user `dialogs` when null.
+    UserDialogs* Dialogs = nullptr;
+    /// The real dialogs and message boxes answer instead.
+    bool RealDialogs = false;
+  };
+  WindowUnderTest();
+  explicit WindowUnderTest(const Setup& setup);
+  ~WindowUnderTest();
+
+  std::string Path(const std::string& name) const { return home / name; }
+  EditorView& Editor() const;
+  RunState& State() const;
+  /// `name` below the data directory, written with `bytes`, opened as the single file.
+  bool OpenPage(const std::string& name, const std::string& bytes);
+  /// `button` clicked, and the run it starts waited for: its summary.
+  RunSummary Run(QPushButton* button);
+
+  TempHome home;
+  ScriptedDialogs dialogs;
+  std::unique_ptr<MainWindow> form;
 };
 
 /// A key pressed where the focus is in `window` (or on the window itself).
