@@ -57,11 +57,9 @@ std::optional<std::vector<std::string>> FileListDialog::Choose(const TreeScanReq
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
   scanning_ = true;
-  scanJob_.Start([this, request](CancelToken& stop) { scan_ = ScanTree(request, &stop); },
-                 [this] {
-                   QMetaObject::invokeMethod(this, &FileListDialog::ScanDone,
-                                             Qt::QueuedConnection);
-                 });
+  scanJob_.Start(
+      [this, request](CancelToken& stop) { scan_ = ScanTree(request, &stop); },
+      [this] { QMetaObject::invokeMethod(this, &FileListDialog::ScanDone, Qt::QueuedConnection); });
 
   const int result = exec();
   if (scanning_) {  // closed from outside while searching

@@ -181,18 +181,23 @@ QWidget* MainWindow::BuildButtonPanel() {
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(8, 6, 8, 6);
   FilesButton = MakeButton(panel, "filesButton", "Select File(s)",
-                      "<F3>: Load a single file (or more for batch processing)");
-  TreeButton = MakeButton(panel, "treeButton", "Select Tree", "<F4>: Choose a directory tree for batch processing");
+                           "<F3>: Load a single file (or more for batch processing)");
+  TreeButton = MakeButton(panel, "treeButton", "Select Tree",
+                          "<F4>: Choose a directory tree for batch processing");
   FormatButton = MakeButton(panel, "formatButton", "Format", "<F5>: Format and save file(s)");
-  CompressButton = MakeButton(panel, "compressButton", "Compress", "<F6>: Compress and save file(s)");
-  TrimButton = MakeButton(panel, "trimButton", "Trim", "<F7>: Trim specified tags and save file(s)");
-  RestoreButton = MakeButton(panel, "restoreButton", "Restore", "<F8>: Restore file(s) from last Backup");
+  CompressButton =
+      MakeButton(panel, "compressButton", "Compress", "<F6>: Compress and save file(s)");
+  TrimButton =
+      MakeButton(panel, "trimButton", "Trim", "<F7>: Trim specified tags and save file(s)");
+  RestoreButton =
+      MakeButton(panel, "restoreButton", "Restore", "<F8>: Restore file(s) from last Backup");
   OptionsButton = MakeButton(panel, "optionsButton", "Options", "<F9>: Open the Options Window");
   AboutButton = MakeButton(panel, "aboutButton", "About", "Visit Loomwork Homepage");
   HelpButton = MakeButton(panel, "helpButton", "Help", "Show Help");
   for (QPushButton* b : {FilesButton, TreeButton}) row->addWidget(b);
   row->addSpacing(16);
-  for (QPushButton* b : {FormatButton, CompressButton, TrimButton, RestoreButton}) row->addWidget(b);
+  for (QPushButton* b : {FormatButton, CompressButton, TrimButton, RestoreButton})
+    row->addWidget(b);
   row->addSpacing(16);
   row->addWidget(OptionsButton);
   row->addStretch(1);
@@ -220,15 +225,20 @@ QWidget* MainWindow::BuildEditorPanel() {
   NewButton = MakeButton(panel, "newButton", "New", "Create a new HTML file ");
   SaveAsButton = MakeButton(panel, "saveAsButton", "Save As", "Save a copy of the current file");
   SaveButton = MakeButton(panel, "saveButton", "Save", "<CTRL><S>: Save current file");
-  CancelAllButton = MakeButton(panel, "cancelAllButton", "Cancel All", "<ESC>: Cancel editing and undo all changes");
+  CancelAllButton = MakeButton(panel, "cancelAllButton", "Cancel All",
+                               "<ESC>: Cancel editing and undo all changes");
   UndoButton = MakeButton(panel, "undoButton", "Undo", "<CTRL><Z>: Undo last change");
-  SearchButton = MakeButton(panel, "searchButton", "Search/Replace", "<CTRL><R>: Open Search&Replace Dialog");
+  SearchButton =
+      MakeButton(panel, "searchButton", "Search/Replace", "<CTRL><R>: Open Search&Replace Dialog");
   static const char* const kRepaintHints[5] = {
       "<ALT><1>: Repaint Syntax Highlight", "<ALT><2>: Emphasize Tags",
       "<ALT><3>: Emphasize quoted strings", "<ALT><4>: Emphasize floating text",
       "<ALT><5>: Emphasize comments"};
-  BrowserButton = MakeButton(panel, "browserButton", "Browser", "<ALT><B>:  View current file in default browser");
-  for (QPushButton* b : {NewButton, SaveAsButton, SaveButton, CancelAllButton, UndoButton, SearchButton}) row->addWidget(b);
+  BrowserButton = MakeButton(panel, "browserButton", "Browser",
+                             "<ALT><B>:  View current file in default browser");
+  for (QPushButton* b :
+       {NewButton, SaveAsButton, SaveButton, CancelAllButton, UndoButton, SearchButton})
+    row->addWidget(b);
   row->addStretch(1);
   EncodingLabel = new QLabel(panel);
   EncodingLabel->setObjectName("encodingLabel");
@@ -271,7 +281,8 @@ void MainWindow::FirstShow() {
   if (!session().LoadStyle(nullptr, &err)) {
     // Without any style the program cannot work at all: it ends here.
     dialogs_->Message(this, MessageKind::Error, err.Text);
-    QMetaObject::invokeMethod(qApp, [] { QApplication::exit(2); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { QApplication::exit(2); }, Qt::QueuedConnection);
     return;
   }
   setWindowTitle(ToQ(session().WindowCaption()));
@@ -285,7 +296,8 @@ void MainWindow::FirstShow() {
   HintLine->setText(QString::fromUtf8(kHintNote));
   // A file named on the command line that is not opened: the user learns why.
   if (!commandLine_.NotOpened.empty()) ShowStatus(commandLine_.NotOpened);
-  if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode == ProcessKind::None) {
+  if (commandLine_.CmdLineMode != CmdLineKind::None &&
+      commandLine_.ProcessMode == ProcessKind::None) {
     RunCommandLine();
   }
 }
@@ -300,7 +312,8 @@ bool MainWindow::event(QEvent* event) {
 }
 
 void MainWindow::FirstActivation() {
-  if (commandLine_.CmdLineMode != CmdLineKind::None && commandLine_.ProcessMode != ProcessKind::None) {
+  if (commandLine_.CmdLineMode != CmdLineKind::None &&
+      commandLine_.ProcessMode != ProcessKind::None) {
     RunCommandLine();
   }
   Editor->MarkSaved();
@@ -326,7 +339,8 @@ void MainWindow::RunCommandLine() {
       session().State().DoCreateBackUps = backups;
       Editor->setFocus();
     };
-    if (first.Processed == 1 && commandLine_.Trim && commandLine_.ProcessMode != ProcessKind::Trim) {
+    if (first.Processed == 1 && commandLine_.Trim &&
+        commandLine_.ProcessMode != ProcessKind::Trim) {
       state.DoCreateBackUps = false;
       StartRun(ProcessKind::Trim, done);
     } else {
@@ -376,11 +390,11 @@ void MainWindow::ApplyProtocol(bool cleared, bool showPage, const QString& lines
 void MainWindow::UpdateButtons() {
   const WindowControls c = model_.Controls(Editor->IsModified());
   const std::pair<QPushButton*, bool> states[] = {
-      {FilesButton, c.Files},       {TreeButton, c.Tree},          {NewButton, c.New},
-      {FormatButton, c.Format},     {CompressButton, c.Compress},  {TrimButton, c.Trim},
-      {RestoreButton, c.Restore},   {OptionsButton, c.Options},    {HelpButton, c.Help},
-      {AboutButton, c.About},       {SaveButton, c.Save},          {CancelAllButton, c.CancelAll},
-      {UndoButton, c.Undo},         {SaveAsButton, c.SaveAs},      {SearchButton, c.Search},
+      {FilesButton, c.Files},     {TreeButton, c.Tree},         {NewButton, c.New},
+      {FormatButton, c.Format},   {CompressButton, c.Compress}, {TrimButton, c.Trim},
+      {RestoreButton, c.Restore}, {OptionsButton, c.Options},   {HelpButton, c.Help},
+      {AboutButton, c.About},     {SaveButton, c.Save},         {CancelAllButton, c.CancelAll},
+      {UndoButton, c.Undo},       {SaveAsButton, c.SaveAs},     {SearchButton, c.Search},
       {BrowserButton, c.Browser}};
   for (const auto& [button, enabled] : states) button->setEnabled(enabled);
   for (QPushButton* b : RepaintButtons) b->setEnabled(c.Repaint);
@@ -419,7 +433,8 @@ bool MainWindow::HandleKeyPress(const QKeyEvent& key) {
   const bool repeat = key.isAutoRepeat();  // a held key starts its command once
   const int k = key.key();
   if (k >= Qt::Key_F3 && k <= Qt::Key_F9) {
-    QPushButton* const buttons[] = {FilesButton, TreeButton, FormatButton, CompressButton, TrimButton, RestoreButton, OptionsButton};
+    QPushButton* const buttons[] = {FilesButton, TreeButton,    FormatButton, CompressButton,
+                                    TrimButton,  RestoreButton, OptionsButton};
     return repeat || ClickIfEnabled(buttons[k - Qt::Key_F3]);
   }
   if (k == Qt::Key_Escape) {
@@ -471,7 +486,8 @@ bool MainWindow::HandleFileDrag(QEvent* event) {
   drag->accept();
   if (event->type() == QEvent::Drop) {
     // After the drop has been answered: the questions it may ask are modal.
-    QMetaObject::invokeMethod(this, [this, paths] { DropFiles(paths); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, paths] { DropFiles(paths); }, Qt::QueuedConnection);
   }
   return true;
 }
@@ -555,7 +571,8 @@ void MainWindow::StartRun(ProcessKind mode, std::function<void(const RunSummary&
   LockForRun(true);
   model_.StartRun(mode, [this](const RunSummary& summary) {
     // On the run's thread: the window takes it up on its own.
-    QMetaObject::invokeMethod(this, [this, summary] { FinishRun(summary); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, summary] { FinishRun(summary); }, Qt::QueuedConnection);
   });
 }
 
@@ -610,10 +627,8 @@ void MainWindow::SaveSettings() {
   const QSize screen = ScreenSize();
   std::string err;
   if (!session().WriteSettings(screen.width(), screen.height(), &err)) {
-    dialogs_->Message(this, MessageKind::Error,
-                      "The settings could not be saved:\r\n" + err);
+    dialogs_->Message(this, MessageKind::Error, "The settings could not be saved:\r\n" + err);
   }
 }
 
 }  // namespace tessel::gui
-

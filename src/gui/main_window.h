@@ -126,8 +126,8 @@ class MainWindow : public QWidget {
   QLabel* StatusLine = nullptr;
   QPushButton *FilesButton, *TreeButton, *FormatButton, *CompressButton, *TrimButton,
       *RestoreButton, *OptionsButton, *HelpButton, *AboutButton;
-  QPushButton *NewButton, *SaveAsButton, *SaveButton, *CancelAllButton, *UndoButton,
-      *SearchButton, *BrowserButton;
+  QPushButton *NewButton, *SaveAsButton, *SaveButton, *CancelAllButton, *UndoButton, *SearchButton,
+      *BrowserButton;
   std::array<QPushButton*, 5> RepaintButtons{};
   QProgressBar *FileProgress, *RunProgress;
   QTabWidget* Pages = nullptr;
@@ -188,7 +188,7 @@ class MainWindow : public QWidget {
   CommandLine commandLine_;
   Skin skin_;
   TagHints tagHints_;
-  SelectionFit fit_;  // how the menu's result fits into the lines
+  SelectionFit fit_;         // how the menu's result fits into the lines
   std::string savedStatus_;  // the status line at the editor's save point
   bool shown_ = false;
   bool activated_ = false;

@@ -123,8 +123,8 @@ void MainWindow::SaveAs() {
   const std::optional<std::string> bytes = BytesForSave();
   if (!bytes) return;
   const std::string text = Editor->Bytes();
-  std::optional<std::string> saved = dialogs_->SaveAs(
-      this, session(), model_.FileName(), [&](const std::string& path) {
+  std::optional<std::string> saved =
+      dialogs_->SaveAs(this, session(), model_.FileName(), [&](const std::string& path) {
         std::string err;
         if (document.SaveTo(path, *bytes, text, &err)) return true;
         // The path, and why it could not be written (a full disk, a missing folder, ...).
@@ -205,8 +205,7 @@ void MainWindow::OpenPage(const std::string& path) {
   if (exists && dialogs_->OpenDocument(path)) return;
   dialogs_->Message(this, MessageKind::Error,
                     "The page cannot be shown:\r\n" + path + "\r\n" +
-                        (exists ? "No program on this desktop opens it."
-                                : "The file is missing."));
+                        (exists ? "No program on this desktop opens it." : "The file is missing."));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -257,9 +256,10 @@ void MainWindow::Search(bool replace, bool all) {
   if (!replace || Editor->isReadOnly()) return;
   if (all) {
     const ReplaceAllResult result = ReplaceAll(text, find, settings.LastReplace, options, match);
-    Editor->ReplaceRange(result.ChangedStart, result.ChangedEndOld,
-                         std::string_view(result.Text).substr(
-                             result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
+    Editor->ReplaceRange(
+        result.ChangedStart, result.ChangedEndOld,
+        std::string_view(result.Text)
+            .substr(result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
     FollowSavePoint();
     dialogs_->Message(SearchReplace, MessageKind::Information,
                       "\"" + find + "\", Replace done: " + std::to_string(result.Count) + " times");
@@ -300,17 +300,16 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::BuildEditorMenu() {
   EditorMenu = new QMenu(this);
-  const std::vector<std::string> captions = PopupMenuCaptions(
-      session().Settings().PopUpStyleName, session().Styles().StyleList());
+  const std::vector<std::string> captions =
+      PopupMenuCaptions(session().Settings().PopUpStyleName, session().Styles().StyleList());
   for (const std::string& caption : captions) {
     if (caption == kMenuSeparator) {
       EditorMenu->addSeparator();
       continue;
     }
     QAction* item = EditorMenu->addAction(ToQ(caption));
-    connect(item, &QAction::triggered, this, [this, item] {
-      RunMenuItem(item->text().toStdString());
-    });
+    connect(item, &QAction::triggered, this,
+            [this, item] { RunMenuItem(item->text().toStdString()); });
   }
 }
 

@@ -138,7 +138,8 @@ OptionsDialog::OptionsDialog(Session& session, UserDialogs& dialogs, const Skin&
   auto* labelPreview = new QLabel("Preview File:", this);
   labelPreview->setBuddy(PreviewChoice);
   QStyle* style = this->style();
-  ReloadButton = new QPushButton(style->standardIcon(QStyle::SP_BrowserReload), "Reload File", this);
+  ReloadButton =
+      new QPushButton(style->standardIcon(QStyle::SP_BrowserReload), "Reload File", this);
   ReloadButton->setToolTip("Reload active preview file from disk");
   PreviewFormattedButton =
       new QPushButton(style->standardIcon(QStyle::SP_ArrowRight), "Preview Formatted", this);
@@ -298,8 +299,8 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   layout->addLayout(sizes);
   layout->addStretch(1);
 
-  for (QCheckBox* box :
-       {ValidateBox, PurgeCommentsBox, NoBreakInTagsBox, ColouringBox, WallpapersBox, DisableCommentsBox}) {
+  for (QCheckBox* box : {ValidateBox, PurgeCommentsBox, NoBreakInTagsBox, ColouringBox,
+                         WallpapersBox, DisableCommentsBox}) {
     connect(box, &QCheckBox::toggled, this, &OptionsDialog::GeneralChanged);
   }
   for (QRadioButton* button : {UpperCaseButton, LowerCaseButton, PreserveCaseButton}) {
@@ -349,10 +350,12 @@ QWidget* OptionsDialog::BuildTagsPage() {
   auto* linesGroup = new QGroupBox("L: Number of Linebreaks:", page);
   BreaksBeforePanel = Panel(linesGroup);
   BreaksBeforeCounter = Counter(kLineBreaksRange, BreaksBeforePanel);
-  BreaksBeforePanel->setLayout(CounterRow(BreaksBeforeCounter, "before opening tag", BreaksBeforePanel));
+  BreaksBeforePanel->setLayout(
+      CounterRow(BreaksBeforeCounter, "before opening tag", BreaksBeforePanel));
   BreaksAfterPanel = Panel(linesGroup);
   BreaksAfterCounter = Counter(kLineBreaksRange, BreaksAfterPanel);
-  BreaksAfterPanel->setLayout(CounterRow(BreaksAfterCounter, "after closing tag", BreaksAfterPanel));
+  BreaksAfterPanel->setLayout(
+      CounterRow(BreaksAfterCounter, "after closing tag", BreaksAfterPanel));
   auto* linesLayout = new QVBoxLayout(linesGroup);
   linesLayout->addWidget(BreaksBeforePanel);
   linesLayout->addWidget(BreaksAfterPanel);
@@ -440,11 +443,12 @@ QWidget* OptionsDialog::BuildTagsPage() {
       if (on) TagChanged();
     });
   }
-  for (QSpinBox* box :
-       {BreaksBeforeCounter, BreaksAfterCounter, CommentLengthCounter, SelfIndentCounter, ContentIndentCounter}) {
+  for (QSpinBox* box : {BreaksBeforeCounter, BreaksAfterCounter, CommentLengthCounter,
+                        SelfIndentCounter, ContentIndentCounter}) {
     connect(box, &QSpinBox::valueChanged, this, &OptionsDialog::TagChanged);
   }
-  for (QCheckBox* box : {StartCommentBox, EndCommentBox, CounterBox, CommentIndentBox, CleanInsideBox}) {
+  for (QCheckBox* box :
+       {StartCommentBox, EndCommentBox, CounterBox, CommentIndentBox, CleanInsideBox}) {
     connect(box, &QCheckBox::toggled, this, &OptionsDialog::TagChanged);
   }
   for (QLineEdit* edit : {StartCommentField, EndCommentField}) {
@@ -852,7 +856,8 @@ void OptionsDialog::ShowTagEmphasis() {
 
 void OptionsDialog::ShowPanelTints() {
   const PanelTints tints = PanelTintsOf(model_.Draft().Options);
-  for (QWidget* panel : {DisableCommentsPanel, StartCommentPanel, EndCommentPanel, CommentFormPanel})
+  for (QWidget* panel :
+       {DisableCommentsPanel, StartCommentPanel, EndCommentPanel, CommentFormPanel})
     Tint(panel, tints.Comments);
   for (QWidget* panel : {IndentPanel, SelfIndentPanel, ContentIndentPanel})
     Tint(panel, tints.Indent);
@@ -880,8 +885,7 @@ void OptionsDialog::ChooseStyle(int index) {
   const Answer answer =
       model_.Modified() ? dialogs_.YesNoCancel(this, SaveChangesQuestion(current)) : Answer::No;
   std::string message;
-  if (answer == Answer::Cancel ||
-      !model_.SwitchStyle(chosen, answer == Answer::Yes, &message)) {
+  if (answer == Answer::Cancel || !model_.SwitchStyle(chosen, answer == Answer::Yes, &message)) {
     if (!message.empty()) ShowError(message);
     // The edits stay, and so does the style they belong to.
     const bool modified = model_.Modified();

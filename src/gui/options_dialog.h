@@ -65,14 +65,16 @@ class OptionsDialog : public QDialog {
   QLineEdit* DescriptionField = nullptr;
   EditorView* Preview = nullptr;  // read-only; fills a large page at once
   QTabWidget* Pages = nullptr;
-  QPushButton *OkButton, *CancelButton, *SaveNewStyleButton, *ReloadButton, *PreviewFormattedButton, *PreviewCompressedButton;
+  QPushButton *OkButton, *CancelButton, *SaveNewStyleButton, *ReloadButton, *PreviewFormattedButton,
+      *PreviewCompressedButton;
 
   // General page. A counter and its edit field are one spin box.
-  QCheckBox *ValidateBox, *PurgeCommentsBox, *NoBreakInTagsBox, *ColouringBox, *WallpapersBox, *DisableCommentsBox;
+  QCheckBox *ValidateBox, *PurgeCommentsBox, *NoBreakInTagsBox, *ColouringBox, *WallpapersBox,
+      *DisableCommentsBox;
   QLineEdit* BackupExtField = nullptr;
   QRadioButton *UpperCaseButton, *LowerCaseButton, *PreserveCaseButton;
   QSpinBox* LineSizeCounter = nullptr;  // EditLineSize
-  QSpinBox* IndentCounter = nullptr;  // EditIndent
+  QSpinBox* IndentCounter = nullptr;    // EditIndent
   QFrame *DisableCommentsPanel, *IndentPanel;
 
   // Tags page.
@@ -83,15 +85,16 @@ class OptionsDialog : public QDialog {
   QCheckBox *StartCommentBox, *EndCommentBox, *CounterBox, *CommentIndentBox, *CleanInsideBox;
   QLineEdit *StartCommentField, *EndCommentField;
   QComboBox* SymbolChoice = nullptr;
-  QSpinBox* CommentLengthCounter = nullptr;         // EditCLength
+  QSpinBox* CommentLengthCounter = nullptr;  // EditCLength
   QSpinBox* SelfIndentCounter = nullptr;     // EditSi
   QSpinBox* ContentIndentCounter = nullptr;  // EditCi
   QPushButton *AddTagButton, *RemoveTagButton;
-  QFrame *BreaksBeforePanel, *BreaksAfterPanel, *StartCommentPanel, *EndCommentPanel, *CommentFormPanel,
-      *SelfIndentPanel, *ContentIndentPanel;
+  QFrame *BreaksBeforePanel, *BreaksAfterPanel, *StartCommentPanel, *EndCommentPanel,
+      *CommentFormPanel, *SelfIndentPanel, *ContentIndentPanel;
 
   // Documentation page.
-  QCheckBox *UserBox, *DateBox, *TimeBox, *StyleNameBox, *VersionBox, *InFormattedBox, *InCompressedBox;
+  QCheckBox *UserBox, *DateBox, *TimeBox, *StyleNameBox, *VersionBox, *InFormattedBox,
+      *InCompressedBox;
   QLineEdit* UserInfoField = nullptr;
   QLineEdit* DocLinePreview = nullptr;
 

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "gui/main_window.h"
 #include "gui/gui_text.h"
+#include "gui/main_window.h"
 
 namespace tessel::gui {
 namespace {
@@ -145,7 +145,8 @@ void QtRunHost::Flush() {
     std::lock_guard lock(mutex_);
     std::swap(now, pending_);
     // Bars keep their maximum: only what changed is handed over.
-    for (int i = 0; i < 2; ++i) pending_.Bars[i] = {now.Bars[i].Maximum, now.Bars[i].Position, false};
+    for (int i = 0; i < 2; ++i)
+      pending_.Bars[i] = {now.Bars[i].Maximum, now.Bars[i].Position, false};
   }
   if (now.Status) window_.ApplyStatus(*now.Status);
   for (int i = 0; i < 2; ++i) {
@@ -170,8 +171,8 @@ void QtRunHost::SetRunning(bool running) {
 
 bool QtRunHost::ConfirmRun(RunState& state) {
   if (Detached()) return false;
-  return OnWindow(
-      [&] { return window_.dialogs().ConfirmRun(&window_, window_.session(), state); }, false);
+  return OnWindow([&] { return window_.dialogs().ConfirmRun(&window_, window_.session(), state); },
+                  false);
 }
 
 bool QtRunHost::AskYesNo(std::string_view text) {

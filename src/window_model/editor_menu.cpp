@@ -22,9 +22,9 @@ MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::stri
     session.Settings().PopUpStyleName = style.Options.StyleName;
   }
   Engine engine(style);
-  result.Text = ProcessSelection(engine, mode,
-                                 text.substr(std::size_t(start), std::size_t(end - start)),
-                                 SelectionIndentAt(text, start), fit, session.TrimList());
+  result.Text =
+      ProcessSelection(engine, mode, text.substr(std::size_t(start), std::size_t(end - start)),
+                       SelectionIndentAt(text, start), fit, session.TrimList());
   WriteListDumps(session.State().ProgramDir, engine);
   result.Done = true;
   return result;

@@ -31,8 +31,7 @@ std::string MainWindowModel::NewDocumentPath() const {
   return session_->State().ProgramDir + "tessel_html_new.htm";
 }
 
-std::optional<EditorText> MainWindowModel::OpenDocument(const std::string& path,
-                                                        std::string* err) {
+std::optional<EditorText> MainWindowModel::OpenDocument(const std::string& path, std::string* err) {
   if (EqualsNoCase(path, NewDocumentPath())) {
     return EditorText{document_.New(path, CurrentDocDateTime()), TextEncoding::Utf8};
   }
@@ -74,8 +73,7 @@ TreeScanRequest MainWindowModel::ScanRequest(const std::string& dir) const {
   return session_->Driver().ScanRequest(dir);
 }
 
-bool MainWindowModel::StartRun(ProcessKind mode,
-                               std::function<void(const RunSummary&)> finished) {
+bool MainWindowModel::StartRun(ProcessKind mode, std::function<void(const RunSummary&)> finished) {
   if (running_) return false;
   running_ = true;
   run_ = std::make_unique<RunJob>(*session_, host_, mode);

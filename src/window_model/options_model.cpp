@@ -36,8 +36,8 @@ std::optional<std::string> ReadSample(const std::string& path, std::string* err)
 bool WriteStyle(const fs::path& dir, Style& style, std::string* message) {
   std::string err;
   if (!WriteTagTable(dir, style.Tags, &err)) {
-    *message = "The style could not be saved to " +
-               QuotedPath(FindNameNoCase(dir, kTagFileName)) + ":\r\n" + err;
+    *message = "The style could not be saved to " + QuotedPath(FindNameNoCase(dir, kTagFileName)) +
+               ":\r\n" + err;
     return false;
   }
   if (!WriteStyleOptions(dir, style.Options, &err)) {
@@ -205,8 +205,8 @@ std::optional<std::string> SampleText(const std::string& path, std::string* err)
   return text;
 }
 
-std::optional<std::string> ProcessedSample(const std::string& path, EngineMode mode,
-                                           Style& style, std::string* err) {
+std::optional<std::string> ProcessedSample(const std::string& path, EngineMode mode, Style& style,
+                                           std::string* err) {
   std::optional<std::string> text = ReadSample(path, err);
   if (!text) return std::nullopt;
   Engine engine(style);

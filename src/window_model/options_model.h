@@ -15,10 +15,10 @@ namespace tessel {
 
 /// The program settings shown on the General page.
 struct GeneralSettings {
-  bool Validate = false;     // DoValidate
-  std::string BackupExt;     // as stored
-  bool ColourTags = true;    // DoColorTags
-  bool Wallpapers = true;    // DoLoadWallPapers
+  bool Validate = false;   // DoValidate
+  std::string BackupExt;   // as stored
+  bool ColourTags = true;  // DoColorTags
+  bool Wallpapers = true;  // DoLoadWallPapers
 };
 
 class OptionsModel {
@@ -97,7 +97,7 @@ SamplePages FindSamplePages(const std::filesystem::path& programDir);
 /// be read; the page is only ever read.
 std::optional<std::string> SampleText(const std::string& path, std::string* err);
 /// The same page formatted or compressed with `style`, as the settings stand, saved or not.
-std::optional<std::string> ProcessedSample(const std::string& path, EngineMode mode,
-                                           Style& style, std::string* err);
+std::optional<std::string> ProcessedSample(const std::string& path, EngineMode mode, Style& style,
+                                           std::string* err);
 
 }  // namespace tessel

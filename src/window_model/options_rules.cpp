@@ -42,7 +42,6 @@ TagGridRow TagGridRowOf(const TagEntry& entry) {
 
 int LineBreakMinimum(const TagEntry& entry) { return entry.TreatAsText ? 0 : 1; }
 
-
 std::string UserInfoFromField(std::string_view text) {
   std::string info(text);
   std::replace_if(

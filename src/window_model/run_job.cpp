@@ -3,8 +3,7 @@
 namespace tessel {
 
 RunJob::RunJob(Session& session, RunHost& host, ProcessKind mode)
-    : state_(session.State()),
-      driver_(state_, style_, trimList_, host, [this](std::string* err) {
+    : state_(session.State()), driver_(state_, style_, trimList_, host, [this](std::string* err) {
         if (!styleRead_ && err) *err = styleError_;
         return styleRead_;
       }) {

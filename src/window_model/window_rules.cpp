@@ -15,7 +15,6 @@ std::string Normal(const std::string& path) {
   return s;
 }
 
-
 std::string Trimmed(const std::string& s) {
   const size_t first = s.find_first_not_of(" \t");
   if (first == std::string::npos) return {};

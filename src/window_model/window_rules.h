@@ -27,13 +27,13 @@ struct WindowSituation {
 /// Which controls are live: every button of the two panels, and whether the editor takes
 /// typing. Nothing is live while a run is under way: every control could touch its state.
 struct WindowControls {
-  bool Files = false, Tree = false, New = false;          // a new selection
-  bool Format = false, Compress = false, Trim = false;   // a run over the selection
+  bool Files = false, Tree = false, New = false;        // a new selection
+  bool Format = false, Compress = false, Trim = false;  // a run over the selection
   bool Restore = false;
   bool Options = false, Help = false, About = false;
   bool Save = false, CancelAll = false, Undo = false;    // the editor's unsaved text
   bool SaveAs = false, Search = false, Browser = false;  // the page in the editor
-  bool Repaint = false;  // the repaint buttons 1 to 5 and Alt+1..5
+  bool Repaint = false;                                  // the repaint buttons 1 to 5 and Alt+1..5
   /// The editor takes typing only while one file is loaded: text typed anywhere else could
   /// never be saved.
   bool EditorWritable = false;

@@ -63,8 +63,8 @@ class ConfirmDialogTest : public QObject {
       f.dialog.setResult(-1);
       f.dialog.open();
       QTest::keyClick(FocusIn(&f.dialog), Qt::Key(key));
-      QCOMPARE(f.dialog.result(), key == Qt::Key_Return ? int(QDialog::Accepted)
-                                                        : int(QDialog::Rejected));
+      QCOMPARE(f.dialog.result(),
+               key == Qt::Key_Return ? int(QDialog::Accepted) : int(QDialog::Rejected));
     }
   }
 };

@@ -1,6 +1,8 @@
 // The options dialog's wiring: its controls reach the draft and the preview, its buttons and
 // keys commit or drop it, and the nested dialogs feed the style. What the draft does is the
 // options model's, tested without a display.
+#include "gui/options_dialog.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <QCheckBox>
@@ -19,7 +21,6 @@
 #include "app/session.h"
 #include "gui/add_tag_dialog.h"
 #include "gui/new_style_dialog.h"
-#include "gui/options_dialog.h"
 #include "gui/skin.h"
 #include "support/window_test_support.h"
 

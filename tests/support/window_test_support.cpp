@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -158,7 +157,8 @@ WindowUnderTest::WindowUnderTest(const Setup& setup) {
   for (const auto& [name, bytes] : setup.Files) WriteFile(home / name, bytes);
   std::vector<std::string> args = setup.Args;
   for (std::string& arg : args) {
-    for (size_t at; (at = arg.find("{home}")) != std::string::npos;) arg.replace(at, 6, home.path());
+    for (size_t at; (at = arg.find("{home}")) != std::string::npos;)
+      arg.replace(at, 6, home.path());
   }
   UserDialogs* answering = setup.RealDialogs ? nullptr : setup.Dialogs ? setup.Dialogs : &dialogs;
   form = std::make_unique<MainWindow>(home.path(), ParseCommandLine(args, home.path()), answering);
@@ -214,4 +214,3 @@ void EscClosing(QWidget* dialog, QWidget* main) {
 }
 
 }  // namespace tessel::gui::testing
-

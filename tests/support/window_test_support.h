@@ -24,10 +24,10 @@ namespace tessel::gui::testing {
 /// Registers a Qt Test class; the shared main runs every registered class.
 using TestFactory = std::function<QObject*()>;
 std::vector<TestFactory>& Registry();
-#define TESSEL_GUI_TEST(Class)                                                    \
-  static const bool Class##Registered = [] {                                      \
-    ::tessel::gui::testing::Registry().push_back([] { return new Class(); });     \
-    return true;                                                                  \
+#define TESSEL_GUI_TEST(Class)                                                \
+  static const bool Class##Registered = [] {                                  \
+    ::tessel::gui::testing::Registry().push_back([] { return new Class(); }); \
+    return true;                                                              \
   }()
 
 /// A repository data directory copied into a fresh temporary directory, the data directory

@@ -45,8 +45,7 @@ TEST(EditorMenuTest, ItemsRunOnTheirStyleAndNeverSwapTheActiveOne) {
     EXPECT_EQ(after.Options.StyleName, before.Options.StyleName);
     EXPECT_EQ(after.Options.TagCase, before.Options.TagCase);
     EXPECT_EQ(after.Tags.TagCount, before.Tags.TagCount);
-    EXPECT_EQ(session.WindowCaption().ends_with("Style: _default"), true);
-    if (c.Done) EXPECT_FALSE(ReadFile(home / "0tmp_htm.htm").empty());
+    EXPECT_EQ(ReadFile(home / "0tmp_htm.htm").empty(), !c.Done);
   }
 }
 

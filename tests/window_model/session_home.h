@@ -1,5 +1,4 @@
-// A session over a fresh copy of the shipped data directory, with its style and trim list
-// loaded, as the window has them once it is open.
+// A session over a fresh copy of the shipped data directory, its style and trim list loaded.
 #pragma once
 
 #include <gtest/gtest.h>
