@@ -84,7 +84,7 @@ class EditorView : public QsciScintilla {
   void redo() override;
 
  signals:
-  /// The user changed the text (SetREToModified).
+  /// The user changed the text.
   void Edited();
   /// The cursor or the selection moved.
   void SelectionMoved();

@@ -104,18 +104,18 @@ void OptionsDialogs(Session& session, ScriptedDialogs& answers, const Skin& skin
       const QList<QTableWidgetItem*> found = options.TagGrid->findItems("<B>", Qt::MatchExactly);
       if (!found.isEmpty()) options.TagGrid->setCurrentCell(found.front()->row(), 0);
     }
-    Save(options, std::string("dialog-formoptions-") + pages[page]);
+    Save(options, std::string("dialog-options-") + pages[page]);
   }
 
   NewStyleDialog newStyle(session.Styles().StyleList(), skin);
   newStyle.NameField->setText("my style");
   newStyle.show();
-  Save(newStyle, "dialog-formnewstyle");
+  Save(newStyle, "dialog-new-style");
 
   AddTagDialog addTag(session.ActiveStyle(), answers, skin);
   addTag.TagField->setText("blink");
   addTag.show();
-  Save(addTag, "dialog-formaddtag");
+  Save(addTag, "dialog-add-tag");
 }
 
 void Dialogs() {
@@ -134,18 +134,18 @@ void Dialogs() {
   ConfirmDialog msg(skin);
   msg.Prepare(state, session.Settings());
   msg.show();
-  Save(msg, "dialog-formmsg");
+  Save(msg, "dialog-confirm");
 
   session.Settings().Tree = site + "/";
   TreeDialog tree(session, skin);
   tree.Prepare();
   tree.show();
-  Save(tree, "dialog-formtree");
+  Save(tree, "dialog-tree");
 
   FileListDialog list(skin);
   QObject::connect(&list, &FileListDialog::Listed, &list, [&list] {
     list.FoundFiles->item(1)->setSelected(false);
-    Save(list, "dialog-form2");
+    Save(list, "dialog-file-list");
     list.accept();
   }, Qt::QueuedConnection);
   list.Choose(session.Driver().ScanRequest(site));
@@ -154,17 +154,17 @@ void Dialogs() {
   FileDialog files(session, answers, skin);
   files.PrepareSelection();
   files.show();
-  Save(files, "dialog-formfile-select");
+  Save(files, "dialog-file-select");
 
   FileDialog saveAs(session, answers, skin);
   saveAs.PrepareSave(site + "/index.htm", [](const std::string&) { return true; });
   saveAs.show();
-  Save(saveAs, "dialog-formfile-save");
+  Save(saveAs, "dialog-file-save");
 
   RestoreDialog restore(skin);
   restore.Prepare(site + "/index.htm.pbak", ReadFile(home / "preview/sample_html4.htm"));
   restore.show();
-  Save(restore, "dialog-formrestore");
+  Save(restore, "dialog-restore");
 
   OptionsDialogs(session, answers, skin);
 }
