@@ -9,7 +9,7 @@
 
 #include "app/program_settings.h"
 #include "app/session.h"
-#include "batch/discovery.h"
+#include "batch/discovery.h"  // kFileTypes, the file types the dialogs offer
 #include "batch/run_message.h"
 #include "batch/run_state.h"
 
@@ -40,6 +40,7 @@ struct WindowControls {
   bool operator==(const WindowControls&) const = default;
 };
 
+/// The one rule for every control of the main window.
 WindowControls ControlsFor(const WindowSituation& s);
 
 /// The confirmation before the run `state` describes: its caption and message (MakeMsg).
