@@ -23,10 +23,10 @@
 #include "editor/editor_text.h"
 #include "editor/partial_format.h"
 #include "editor/search_replace.h"
-#include "gui/Unit1.h"
+#include "gui/main_window.h"
 #include "gui/editor_view.h"
 #include "gui/search_dialog.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 using tessel::EditorText;
 using tessel::gui::EditorView;
@@ -190,17 +190,17 @@ int main(int argc, char** argv) {
     tessel::gui::testing::ScriptedDialogs dialogs;
     const std::string path = home / "page.htm";
     tessel::gui::testing::WriteFile(path, page);
-    tessel::gui::TForm1 form(home.path(), tessel::CommandLine{}, &dialogs);
+    tessel::gui::MainWindow form(home.path(), tessel::CommandLine{}, &dialogs);
     form.show();
     form.OpenSingleFile(path);
-    const std::string text = form.REScreen->Bytes();
+    const std::string text = form.Editor->Bytes();
     {
       // The cursor-move handler: the tag around the cursor, its hint, the hint line.
       std::vector<double> moves;
       std::uint64_t seed = 1;
       for (int i = 0; i < 2000; ++i) {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-        form.REScreen->SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION,
+        form.Editor->SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION,
                                      static_cast<unsigned long>((seed >> 20) % text.size()));
         QElapsedTimer t;
         t.start();
@@ -217,16 +217,16 @@ int main(int argc, char** argv) {
       std::vector<double> runs;
       for (int i = 0; i < 5; ++i) {
         const unsigned long start = 500000 + 200000UL * unsigned(i);
-        form.REScreen->SendScintilla(QsciScintilla::SCI_SETSEL, start, long(start + 100000));
+        form.Editor->SendScintilla(QsciScintilla::SCI_SETSEL, start, long(start + 100000));
         QElapsedTimer t;
         t.start();
-        form.PopMenPoP();
-        form.MyPopupHandler(tessel::FormatSelectionCaption("_default"));
+        form.PrepareEditorMenu();
+        form.RunMenuItem(tessel::FormatSelectionCaption("_default"));
         runs.push_back(Ms(t));
       }
       std::printf("format a 100 KB selection from the popup, inserted coloured: median %.1f ms "
                   "(target <= 50)\n", Median(runs));
-      form.REScreen->SendScintilla(QsciScintilla::SCI_UNDO);
+      form.Editor->SendScintilla(QsciScintilla::SCI_UNDO);
     }
     // The commonest letter gives the most matches: more than the 100,000 measured for.
     size_t counts[256] = {};
@@ -238,14 +238,14 @@ int main(int argc, char** argv) {
     for (size_t at = tessel::FindNext(text, find, 0, {}); at != tessel::kNoMatch;
          at = tessel::FindNext(text, find, at + 1, {}))
       ++count;
-    form.BSearchRepClick();
-    form.ReplaceDialog1->EditFind->setText(QString::fromStdString(find));
-    form.ReplaceDialog1->EditReplace->setText(QString::fromStdString(find + find));
-    form.ReplaceDialog1->CBMatchCase->setChecked(true);
-    form.REScreen->SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION, 0UL);
+    form.OpenSearch();
+    form.SearchReplace->FindField->setText(QString::fromStdString(find));
+    form.SearchReplace->ReplaceField->setText(QString::fromStdString(find + find));
+    form.SearchReplace->MatchCaseBox->setChecked(true);
+    form.Editor->SendScintilla(QsciScintilla::SCI_SETEMPTYSELECTION, 0UL);
     QElapsedTimer t;
     t.start();
-    form.ReplaceDialog1->BReplaceAll->click();
+    form.SearchReplace->ReplaceAllButton->click();
     std::printf("Replace All of %zu matches in 2.5 MB: %.1f ms (target <= 1000 for 100,000) %s\n",
                 count, Ms(t), dialogs.Texts("message").empty() ? "" : dialogs.Texts("message").back().c_str());
   }

@@ -161,12 +161,13 @@ int main(int argc, char** argv) {
   std::printf("  median %8.3f us  p99 %8.3f us  max %8.1f us\n", move.Median, move.P99, move.Max);
 
   // A 100 KB selection from the middle of the page, widened as the popup menu does.
-  Style style;
-  StyleLibrary library(data / "styles", style);
-  if (library.FindStyles() == 0 || !library.LoadStyle("_default")) {
-    std::fprintf(stderr, "no style: %s\n", library.LastError().c_str());
+  std::string styleErr;
+  std::optional<LoadedStyle> loaded = StyleLibrary(data / "styles").Load("_default", {}, &styleErr);
+  if (!loaded) {
+    std::fprintf(stderr, "no style: %s\n", styleErr.c_str());
     return 1;
   }
+  Style& style = loaded->Value;
   const std::int64_t from = std::int64_t(page.size() / 2);
   const auto sel = AdjustSelection(page, from, std::int64_t(kSelectionBytes));
   if (!sel) {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/session.h"
-#include "gui/formatoptions.h"
+#include "gui/options_dialog.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace {
 
@@ -63,12 +63,12 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 7; ++i) {
     QElapsedTimer t;
     t.start();
-    tessel::gui::TFormOptions dialog(session, dialogs, skin, nullptr);
+    tessel::gui::OptionsDialog dialog(session, dialogs, skin, nullptr);
     dialog.show();
     QApplication::processEvents();
     open.push_back(double(t.nsecsElapsed()) / 1e6);
     t.restart();
-    dialog.BpreviewFClick();
+    dialog.PreviewFormatted();
     dialog.repaint();
     QApplication::processEvents();
     preview.push_back(double(t.nsecsElapsed()) / 1e6);

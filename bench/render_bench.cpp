@@ -81,10 +81,9 @@ int main(int argc, char** argv) {
   size_t bytes = 0;
   std::vector<Page> pages = LoadPages(pagesList, docs, &bytes);
 
-  tessel::Style style;
-  tessel::StyleLibrary library(data / "styles", style);
-  if (!library.LoadStyle("_default")) Die("cannot load style _default");
-  tessel::Engine engine(style);
+  auto loaded = tessel::StyleLibrary(data / "styles").Load("_default");
+  if (!loaded) Die("cannot load style _default");
+  tessel::Engine engine(loaded->Value);
 
   const double format = Best(reps, [&] {
     for (Page& p : pages) {

@@ -38,10 +38,9 @@ struct Variant {
 };
 
 Style Load(const fs::path& data, const std::string& name) {
-  Style style;
-  tessel::StyleLibrary library(data / "styles", style);
-  if (!library.LoadStyle(name)) Die("cannot load style " + name);
-  return style;
+  auto loaded = tessel::StyleLibrary(data / "styles").Load(name);
+  if (!loaded) Die("cannot load style " + name);
+  return loaded->Value;
 }
 
 // Every As-Text rule whose tags stay in the running line (no line breaks), changed.

@@ -187,8 +187,9 @@ int main(int argc, char** argv) {
   for (const char* name : {"_default", "html5", "documented"}) {
     StyleTally st;
     st.name = name;
-    tessel::StyleLibrary library(o.data / "styles", st.style);
-    if (!library.LoadStyle(name)) return std::fprintf(stderr, "no style %s\n", name), 2;
+    auto loaded = tessel::StyleLibrary(o.data / "styles").Load(name);
+    if (!loaded) return std::fprintf(stderr, "no style %s\n", name), 2;
+    st.style = loaded->Value;
     styles.push_back(std::move(st));
   }
   tessel::TrimTagList trim;

@@ -132,10 +132,11 @@ Args ParseArgs(int argc, char** argv) {
 }
 
 Style LoadStyleOrDie(const fs::path& data, const std::string& name) {
-  Style style;
-  tessel::StyleLibrary library(data / "styles", style);
-  if (!library.LoadStyle(name)) Die("cannot load style '" + name + "': " + library.LastError());
-  // LoadStyle falls back to the first style silently; a benchmark must not.
+  std::string err;
+  auto loaded = tessel::StyleLibrary(data / "styles").Load(name, {}, &err);
+  if (!loaded) Die("cannot load style '" + name + "': " + err);
+  Style style = loaded->Value;
+  // Load falls back to the first style silently; a benchmark must not.
   if (!tessel::EqualsNoCase(style.Options.StyleName, name)) {
     Die("style '" + name + "' not found below " + (data / "styles").string());
   }

@@ -1,6 +1,6 @@
 // Window benchmark (offscreen): a tree run started from the main window against the
 // in-place command on copies of the same tree, alternating, with the largest gap of a 10 ms
-// heartbeat timer on the window's thread during the window's run; the file list (Form2)
+// heartbeat timer on the window's thread during the window's run; the file list dialog
 // with every file of a big tree listed and selected; the processor time of the idle window;
 // and typing at the end of a 2.5 MB page that is one line (a compressed page).
 //
@@ -26,13 +26,13 @@
 #include <vector>
 
 #include "app/session.h"
-#include "gui/Form_2.h"
-#include "gui/Unit1.h"
+#include "gui/file_list_dialog.h"
+#include "gui/main_window.h"
 #include "gui/editor_view.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace fs = std::filesystem;
-using tessel::gui::TForm1;
+using tessel::gui::MainWindow;
 using tessel::gui::testing::ScriptedDialogs;
 
 namespace {
@@ -99,7 +99,7 @@ struct WindowRun {
 WindowRun WindowTreeRun(const fs::path& dataDir, const fs::path& copy) {
   ScriptedDialogs dialogs;
   dialogs.trees.push_back(copy.string());
-  TForm1 form(dataDir, tessel::CommandLine{}, &dialogs);
+  MainWindow form(dataDir, tessel::CommandLine{}, &dialogs);
   form.show();
   QApplication::processEvents();
   // The heartbeat: the window's thread must keep serving its timers during the run.
@@ -110,12 +110,12 @@ WindowRun WindowTreeRun(const fs::path& dataDir, const fs::path& copy) {
   QObject::connect(&heartbeat, &QTimer::timeout, [&] {
     maxGap = std::max(maxGap, double(beat.restart()));
   });
-  QSignalSpy finished(&form, &TForm1::RunFinished);
+  QSignalSpy finished(&form, &MainWindow::RunFinished);
   const auto t0 = std::chrono::steady_clock::now();
-  form.BTreeClick();  // the scan and the file list, as the command makes its selection
+  form.SelectTree();  // the scan and the file list, as the command makes its selection
   beat.start();
   heartbeat.start();
-  form.BFormatClick();
+  form.Format();
   if (!finished.wait(600000)) Die("the window's run did not end");
   WindowRun run{Seconds(t0), maxGap};
   heartbeat.stop();
@@ -170,7 +170,7 @@ std::string OneLine(const std::string& text, size_t size) {
 /// page, each timed until the window has painted it.
 void IdleAndTyping(const fs::path& dataDir, const fs::path& work, const fs::path& page) {
   ScriptedDialogs dialogs;
-  TForm1 form(dataDir, tessel::CommandLine{}, &dialogs);
+  MainWindow form(dataDir, tessel::CommandLine{}, &dialogs);
   form.resize(1280, 800);
   form.show();
   QApplication::setActiveWindow(&form);
@@ -189,7 +189,7 @@ void IdleAndTyping(const fs::path& dataDir, const fs::path& work, const fs::path
   fs::create_directories(work);
   tessel::gui::testing::WriteFile(longPage.string(), "<html>" + OneLine(source, 2500000));
   if (!form.OpenSingleFile(longPage.string())) Die("cannot open " + longPage.string());
-  tessel::gui::EditorView& editor = *form.REScreen;
+  tessel::gui::EditorView& editor = *form.Editor;
   editor.setFocus();
   QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
   QTest::qWait(200);
@@ -245,11 +245,11 @@ int main(int argc, char** argv) {
     const auto s0 = std::chrono::steady_clock::now();
     const size_t files = session.Driver().ScanTree(o.bigTree.string()).Files.size();
     const double scan = Seconds(s0);
-    tessel::gui::TForm2 form2(session, tessel::gui::Skin{});
-    QObject::connect(&form2, &tessel::gui::TForm2::Listed, &form2, &QDialog::accept,
+    tessel::gui::FileListDialog list(tessel::gui::Skin{});
+    QObject::connect(&list, &tessel::gui::FileListDialog::Listed, &list, &QDialog::accept,
                      Qt::QueuedConnection);
     const auto l0 = std::chrono::steady_clock::now();
-    auto chosen = form2.Choose(o.bigTree.string());
+    auto chosen = list.Choose(session.Driver().ScanRequest(o.bigTree.string()));
     const double total = Seconds(l0);
     std::printf("file list: %zu files, scan %.3f s, scan and listing %.3f s, listing about %.3f s "
                 "(target <= 1 s), %zu returned selected\n",

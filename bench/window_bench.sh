@@ -2,7 +2,7 @@
 # The window's figures (offscreen): start-up to the first activation of the main window
 # (hyperfine, median of 10), a 2,000-page tree run from the window against the in-place
 # command on copies of the same tree with the largest gap of a 10 ms heartbeat on the
-# window's thread, the file list (Form2) with the 20,000 pages of tree-20000, the processor
+# window's thread, the file list dialog with the 20,000 pages of tree-20000, the processor
 # time of the idle window, and typing at the end of a 2.5 MB page of one line.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"

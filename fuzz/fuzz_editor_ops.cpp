@@ -119,10 +119,9 @@ void CheckSearchAndReplace(const Input& in) {
 
 const Style& LoadedStyle() {
   static const Style style = [] {
-    Style s;
-    StyleLibrary library(std::string(TESSEL_SOURCE_DIR) + "/data/styles", s);
-    if (!library.LoadStyle("_default")) Fail("cannot load the shipped style");
-    return s;
+    auto loaded = StyleLibrary(std::string(TESSEL_SOURCE_DIR) + "/data/styles").Load("_default");
+    if (!loaded) Fail("cannot load the shipped style");
+    return loaded->Value;
   }();
   return style;
 }

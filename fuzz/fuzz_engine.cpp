@@ -162,10 +162,9 @@ const std::vector<Style>& BaseStyles() {
   static const std::vector<Style> styles = [] {
     std::vector<Style> out(1);  // an empty table first
     for (const char* name : {"_default", "html5", "documented"}) {
-      Style style;
-      StyleLibrary library(std::string(TESSEL_SOURCE_DIR) + "/data/styles", style);
-      if (!library.LoadStyle(name)) Fail("cannot load shipped style", name);
-      out.push_back(style);
+      auto loaded = StyleLibrary(std::string(TESSEL_SOURCE_DIR) + "/data/styles").Load(name);
+      if (!loaded) Fail("cannot load shipped style", name);
+      out.push_back(loaded->Value);
     }
     return out;
   }();

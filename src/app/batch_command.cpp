@@ -113,12 +113,12 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   state.Verify = VerifyOf(a);  // the command line's, whatever the window's settings say
 
   if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
-  if (session.Driver().ShowFileSelection(source) == SelectionKind::None) {
+  if (session.Driver().Select(source) == SelectionKind::None) {
     host.Finish();
     err = "no accepted HTML files found";
     return fail(kExitFailed);
   }
-  RunSummary summary = session.Driver().LetsGo();
+  RunSummary summary = session.Driver().Run();
   host.Finish();
   // A single file has no protocol: its mark goes where its errors go.
   if (!summary.RenderNote.empty()) io.WriteStderr("tessel-html: " + summary.RenderNote + "\n");
@@ -152,10 +152,10 @@ int RunCommandLine(const std::vector<std::string>& args, const fs::path& program
   state.ProcessMode = line.ProcessMode;
   state.DoCreateBackUps = line.Backup;
   RunDriver& driver = session.Driver();
-  driver.ShowFileSelection({SelectionSource::Kind::CommandLineFile, {line.File}});
+  driver.Select({SelectionSource::Kind::CommandLineFile, {line.File}});
   // With DoVerify, each run's finding goes where its errors go.
   auto run = [&] {
-    RunSummary s = driver.LetsGo();
+    RunSummary s = driver.Run();
     if (!s.RenderNote.empty()) io.WriteStderr("tessel-html: " + s.RenderNote + "\n");
     return s;
   };

@@ -10,6 +10,7 @@
 #include "app/filter_command.h"
 #include "app/program_dir.h"
 #include "app/window_loader.h"
+#include "io/posix_file.h"
 #include "io/temp_files.h"
 
 namespace {
@@ -28,18 +29,6 @@ bool ReadAll(int fd, std::string& bytes, std::string* err) {
   }
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,8 +37,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   tessel::FilterIo io;
   io.ReadStdin = [](std::string& bytes, std::string* err) { return ReadAll(0, bytes, err); };
-  io.WriteStdout = [](std::string_view bytes) { return WriteAll(1, bytes); };
-  io.WriteStderr = [](std::string_view text) { WriteAll(2, text); };
+  io.WriteStdout = [](std::string_view bytes) { return tessel::posix::WriteAll(1, bytes); };
+  io.WriteStderr = [](std::string_view text) { tessel::posix::WriteAll(2, text); };
   if (tessel::WantsWindow(args)) return tessel::RunWindow(argc, argv, io);
   std::string err;
   bool needsData = true;

@@ -20,7 +20,7 @@ bool IsDirectoryArgument(const std::string& value) {
 
 Session::Session(const fs::path& programDir, RunHost& host, int screenWidth, int screenHeight)
     : programDir_(programDir),
-      library_(programDir / "styles", style_),
+      library_(programDir / "styles"),
       driver_(state_, style_, trimList_, host, [this](std::string* err) {
         return !StyleLoaded() || ReloadStyle(err);
       }) {
@@ -47,13 +47,15 @@ bool Session::RememberPath(std::string_view key, const std::string& dir, std::st
 
 bool Session::LoadStyle(const std::string* nameOrDir, StyleError* err) {
   *err = {};
+  std::string why;
   if (nameOrDir && IsDirectoryArgument(*nameOrDir)) {
-    if (library_.LoadStyleFromDirectory(*nameOrDir)) {
+    if (auto loaded = library_.LoadFromDirectory(*nameOrDir, style_.Options, &why)) {
+      SetActiveStyle(std::move(*loaded));
       styleFromDirectory_ = true;
       return true;
     }
     err->Text = "'" + *nameOrDir + "' is not a style directory (it needs options.ini and tag.ini)";
-    if (!library_.LastError().empty()) err->Text += ": " + library_.LastError();
+    if (!why.empty()) err->Text += ": " + why;
     return false;
   }
   if (library_.FindStyles() == 0) {
@@ -74,20 +76,37 @@ bool Session::LoadStyle(const std::string* nameOrDir, StyleError* err) {
     }
   }
   const std::string name = nameOrDir ? *nameOrDir : settings_.StyleName;
-  if (library_.LoadStyle(name)) {
+  if (auto loaded = library_.Load(name, style_.Options, &why)) {
+    SetActiveStyle(std::move(*loaded));
     styleFromDirectory_ = false;
     return true;
   }
-  err->Text = library_.LastError().empty() ? "the style '" + name + "' cannot be loaded"
-                                           : library_.LastError();
+  err->Text = why.empty() ? "the style '" + name + "' cannot be loaded" : why;
   return false;
 }
 
 bool Session::ReloadStyle(std::string* err) {
-  const bool ok = styleFromDirectory_ ? library_.LoadStyleFromDirectory(library_.ActiveStylePath())
-                                      : library_.LoadStyle(style_.Options.StyleName);
-  if (!ok && err) *err = library_.LastError();
-  return ok;
+  std::optional<LoadedStyle> loaded =
+      styleFromDirectory_ ? library_.LoadFromDirectory(activeStylePath_, style_.Options, err)
+                          : library_.Load(style_.Options.StyleName, style_.Options, err);
+  if (!loaded) return false;
+  SetActiveStyle(std::move(*loaded));
+  return true;
+}
+
+void Session::SetActiveStyle(LoadedStyle style) {
+  style_ = std::move(style.Value);
+  activeStylePath_ = std::move(style.Dir);
+}
+
+std::optional<Style> Session::ReadStyle(std::string_view name, std::string* err) {
+  std::optional<LoadedStyle> loaded = library_.Load(name, style_.Options, err);
+  if (!loaded) return std::nullopt;
+  return std::move(loaded->Value);
+}
+
+std::string Session::WindowCaption() const {
+  return tessel::WindowCaption(StyleLoaded() ? &style_.Options.StyleName : nullptr);
 }
 
 bool Session::ReadTrimList(std::string* err) {

@@ -56,7 +56,17 @@ class Session {
 
   StyleLibrary& Styles() { return library_; }
   Style& ActiveStyle() { return style_; }
-  bool StyleLoaded() const { return !library_.ActiveStylePath().empty(); }
+  const Style& ActiveStyle() const { return style_; }
+  bool StyleLoaded() const { return !activeStylePath_.empty(); }
+  /// Where the active style lives; all writes of the style go there. Empty before a load.
+  const std::filesystem::path& ActiveStylePath() const { return activeStylePath_; }
+  /// The program title, and once a style is loaded " - Style: " and its name.
+  std::string WindowCaption() const;
+  /// `style` (read from `dir`, or written there) becomes the active style.
+  void SetActiveStyle(LoadedStyle style);
+  /// A style of the styles directory as a value, for one use; the active style stays. The
+  /// first style when the named one is gone; nothing, with *err, when none can be read.
+  std::optional<Style> ReadStyle(std::string_view name, std::string* err);
   /// Loads the style `nameOrDir` names: a style of the styles directory, matched without
   /// regard to case, or a style directory anywhere when the value holds a "/". Without one,
   /// the active style of the settings, or the first style when that one is gone. False
@@ -80,6 +90,7 @@ class Session {
   ProgramSettings settings_;
   std::string settingsError_;
   Style style_;
+  std::filesystem::path activeStylePath_;
   StyleLibrary library_;
   bool styleFromDirectory_ = false;  // loaded by path, not by name: reload from there
   TrimTagList trimList_;

@@ -39,12 +39,17 @@ std::string MountPointOf(const std::string& path) {
   return at.string();
 }
 
-/// Scratch files are for inspection only: a failure to write one is no fault of the run.
-void WriteScratch(const std::string& path, const std::string& bytes) {
-  WriteOwnFile(path, bytes, nullptr);
+}  // namespace
+
+void WriteScratchCopy(const std::string& path, std::string_view bytes) {
+  if (!path.empty()) WriteOwnFile(path, bytes, nullptr);
 }
 
-}  // namespace
+void WriteListDumps(const std::string& programDir, const Engine& engine) {
+  if (programDir.empty()) return;
+  WriteScratchCopy(programDir + std::string(kTokenDumpName), engine.TokenList.Joined("\r\n"));
+  WriteScratchCopy(programDir + std::string(kBlockDumpName), engine.BlockList.Joined("\r\n"));
+}
 
 std::optional<FreeSpace> QueryFreeSpace(const std::string& path) {
   struct statvfs vfs;
@@ -178,12 +183,6 @@ bool FilePipeline::LoadSourceText(const std::string& path, ProcessOutcome* outco
   return OpenPage(path, out) && ReadPage(out);
 }
 
-void FilePipeline::WriteDumps() {
-  if (state_.ProgramDir.empty()) return;
-  WriteScratch(state_.ProgramDir + std::string(kTokenDumpName), engine_.TokenList.Joined("\r\n"));
-  WriteScratch(state_.ProgramDir + std::string(kBlockDumpName), engine_.BlockList.Joined("\r\n"));
-}
-
 bool FilePipeline::LoadFile(const std::string& path, ProcessOutcome* outcome) {
   ProcessOutcome local;
   ProcessOutcome& out = outcome ? *outcome : local;
@@ -213,7 +212,7 @@ bool FilePipeline::RunStage(ProcessOutcome* outcome) {
   engine_.Process(EngineModeOf(state_.ProcessMode), std::move(engine_.SourceText), trimList_);
   // The stage leaves the token lists as the tokenizer made them (in Trim, those of the last
   // tokenized file).
-  if (WriteScratchFiles) WriteDumps();
+  if (WriteScratchFiles) WriteListDumps(state_.ProgramDir, engine_);
   return true;
 }
 
@@ -246,7 +245,7 @@ bool FilePipeline::WriteResult(ProcessOutcome* outcome, int64_t* bytesWritten) {
   }
   if (bytesWritten) *bytesWritten = int64_t(lastResult_.size());
   // The scratch copy of the last result; the file itself is already safe.
-  if (WriteScratchFiles && !state_.TempOutFile.empty()) WriteScratch(state_.TempOutFile, lastResult_);
+  if (WriteScratchFiles) WriteScratchCopy(state_.TempOutFile, lastResult_);
   return true;
 }
 

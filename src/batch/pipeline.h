@@ -57,8 +57,17 @@ std::string DiskFullMessage(std::string_view mountPoint);
 /// when it holds a control character (ShownName).
 std::string FailedFileLine(const std::string& path, const ProcessOutcome& outcome);
 
+/// The scratch dumps of the engine's token lists, for inspection only.
 inline constexpr std::string_view kTokenDumpName = "0tmp_htm.htm";
 inline constexpr std::string_view kBlockDumpName = "0tmp_nftags.htm";
+
+/// Writes the scratch dumps of `engine`'s TokenList and BlockList into the data directory
+/// `programDir` (ending in "/"; nothing when it is empty). Like every scratch file each
+/// replaces whatever is at its name and is never written through a link; a failure is no
+/// fault of anything.
+void WriteListDumps(const std::string& programDir, const Engine& engine);
+/// Writes a scratch copy ("$tmp.htm") in the same way.
+void WriteScratchCopy(const std::string& path, std::string_view bytes);
 
 /// The engine's mode for Format, Compress and Trim.
 EngineMode EngineModeOf(ProcessKind mode);
@@ -124,7 +133,6 @@ class FilePipeline {
  private:
   bool OpenPage(const std::string& path, ProcessOutcome& out);
   bool ReadPage(ProcessOutcome& out);
-  void WriteDumps();
 
   RunState& state_;
   const TrimTagList& trimList_;

@@ -41,6 +41,19 @@ FileAt BackupOf(const RunState& state, const FileAt& page) {
   return {page.Dir, page.Name + state.BackupExt, SiblingBackupPath(state, page.Path)};
 }
 
+/// The single file `path` in its directory, resolved once and opened (kept in `dirs`);
+/// nothing below it is followed. False, with *err, when the directory cannot be opened.
+bool OpenSingleFile(const std::string& path, DirectoryChain& dirs, FileAt& page,
+                    std::string* err) {
+  const fs::path full = fs::absolute(path);
+  std::string dirPath;
+  if (!ResolvePath(full.parent_path().string(), &dirPath, err)) return false;
+  const int dir = dirs.Open(dirPath, err);
+  if (dir < 0) return false;
+  page = {dir, full.filename().string(), path};
+  return true;
+}
+
 }  // namespace
 
 bool RestoreFromBackup(RunState& state, const FileAt& page, ProcessOutcome* outcome) {
@@ -72,17 +85,27 @@ bool RestoreFromBackup(RunState& state, const FileAt& page, ProcessOutcome* outc
   return true;
 }
 
+std::optional<std::string> ReadSingleFileBackup(RunState& state, const std::string& path,
+                                                std::string* err) {
+  state.BackupFileName = SiblingBackupPath(state, path);
+  DirectoryChain dirs;
+  FileAt page;
+  std::string bytes, why;
+  struct stat st;
+  if (OpenSingleFile(path, dirs, page, &why) &&
+      ReadBackup(BackupOf(state, page), bytes, st, &why) == BackupRead::Read) {
+    return bytes;
+  }
+  if (err) *err = why;
+  return std::nullopt;
+}
+
 bool RestoreSingleFile(RunState& state, const std::string& path, std::string* err,
                        std::string* text) {
   state.BackupFileName = SiblingBackupPath(state, path);
-  // The file's directory, resolved once and opened; nothing below it is followed.
-  const fs::path full = fs::absolute(path);
-  std::string dirPath;
   DirectoryChain dirs;
-  if (!ResolvePath(full.parent_path().string(), &dirPath, err)) return false;
-  const int dir = dirs.Open(dirPath, err);
-  if (dir < 0) return false;
-  const FileAt page{dir, full.filename().string(), path};
+  FileAt page;
+  if (!OpenSingleFile(path, dirs, page, err)) return false;
   std::string bytes;
   struct stat st;
   switch (ReadBackup(BackupOf(state, page), bytes, st, err)) {
@@ -106,7 +129,7 @@ bool RestoreSingleFile(RunState& state, const std::string& path, std::string* er
   }
   if (!ReplaceFileAt(page, crlf, {}, err)) return false;
   // The editor's copy; the file itself is already restored.
-  if (!state.TempOutFile.empty()) WriteOwnFile(state.TempOutFile, crlf, nullptr);
+  WriteScratchCopy(state.TempOutFile, crlf);
   if (text) *text = std::move(crlf);
   return true;
 }

@@ -1,6 +1,7 @@
 // Putting files back to the content of their sibling backups.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "batch/pipeline.h"
@@ -23,6 +24,12 @@ bool RestoreFromBackup(RunState& state, const FileAt& page, ProcessOutcome* outc
 /// it was). *text (if given) receives the text written.
 bool RestoreSingleFile(RunState& state, const std::string& path, std::string* err,
                        std::string* text = nullptr);
+
+/// The text of the single file's sibling backup for the restore's preview, read as a
+/// restore reads it: never through a link. Sets BackupFileName. Nothing when there is no
+/// backup (*err empty) or, with *err saying why, when it is a link or cannot be read.
+std::optional<std::string> ReadSingleFileBackup(RunState& state, const std::string& path,
+                                                std::string* err);
 
 /// The status text after a single-file restore.
 std::string RestoredStatusText(const std::string& path);

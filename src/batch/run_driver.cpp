@@ -76,7 +76,7 @@ void RunDriver::PrepareProtocol(bool showPage) {
   host_.ProtocolCleared(state_.Protokoll.Text(), showPage);
 }
 
-SelectionKind RunDriver::ShowFileSelection(const SelectionSource& source) {
+SelectionKind RunDriver::Select(const SelectionSource& source) {
   if (source.Paths.empty()) return SelectionKind::None;
   if (source.What == SelectionSource::Kind::Tree) return SelectTree(source.Paths.front());
   if (source.What == SelectionSource::Kind::PickedFiles && source.Paths.size() > 1) {
@@ -131,7 +131,16 @@ void RunDriver::BeginTreeSelection() {
   host_.ShowStatus("Searching for HTML-Files: please wait ...");
 }
 
-TreeScan RunDriver::ScanTree(const std::string& dir) const {
+TreeScanRequest RunDriver::ScanRequest(const std::string& dir) const {
+  return {dir, state_.FilterIndex, state_.DoValidate};
+}
+
+TreeScan RunDriver::ScanTree(const std::string& dir, const CancelToken* stop) const {
+  return tessel::ScanTree(ScanRequest(dir), stop);
+}
+
+TreeScan ScanTree(const TreeScanRequest& request, const CancelToken* stop) {
+  const std::string& dir = request.Dir;
   TreeScan scan;
   std::string err;
   // Resolved once: the scan, the run, its backups and its protocol all use this path.
@@ -145,11 +154,11 @@ TreeScan RunDriver::ScanTree(const std::string& dir) const {
     return scan;
   }
   scan.Stopped = !ScanDirectory(
-      scan.Dir, state_.FilterIndex, state_.DoValidate, scan.Files, [&](const ScanEvent& event) {
+      scan.Dir, request.FilterIndex, request.Validate, scan.Files, [&](const ScanEvent& event) {
         if (event.What == ScanEvent::Kind::Unreadable) {
           scan.NotSearched.push_back(ShownName(event.Path) + ": " + std::string(event.Error));
         }
-        return !state_.UserBreak;
+        return stop == nullptr || !stop->Cancelled();
       });
   return scan;
 }
@@ -179,7 +188,7 @@ SelectionKind RunDriver::FinishSelection(SelectionKind kind) {
   return state_.SelectionMode = kind;
 }
 
-RunSummary RunDriver::LetsGo() {
+RunSummary RunDriver::Run(CancelToken* userBreak) {
   RunSummary summary;
   bool nothing = state_.SelectionMode == SelectionKind::None ||
                  (state_.SelectionMode == SelectionKind::SingleFile && state_.FileName.empty()) ||
@@ -190,7 +199,6 @@ RunSummary RunDriver::LetsGo() {
     return summary;
   }
   state_.TotalBytesBefore = state_.TotalBytesAfter = 0;
-  state_.UserBreak = false;
   std::string err;
   if (reloadStyle_ && !reloadStyle_(&err)) {
     summary.Aborted = true;
@@ -198,9 +206,12 @@ RunSummary RunDriver::LetsGo() {
     host_.ShowMessage(MessageKind::Error, summary.Error);
     return summary;
   }
+  userBreak_ = userBreak;
+  if (userBreak_) userBreak_->Reset();  // a break asked for before the run is no break of it
   summary = state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile() : RunBatch();
   pipeline_.CloseDirectories();
   backupDirs_.Clear();
+  userBreak_ = nullptr;
   return summary;
 }
 
@@ -250,9 +261,9 @@ RunSummary RunDriver::RunSingleFile() {
 }
 
 bool RunDriver::UserBreakConfirmed() {
-  if (!state_.UserBreak) return false;
+  if (userBreak_ == nullptr || !userBreak_->Cancelled()) return false;
   if (host_.AskYesNo(kUserBreakQuestion)) return true;
-  state_.UserBreak = false;
+  userBreak_->Reset();
   return false;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cancel_token.h"
 #include "batch/pipeline.h"
 #include "batch/run_state.h"
 #include "render_check/render_check.h"
@@ -58,6 +59,18 @@ struct FileResult {
   std::optional<RenderDifference> Rendering;  // how it could render differently
 };
 
+/// What a tree scan needs, taken from the run state: the scan may run on another thread.
+struct TreeScanRequest {
+  std::string Dir;
+  int FilterIndex = 0;  // the file type
+  bool Validate = false;  // DoValidate
+};
+
+/// The accepted files below request.Dir, found without writing anything; `stop` (if given)
+/// ends the scan early. The directory is resolved once here, and the file system's root is
+/// refused.
+TreeScan ScanTree(const TreeScanRequest& request, const CancelToken* stop = nullptr);
+
 /// Where a selection comes from: a file named on the command line (or dropped), files
 /// picked in the file dialog, or the directory chosen in the tree dialog.
 struct SelectionSource {
@@ -73,7 +86,7 @@ class RunDriver {
 
   /// Makes the selection from `source`; None when nothing was selected. One picked file
   /// is a single-file selection, not a batch of one.
-  SelectionKind ShowFileSelection(const SelectionSource& source);
+  SelectionKind Select(const SelectionSource& source);
 
   /// A single file (command line or dropped file): it becomes the selection. With
   /// `remember`, its directory is remembered for the file dialog.
@@ -90,18 +103,19 @@ class RunDriver {
   /// found. First: the protocol page starts afresh and the status line says that the
   /// search is on.
   void BeginTreeSelection();
-  /// Then: the accepted files below `dir` (by state.FilterIndex and DoValidate), found
-  /// without writing anything; state.UserBreak stops the scan. `dir` is resolved once
-  /// here, and the file system's root is refused. Touches no other state, so it may run
-  /// off the window's thread.
-  TreeScan ScanTree(const std::string& dir) const;
+  /// Then: the accepted files below `dir` (by state.FilterIndex and DoValidate), as the
+  /// free ScanTree finds them.
+  TreeScan ScanTree(const std::string& dir, const CancelToken* stop = nullptr) const;
+  /// What ScanTree of `dir` needs, to scan off the window's thread.
+  TreeScanRequest ScanRequest(const std::string& dir) const;
   /// Last: `chosen` (the files of `scan` the user kept, in their order) becomes FileList
   /// with a "-->  " protocol line each, after a line for each directory or file that could
   /// not be read, which also makes the run's NotSearched. None when nothing was chosen.
   SelectionKind AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen);
 
-  /// Runs state.ProcessMode over the current selection.
-  RunSummary LetsGo();
+  /// Runs state.ProcessMode over the current selection. `userBreak` (if given) is the
+  /// user's request to stop, looked at between files; it is withdrawn at the start.
+  RunSummary Run(CancelToken* userBreak = nullptr);
 
   FilePipeline& pipeline() { return pipeline_; }
 
@@ -127,6 +141,7 @@ class RunDriver {
   FilePipeline pipeline_;
   DirectoryChain backupDirs_;  // the tree run's backup directory and its folders
   std::function<bool(std::string*)> reloadStyle_;
+  CancelToken* userBreak_ = nullptr;  // of the run under way
 };
 
 /// The local date and time as the protocol shows them.

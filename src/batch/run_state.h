@@ -1,8 +1,8 @@
-// The state a batch run shares between the per-file pipeline, discovery, the run driver,
-// restore and the window: the program-wide state of a selection and its runs.
+// The state of a selection and its runs, shared by the per-file pipeline, discovery, the
+// run driver and restore. A plain value: a run off the window's thread works on a copy of
+// it, and the user's break reaches the run through a CancelToken, not through this.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -60,7 +60,6 @@ struct RunState {
   int FileFilterIndex = 0;  // the file type the file dialog lists
   int64_t TotalBytesBefore = 0;
   int64_t TotalBytesAfter = 0;
-  std::atomic<bool> UserBreak{false};  // set by the window (Esc), read between files
   Protocol Protokoll;
 };
 

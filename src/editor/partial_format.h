@@ -55,10 +55,6 @@ std::string ProcessSelection(Engine& engine, EngineMode mode, std::string_view s
                              std::string_view selectionIndent, SelectionFit fit,
                              const TrimTagList& trimList = {}, LineEnd lineEnd = LineEnd::CrLf);
 
-/// The scratch dumps a processed selection leaves next to the program.
-inline constexpr std::string_view kTokenDumpFileName = "0tmp_htm.htm";
-inline constexpr std::string_view kBlockDumpFileName = "0tmp_nftags.htm";
-
 // The popup menu.
 inline constexpr std::string_view kMenuSeparator = "-";
 inline constexpr std::string_view kCompressSelectionCaption = "Compress Selection";

@@ -23,17 +23,13 @@ bool ChangesTagStructure(char c) {
   return c == '!' || c == '"' || c == '-' || c == '<' || c == '>';
 }
 
-bool RecolourAfterChange(int lastKey, const CursorContext& before) {
-  switch (lastKey) {
-    case 8:
+bool RecolourAfterChange(EditKind edit, const CursorContext& before) {
+  switch (edit) {
+    case EditKind::Backspace:
       return ChangesTagStructure(before.CharBefore);  // the deleted character
-    case 46:
+    case EditKind::Delete:
       return ChangesTagStructure(before.CharAfter);
-    case '!':
-    case '"':
-    case '-':
-    case '<':
-    case '>':
+    case EditKind::TagCharacter:
       return true;
     default:
       return false;

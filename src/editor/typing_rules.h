@@ -25,10 +25,21 @@ ColourClass TypedCharClass(char typed, const CursorContext& context);
 /// Whether typing `c` can change the tag structure: "!", '"', "-", "<" or ">".
 bool ChangesTagStructure(char c);
 
-/// Whether a text change recolours the tag around the cursor. `lastKey` is what the key
-/// did: 0 nothing, 1 another Ctrl combination, 8 Backspace, 46 Delete, 22 paste, 24 cut, or
-/// the typed character when ChangesTagStructure. `before` is the context before the change.
-bool RecolourAfterChange(int lastKey, const CursorContext& before);
+/// What a key did to the text, as far as the colouring cares.
+enum class EditKind {
+  None,          // nothing of the below: a plain character, a move
+  OtherControl,  // a Ctrl combination other than those below
+  Backspace,
+  Delete,
+  Paste,
+  Cut,
+  TagCharacter,  // a typed character that can change the tag structure (ChangesTagStructure)
+};
+
+/// Whether a text change recolours the tag around the cursor: a typed character that can
+/// change the tag structure does, and so does deleting one. `before` is the context before
+/// the change.
+bool RecolourAfterChange(EditKind edit, const CursorContext& before);
 
 /// The context at `position` of `text`, whose bytes have the classes `classes` (one per
 /// byte). ColourBefore is the class of the byte before the position (of the first byte at

@@ -17,13 +17,10 @@
 #include <QStorageInfo>
 #include <QStyle>
 #include <QToolButton>
-#include <filesystem>
 #include <functional>
 
-#include "app/session.h"
-#include "app/window_rules.h"
-#include "batch/discovery.h"
 #include "gui/gui_text.h"
+#include "window_model/window_rules.h"
 
 namespace tessel::gui {
 namespace {
@@ -98,14 +95,7 @@ void FillFileTypes(QComboBox& box, int index) {
 }
 
 QString DialogStartDir(const Session& session, const std::string& remembered) {
-  const std::string& page = session.State().FileName;
-  const std::string pageDir = page.empty() ? "" : std::filesystem::path(page).parent_path().string();
-  auto isDir = [](const std::string& dir) {
-    std::error_code ec;
-    return std::filesystem::is_directory(dir, ec);
-  };
-  return PathToQ(tessel::DialogStartDir(remembered, pageDir, PathFromQ(QDir::homePath()),
-                                        session.ProgramDir().string(), isDir));
+  return PathToQ(tessel::DialogStartDir(session, remembered, PathFromQ(QDir::homePath())));
 }
 
 DirectoryBrowser::DirectoryBrowser(QDialog& dialog) : QObject(&dialog) {

@@ -126,7 +126,6 @@ void EditorView::accessibilityActiveChanged(bool active) {
 void EditorView::SetDocument(const EditorText& text, bool saved) {
   // The steps below pass the save point; whoever listens is told once the text is in place.
   const QSignalBlocker quiet(this);
-  encoding_ = text.Encoding;
   const bool readOnly = isReadOnly();
   setReadOnly(false);
   SendScintilla(SCI_SETUNDOCOLLECTION, 0);
@@ -344,18 +343,18 @@ void EditorView::OnStyleNeeded(int position) {
 // ---------------------------------------------------------------------------------------
 // Typing
 
-int EditorView::LastKeyOf(const QKeyEvent& event) const {
+EditKind EditorView::EditOf(const QKeyEvent& event) const {
   const Qt::KeyboardModifiers mods = event.modifiers();
   const int key = event.key();
-  if (key == Qt::Key_Backspace) return 8;
-  if (key == Qt::Key_Delete) return 46;
-  if ((mods & Qt::ShiftModifier) && key == Qt::Key_Insert) return 22;
+  if (key == Qt::Key_Backspace) return EditKind::Backspace;
+  if (key == Qt::Key_Delete) return EditKind::Delete;
+  if ((mods & Qt::ShiftModifier) && key == Qt::Key_Insert) return EditKind::Paste;
   if (mods & Qt::ControlModifier) {
-    if (key == Qt::Key_V) return 22;
-    if (key == Qt::Key_X) return 24;
-    return 1;
+    if (key == Qt::Key_V) return EditKind::Paste;
+    if (key == Qt::Key_X) return EditKind::Cut;
+    return EditKind::OtherControl;
   }
-  return 0;
+  return EditKind::None;
 }
 
 CursorContext EditorView::CaptureCursorContext() const {
@@ -368,10 +367,10 @@ CursorContext EditorView::CaptureCursorContext() const {
 }
 
 void EditorView::keyPressEvent(QKeyEvent* event) {
-  lastKey_ = LastKeyOf(*event);
-  if (lastKey_ == 22 && colouring_) {  // the coloured paste instead of the control's own
+  lastEdit_ = EditOf(*event);
+  if (lastEdit_ == EditKind::Paste && colouring_) {  // the coloured paste, not the control's
     PasteColoured();
-    lastKey_ = 0;
+    lastEdit_ = EditKind::None;
     event->accept();
     return;
   }
@@ -379,13 +378,13 @@ void EditorView::keyPressEvent(QKeyEvent* event) {
   int typedClass = -1;  // the class of the character being typed
   const long selStart = SendScintilla(SCI_GETSELECTIONSTART);
   const bool selected = selStart != SendScintilla(SCI_GETSELECTIONEND);
-  if (lastKey_ > 1) {
+  if (lastEdit_ != EditKind::None && lastEdit_ != EditKind::OtherControl) {
     before = CaptureCursorContext();
-  } else if (lastKey_ == 0 && IsCharacterKey(*event) && !isReadOnly()) {
+  } else if (lastEdit_ == EditKind::None && IsCharacterKey(*event) && !isReadOnly()) {
     before = CaptureCursorContext();
     const char typed = TypedByte(*event);
     typedClass = int(selected ? ClassAt(selStart) : TypedCharClass(typed, before));
-    if (ChangesTagStructure(typed)) lastKey_ = static_cast<unsigned char>(typed);
+    if (ChangesTagStructure(typed)) lastEdit_ = EditKind::TagCharacter;
   }
   const bool undoKey = (event->modifiers() & Qt::ControlModifier) &&
                        (event->key() == Qt::Key_Z || event->key() == Qt::Key_Y);
@@ -398,17 +397,18 @@ void EditorView::keyPressEvent(QKeyEvent* event) {
     QsciScintilla::keyPressEvent(event);
   }
   const std::int64_t caret = SendScintilla(SCI_GETCURRENTPOS);
-  const bool changed = Length() != lengthBefore || (selected && lastKey_ != 1);
+  const bool changed =
+      Length() != lengthBefore || (selected && lastEdit_ != EditKind::OtherControl);
   if (typedClass >= 0 && changed && caret > selStart && !typedHere) {
     scratch_.assign(size_t(caret - selStart), ColourClass(typedClass));
     SetStyles(selStart, scratch_.data(), caret - selStart);
   }
   if (undoKey) AfterUndo();
-  const int key = lastKey_;
-  lastKey_ = 0;
+  const EditKind edit = lastEdit_;
+  lastEdit_ = EditKind::None;
   if (!changed) return;
   emit Edited();
-  if (key != 0 && RecolourAfterChange(key, before)) RecolourTagAtCursor();
+  if (RecolourAfterChange(edit, before)) RecolourTagAtCursor();
   if (typedHere) {
     // Scrolled to the cursor only now: the line is laid out once, with its final colours.
     SendScintilla(SCI_SCROLLCARET);

@@ -1,4 +1,4 @@
-// The editor REScreen: QScintilla holding the document as UTF-8 with every line end CR LF.
+// The editor: QScintilla holding the document as UTF-8 with every line end CR LF.
 // No lexer: the program colours the text itself. Every byte's style is its colour class
 // (text, tag, quoted, comment), and the palette gives the four styles their colours, so
 // an emphasis changes four colours and a repaint reclassifies the text.
@@ -34,8 +34,6 @@ class EditorView : public QsciScintilla, private QAccessible::ActivationObserver
   /// The text as the editor holds it, byte for byte.
   std::string Bytes() const;
   std::int64_t Length() const;
-  TextEncoding Encoding() const { return encoding_; }
-  void SetEncoding(TextEncoding encoding) { encoding_ = encoding; }
   bool IsModified() const;
   /// The text as it stands counts as saved.
   void MarkSaved();
@@ -88,7 +86,7 @@ class EditorView : public QsciScintilla, private QAccessible::ActivationObserver
   void redo() override;
 
  signals:
-  /// The user changed the text (SetREToModified).
+  /// The user changed the text.
   void Edited();
   /// The cursor or the selection moved.
   void SelectionMoved();
@@ -106,7 +104,7 @@ class EditorView : public QsciScintilla, private QAccessible::ActivationObserver
   void OnStyleNeeded(int position);
   CursorContext CaptureCursorContext() const;
   std::string_view Range(std::int64_t start, std::int64_t end) const;
-  int LastKeyOf(const QKeyEvent& event) const;
+  EditKind EditOf(const QKeyEvent& event) const;
   /// Inserts the typed character with its class at the cursor; false when the component
   /// is to handle the key itself.
   bool TypeCharacter(const QKeyEvent& event, ColourClass typedClass);
@@ -117,11 +115,10 @@ class EditorView : public QsciScintilla, private QAccessible::ActivationObserver
   /// A screen reader started or stopped: the editor's accessible is made anew.
   void accessibilityActiveChanged(bool active) override;
 
-  TextEncoding encoding_ = TextEncoding::Utf8;
   SyntaxPalette palette_;
   bool colouring_ = true;
   bool screenReader_ = QAccessible::isActive();
-  int lastKey_ = 0;
+  EditKind lastEdit_ = EditKind::None;
   std::vector<ColourClass> scratch_;
   std::string styles_;
 };

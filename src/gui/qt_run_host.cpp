@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "gui/Unit1.h"
 #include "gui/gui_text.h"
+#include "gui/main_window.h"
 
 namespace tessel::gui {
 namespace {
@@ -25,7 +25,7 @@ void AppendLines(std::string& out, std::string_view text) {
 
 }  // namespace
 
-QtRunHost::QtRunHost(TForm1& window) : window_(window) {
+QtRunHost::QtRunHost(MainWindow& window) : window_(window) {
   timer_.setInterval(kFlushMs);
   connect(&timer_, &QTimer::timeout, this, &QtRunHost::Flush);
 }
@@ -34,22 +34,51 @@ bool QtRunHost::OnWindowThread() const {
   return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
-template <typename F>
-auto QtRunHost::OnWindow(F ask) {
-  using Result = decltype(ask());
+template <typename F, typename R>
+R QtRunHost::OnWindow(F ask, R detached) {
   if (OnWindowThread()) {
     Flush();
     return ask();
   }
-  Result result{};
+  // The answer lives on after the run stopped waiting for it, should the window go first.
+  struct Answer {
+    bool Given = false;
+    R Value{};
+  };
+  auto answer = std::make_shared<Answer>();
   QMetaObject::invokeMethod(
       this,
-      [&] {
+      [this, answer, ask] {
+        {
+          std::lock_guard lock(askMutex_);
+          if (detached_) return;  // the run is no longer waiting: what `ask` refers to is gone
+        }
         Flush();
-        result = ask();
+        R value = ask();
+        {
+          std::lock_guard lock(askMutex_);
+          answer->Value = value;
+          answer->Given = true;
+        }
+        answered_.notify_all();
       },
-      Qt::BlockingQueuedConnection);
-  return result;
+      Qt::QueuedConnection);
+  std::unique_lock lock(askMutex_);
+  answered_.wait(lock, [&] { return answer->Given || detached_; });
+  return answer->Given ? answer->Value : detached;
+}
+
+void QtRunHost::Detach() {
+  {
+    std::lock_guard lock(askMutex_);
+    detached_ = true;
+  }
+  answered_.notify_all();
+}
+
+bool QtRunHost::Detached() {
+  std::lock_guard lock(askMutex_);
+  return detached_;
 }
 
 void QtRunHost::ShowStatus(std::string_view text) {
@@ -116,7 +145,8 @@ void QtRunHost::Flush() {
     std::lock_guard lock(mutex_);
     std::swap(now, pending_);
     // Bars keep their maximum: only what changed is handed over.
-    for (int i = 0; i < 2; ++i) pending_.Bars[i] = {now.Bars[i].Maximum, now.Bars[i].Position, false};
+    for (int i = 0; i < 2; ++i)
+      pending_.Bars[i] = {now.Bars[i].Maximum, now.Bars[i].Position, false};
   }
   if (now.Status) window_.ApplyStatus(*now.Status);
   for (int i = 0; i < 2; ++i) {
@@ -140,48 +170,55 @@ void QtRunHost::SetRunning(bool running) {
 }
 
 bool QtRunHost::ConfirmRun(RunState& state) {
-  if (detached_) return false;
-  return OnWindow([&] {
-    return window_.dialogs().ConfirmRun(&window_, window_.session(), state);
-  });
+  if (Detached()) return false;
+  return OnWindow([&] { return window_.dialogs().ConfirmRun(&window_, window_.session(), state); },
+                  false);
 }
 
 bool QtRunHost::AskYesNo(std::string_view text) {
   // Closing the window during a run has already answered the user-break question.
-  if (detached_) return true;
-  return OnWindow([&] {
-    if (window_.ClosingAfterRun()) return true;
-    return window_.dialogs().YesNo(&window_, std::string(text));
-  });
+  if (Detached()) return true;
+  return OnWindow(
+      [&] {
+        if (window_.ClosingAfterRun()) return true;
+        return window_.dialogs().YesNo(&window_, std::string(text));
+      },
+      true);
 }
 
 void QtRunHost::ShowMessage(MessageKind kind, std::string_view text) {
-  if (detached_) return;
-  OnWindow([&] {
-    window_.dialogs().Message(&window_, kind, std::string(text));
-    return true;
-  });
+  if (Detached()) return;
+  OnWindow(
+      [&] {
+        window_.dialogs().Message(&window_, kind, std::string(text));
+        return true;
+      },
+      true);
 }
 
 bool QtRunHost::LoadEditor(const std::string& path) {
-  return OnWindow([&] { return window_.LoadEditorFile(path); });
+  return OnWindow([&] { return window_.LoadDocument(path); }, false);
 }
 
 void QtRunHost::ShowResult(const std::string& bytes) {
-  if (detached_) return;
-  OnWindow([&] {
-    window_.ShowRunResult(bytes);
-    return true;
-  });
+  if (Detached()) return;
+  OnWindow(
+      [&] {
+        window_.ShowRunResult(bytes);
+        return true;
+      },
+      true);
 }
 
 void QtRunHost::RememberPath(std::string_view key, const std::string& dir) {
-  if (detached_) return;
-  OnWindow([&] {
-    std::string err;
-    window_.session().RememberPath(key, dir, &err);  // a lost directory is no fault
-    return true;
-  });
+  if (Detached()) return;
+  OnWindow(
+      [&] {
+        std::string err;
+        window_.session().RememberPath(key, dir, &err);  // a lost directory is no fault
+        return true;
+      },
+      true);
 }
 
 }  // namespace tessel::gui

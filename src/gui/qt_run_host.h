@@ -1,27 +1,27 @@
-// The window's RunHost. The run driver calls it on the run's worker thread (and on the
-// window's thread while a selection is made). What a run shows is collected here and shown
-// by the window's thread: status, progress and protocol lines at most about 30 times a
-// second, in batches, so a run of 20,000 files never floods the window; questions are asked
-// on the window's thread while the worker waits for the answer.
+// The window's RunHost. The run driver calls it on the run's thread (and on the window's
+// thread while a selection is made). What a run shows is collected here and shown by the
+// window's thread: status, progress and protocol lines at most about 30 times a second, in
+// batches, so a run of 20,000 files never floods the window; questions are asked on the
+// window's thread while the run waits for the answer, a wait the window's going away ends.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
-#include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
 
-#include "batch/run_state.h"
+#include "app/session.h"
 
 namespace tessel::gui {
 
-class TForm1;
+class MainWindow;
 
 class QtRunHost : public QObject, public RunHost {
   Q_OBJECT
  public:
-  explicit QtRunHost(TForm1& window);
+  explicit QtRunHost(MainWindow& window);
 
   void ShowStatus(std::string_view text) override;
   void AppendStatus(std::string_view text) override;
@@ -43,8 +43,9 @@ class QtRunHost : public QObject, public RunHost {
   /// The status line as the runs left it.
   std::string Status() const;
   /// The window is going away: a run still under way gets no more answers from the user
-  /// (no confirmation, a break confirmed, nothing shown) and ends at the next file.
-  void Detach() { detached_ = true; }
+  /// (no confirmation, a break confirmed, nothing shown) and ends at the next file; a
+  /// question it waits on is answered so.
+  void Detach();
 
  private:
   struct Bar {
@@ -60,12 +61,16 @@ class QtRunHost : public QObject, public RunHost {
   };
 
   bool OnWindowThread() const;
-  /// Runs `ask` on the window's thread, after what is pending was shown; the worker waits.
-  template <typename F>
-  auto OnWindow(F ask);
+  bool Detached();
+  /// Runs `ask` on the window's thread, after what is pending was shown, while the run
+  /// waits; `detached` is the answer once the window has gone.
+  template <typename F, typename R>
+  R OnWindow(F ask, R detached);
 
-  TForm1& window_;
-  std::atomic<bool> detached_{false};
+  MainWindow& window_;
+  std::mutex askMutex_;  // guards detached_ and the answers the run waits for
+  std::condition_variable answered_;
+  bool detached_ = false;
   QTimer timer_;
   mutable std::mutex mutex_;
   std::string status_;  // the status line's text, whoever set it last

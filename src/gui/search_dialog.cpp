@@ -10,64 +10,64 @@
 
 namespace tessel::gui {
 
-ReplaceDialog::ReplaceDialog(QWidget* parent) : QDialog(parent) {
+SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Search & Replace"));
   setModal(false);
-  EditFind = new QLineEdit(this);
-  EditReplace = new QLineEdit(this);
-  CBWholeWord = new QCheckBox(QStringLiteral("Match whole word only"), this);
-  CBMatchCase = new QCheckBox(QStringLiteral("Match case"), this);
-  BFindNext = new QPushButton(QStringLiteral("Find Next"), this);
-  BReplace = new QPushButton(QStringLiteral("Replace"), this);
-  BReplaceAll = new QPushButton(QStringLiteral("Replace All"), this);
-  BClose = new QPushButton(QStringLiteral("Close"), this);
-  BFindNext->setDefault(true);
+  FindField = new QLineEdit(this);
+  ReplaceField = new QLineEdit(this);
+  WholeWordBox = new QCheckBox(QStringLiteral("Match whole word only"), this);
+  MatchCaseBox = new QCheckBox(QStringLiteral("Match case"), this);
+  FindNextButton = new QPushButton(QStringLiteral("Find Next"), this);
+  ReplaceButton = new QPushButton(QStringLiteral("Replace"), this);
+  ReplaceAllButton = new QPushButton(QStringLiteral("Replace All"), this);
+  CloseButton = new QPushButton(QStringLiteral("Close"), this);
+  FindNextButton->setDefault(true);
 
   auto* fields = new QGridLayout;
   fields->addWidget(new QLabel(QStringLiteral("Find what:"), this), 0, 0);
-  fields->addWidget(EditFind, 0, 1);
+  fields->addWidget(FindField, 0, 1);
   fields->addWidget(new QLabel(QStringLiteral("Replace with:"), this), 1, 0);
-  fields->addWidget(EditReplace, 1, 1);
-  fields->addWidget(CBWholeWord, 2, 1);
-  fields->addWidget(CBMatchCase, 3, 1);
+  fields->addWidget(ReplaceField, 1, 1);
+  fields->addWidget(WholeWordBox, 2, 1);
+  fields->addWidget(MatchCaseBox, 3, 1);
   auto* buttons = new QVBoxLayout;
-  for (QPushButton* b : {BFindNext, BReplace, BReplaceAll, BClose}) buttons->addWidget(b);
+  for (QPushButton* b : {FindNextButton, ReplaceButton, ReplaceAllButton, CloseButton}) buttons->addWidget(b);
   buttons->addStretch(1);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(fields, 1);
   layout->addLayout(buttons);
-  EditFind->setMinimumWidth(260);
+  FindField->setMinimumWidth(260);
 
-  connect(BFindNext, &QPushButton::clicked, this, [this] { emit Search(false, false); });
-  connect(BReplace, &QPushButton::clicked, this, [this] { emit Search(true, false); });
-  connect(BReplaceAll, &QPushButton::clicked, this, [this] { emit Search(true, true); });
-  connect(BClose, &QPushButton::clicked, this, &QDialog::close);
-  connect(EditFind, &QLineEdit::textChanged, this, &ReplaceDialog::UpdateButtons);
+  connect(FindNextButton, &QPushButton::clicked, this, [this] { emit Search(false, false); });
+  connect(ReplaceButton, &QPushButton::clicked, this, [this] { emit Search(true, false); });
+  connect(ReplaceAllButton, &QPushButton::clicked, this, [this] { emit Search(true, true); });
+  connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+  connect(FindField, &QLineEdit::textChanged, this, &SearchDialog::UpdateButtons);
   UpdateButtons();
 }
 
-void ReplaceDialog::Open(const QString& find, const QString& replace) {
-  EditFind->setText(find);
-  EditReplace->setText(replace);
+void SearchDialog::Open(const QString& find, const QString& replace) {
+  FindField->setText(find);
+  ReplaceField->setText(replace);
   UpdateButtons();
   show();
   raise();
   activateWindow();
-  EditFind->setFocus();
-  EditFind->selectAll();
+  FindField->setFocus();
+  FindField->selectAll();
 }
 
-QString ReplaceDialog::FindText() const { return EditFind->text(); }
-QString ReplaceDialog::ReplaceText() const { return EditReplace->text(); }
+QString SearchDialog::FindText() const { return FindField->text(); }
+QString SearchDialog::ReplaceText() const { return ReplaceField->text(); }
 
-SearchOptions ReplaceDialog::Options() const {
-  return SearchOptions{CBWholeWord->isChecked(), CBMatchCase->isChecked()};
+SearchOptions SearchDialog::Options() const {
+  return SearchOptions{WholeWordBox->isChecked(), MatchCaseBox->isChecked()};
 }
 
-void ReplaceDialog::UpdateButtons() {
+void SearchDialog::UpdateButtons() {
   // Nothing to look for: an empty find text would match everywhere at once.
-  const bool any = !EditFind->text().isEmpty();
-  for (QPushButton* b : {BFindNext, BReplace, BReplaceAll}) b->setEnabled(any);
+  const bool any = !FindField->text().isEmpty();
+  for (QPushButton* b : {FindNextButton, ReplaceButton, ReplaceAllButton}) b->setEnabled(any);
 }
 
 }  // namespace tessel::gui

@@ -1,4 +1,4 @@
-// ReplaceDialog1: the modeless find-and-replace dialog of the editor.
+// The search dialog: the modeless find-and-replace dialog of the editor.
 #pragma once
 
 #include <QDialog>
@@ -11,10 +11,10 @@ class QPushButton;
 
 namespace tessel::gui {
 
-class ReplaceDialog : public QDialog {
+class SearchDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit ReplaceDialog(QWidget* parent = nullptr);
+  explicit SearchDialog(QWidget* parent = nullptr);
 
   /// Fills the fields (LastSearch, LastReplace) and shows the dialog without blocking.
   void Open(const QString& find, const QString& replace);
@@ -22,14 +22,14 @@ class ReplaceDialog : public QDialog {
   QString ReplaceText() const;
   SearchOptions Options() const;
 
-  QLineEdit* EditFind = nullptr;
-  QLineEdit* EditReplace = nullptr;
-  QCheckBox* CBWholeWord = nullptr;
-  QCheckBox* CBMatchCase = nullptr;
-  QPushButton* BFindNext = nullptr;
-  QPushButton* BReplace = nullptr;
-  QPushButton* BReplaceAll = nullptr;
-  QPushButton* BClose = nullptr;
+  QLineEdit* FindField = nullptr;
+  QLineEdit* ReplaceField = nullptr;
+  QCheckBox* WholeWordBox = nullptr;
+  QCheckBox* MatchCaseBox = nullptr;
+  QPushButton* FindNextButton = nullptr;
+  QPushButton* ReplaceButton = nullptr;
+  QPushButton* ReplaceAllButton = nullptr;
+  QPushButton* CloseButton = nullptr;
 
  signals:
   /// A button asked to search: with `replace`, the match is replaced (all of them with `all`).

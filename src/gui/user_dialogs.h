@@ -8,14 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/run_driver.h"
-#include "batch/run_state.h"
+#include "app/session.h"
 
 class QWidget;
-
-namespace tessel {
-class Session;
-}
 
 namespace tessel::gui {
 
@@ -36,21 +31,21 @@ class UserDialogs {
   /// A confirmation with Yes, No and Cancel.
   virtual Answer YesNoCancel(QWidget* parent, const std::string& text) = 0;
 
-  /// The confirmation before a run (FormMsg): its check box may change
+  /// The confirmation before a run: its check box may change
   /// state.DoCreateBackUps and the stored setting at once. True for OK.
   virtual bool ConfirmRun(QWidget* parent, Session& session, RunState& state) = 0;
-  /// The tree dialog (FormTree): the chosen directory, or nothing. Sets the file type
+  /// The tree dialog: the chosen directory, or nothing. Sets the file type
   /// (state.FilterIndex) and remembers the directory under [PATHS] "Tree".
   virtual std::optional<std::string> ChooseTree(QWidget* parent, Session& session) = 0;
-  /// The file list (Form2): scans `dir` and lets the user keep some of the files found.
-  /// The files kept, in order, with the scan; nothing on Cancel.
+  /// The file list dialog: scans the tree `request` names and lets the user keep some of
+  /// the files found. The files kept, in order, with the scan; nothing on Cancel.
   struct TreeChoice {
     TreeScan Scan;
     std::vector<std::string> Chosen;
   };
-  virtual std::optional<TreeChoice> ChooseFromTree(QWidget* parent, Session& session,
-                                                   const std::string& dir) = 0;
-  /// The file dialog in its selection role (FormFile): the selected files, or nothing.
+  virtual std::optional<TreeChoice> ChooseFromTree(QWidget* parent,
+                                                   const TreeScanRequest& request) = 0;
+  /// The file dialog in its selection role: the selected files, or nothing.
   virtual std::optional<std::vector<std::string>> ChooseFiles(QWidget* parent,
                                                               Session& session) = 0;
   /// The file dialog in its save role: `save` writes the editor's text to a path and says
@@ -58,7 +53,7 @@ class UserDialogs {
   virtual std::optional<std::string> SaveAs(
       QWidget* parent, Session& session, const std::string& fileName,
       const std::function<bool(const std::string& path)>& save) = 0;
-  /// The restore preview (FormRestore) of a backup's text; true for OK.
+  /// The restore preview of a backup's text; true for OK.
   virtual bool ConfirmRestore(QWidget* parent, const std::string& backupPath,
                               const std::string& text) = 0;
   /// Asks the desktop to open a local file (the manual, a page in the browser); false when

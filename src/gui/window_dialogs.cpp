@@ -5,11 +5,11 @@
 #include <QUrl>
 
 #include "app/session.h"
-#include "gui/FRestore.h"
-#include "gui/Form_2.h"
-#include "gui/Form_Msg.h"
-#include "gui/Form_Tree.h"
-#include "gui/Form_file.h"
+#include "gui/restore_dialog.h"
+#include "gui/file_list_dialog.h"
+#include "gui/confirm_dialog.h"
+#include "gui/tree_dialog.h"
+#include "gui/file_dialog.h"
 #include "gui/gui_text.h"
 
 namespace tessel::gui {
@@ -60,40 +60,39 @@ Answer WindowDialogs::YesNoCancel(QWidget* parent, const std::string& text) {
 }
 
 bool WindowDialogs::ConfirmRun(QWidget* parent, Session& session, RunState& state) {
-  TFormMsg dialog(skin_, parent);
+  ConfirmDialog dialog(skin_, parent);
   return dialog.Confirm(state, session.Settings());
 }
 
 std::optional<std::string> WindowDialogs::ChooseTree(QWidget* parent, Session& session) {
-  TFormTree dialog(session, skin_, parent);
+  TreeDialog dialog(session, skin_, parent);
   return dialog.Choose();
 }
 
-std::optional<UserDialogs::TreeChoice> WindowDialogs::ChooseFromTree(QWidget* parent,
-                                                                     Session& session,
-                                                                     const std::string& dir) {
-  TForm2 dialog(session, skin_, parent);
-  std::optional<std::vector<std::string>> chosen = dialog.Choose(dir);
+std::optional<UserDialogs::TreeChoice> WindowDialogs::ChooseFromTree(
+    QWidget* parent, const TreeScanRequest& request) {
+  FileListDialog dialog(skin_, parent);
+  std::optional<std::vector<std::string>> chosen = dialog.Choose(request);
   if (!chosen) return std::nullopt;
   return TreeChoice{dialog.Scan(), std::move(*chosen)};
 }
 
 std::optional<std::vector<std::string>> WindowDialogs::ChooseFiles(QWidget* parent,
                                                                    Session& session) {
-  TFormFile dialog(session, *this, skin_, parent);
+  FileDialog dialog(session, *this, skin_, parent);
   return dialog.SelectFiles();
 }
 
 std::optional<std::string> WindowDialogs::SaveAs(
     QWidget* parent, Session& session, const std::string& fileName,
     const std::function<bool(const std::string& path)>& save) {
-  TFormFile dialog(session, *this, skin_, parent);
+  FileDialog dialog(session, *this, skin_, parent);
   return dialog.SaveAs(fileName, save);
 }
 
 bool WindowDialogs::ConfirmRestore(QWidget* parent, const std::string& backupPath,
                                    const std::string& text) {
-  TFormRestore dialog(skin_, parent);
+  RestoreDialog dialog(skin_, parent);
   return dialog.Confirm(backupPath, text);
 }
 

@@ -14,8 +14,8 @@ class WindowDialogs : public UserDialogs {
   Answer YesNoCancel(QWidget* parent, const std::string& text) override;
   bool ConfirmRun(QWidget* parent, Session& session, RunState& state) override;
   std::optional<std::string> ChooseTree(QWidget* parent, Session& session) override;
-  std::optional<TreeChoice> ChooseFromTree(QWidget* parent, Session& session,
-                                           const std::string& dir) override;
+  std::optional<TreeChoice> ChooseFromTree(QWidget* parent,
+                                           const TreeScanRequest& request) override;
   std::optional<std::vector<std::string>> ChooseFiles(QWidget* parent, Session& session) override;
   std::optional<std::string> SaveAs(
       QWidget* parent, Session& session, const std::string& fileName,

@@ -11,7 +11,7 @@
 #include "app/command_line.h"
 #include "app/program_dir.h"
 #include "app/startup_mark.h"
-#include "gui/Unit1.h"
+#include "gui/main_window.h"
 #include "gui/gui_text.h"
 
 namespace {
@@ -52,8 +52,8 @@ extern "C" __attribute__((visibility("default"))) int tessel_html_window_main(in
     return 2;
   }
   const std::vector<std::string> args(argv + 1, argv + argc);
-  gui::TForm1 window(*programDir, ParseCommandLine(args));
-  QObject::connect(&window, &gui::TForm1::FirstActivated, [&mark] {
+  gui::MainWindow window(*programDir, ParseCommandLine(args));
+  QObject::connect(&window, &gui::MainWindow::FirstActivated, [&mark] {
     mark.Release();
     // For the start-up benchmark: the time from start to a window ready for input.
     if (std::getenv("TESSEL_HTML_EXIT_AFTER_START")) QApplication::exit(0);

@@ -160,11 +160,13 @@ bool ReplaceFileAt(const FileAt& target, std::string_view bytes, const ReplaceOp
       "Cannot write " + QuotedPath(target.Path), err, changed);
 }
 
-bool CreateFileAt(const FileAt& target, std::string_view bytes, std::string* err) {
+bool CreateFileAt(const FileAt& target, std::string_view bytes, std::string* err,
+                  struct stat* created) {
   const int fd = openat(target.Dir, target.Name.c_str(),
                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return FailErrno(err, "Cannot create", target.Path);
   Fd closer(fd);
+  if (created) fstat(fd, created);
   if (!WriteAll(fd, bytes) || !closer.Close()) {
     const int code = errno;
     unlinkat(target.Dir, target.Name.c_str(), 0);

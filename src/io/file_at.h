@@ -78,7 +78,9 @@ bool ReplaceFileAtBy(const FileAt& target, const std::function<bool(int fd)>& fi
                      bool* changed = nullptr);
 
 /// Creates the file, which must not exist, with `bytes` and mode 0600: exclusively, so
-/// that nothing planted at the name (a link, a file) is ever written to.
-bool CreateFileAt(const FileAt& target, std::string_view bytes, std::string* err);
+/// that nothing planted at the name (a link, a file) is ever written to. *created (if
+/// given) receives its status.
+bool CreateFileAt(const FileAt& target, std::string_view bytes, std::string* err,
+                  struct stat* created = nullptr);
 
 }  // namespace tessel

@@ -51,7 +51,8 @@ class Fd {
   int fd_;
 };
 
-/// Writes all of `bytes`, going on after interrupted or short writes.
+/// Writes all of `bytes`, going on after interrupted or short writes. A write of nothing
+/// fails, or a stuck descriptor would loop for ever.
 inline bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t n = write(fd, bytes.data(), bytes.size());

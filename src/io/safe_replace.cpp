@@ -73,7 +73,8 @@ bool WriteOwnFile(const fs::path& path, std::string_view bytes, std::string* err
   return opened && ReplaceFileAt(file, bytes, options, err);
 }
 
-bool WriteFreshFile(const fs::path& path, std::string_view bytes, std::string* err) {
+bool WriteFreshFile(const fs::path& path, std::string_view bytes, std::string* err,
+                    FileIdentity* written) {
   FileAt file;
   int dir = -1;
   const bool opened = OpenParent(path, file, dir, err);
@@ -91,7 +92,26 @@ bool WriteFreshFile(const fs::path& path, std::string_view bytes, std::string* e
       return FailErrno(err, "Cannot replace", path);
     }
   }
-  return CreateFileAt(file, bytes, err);
+  struct stat created {};
+  if (!CreateFileAt(file, bytes, err, &created)) return false;
+  if (written) *written = {std::uint64_t(created.st_dev), std::uint64_t(created.st_ino)};
+  return true;
+}
+
+bool RemoveFreshFile(const fs::path& path, const FileIdentity& written, std::string* err) {
+  FileAt file;
+  int dir = -1;
+  const bool opened = OpenParent(path, file, dir, err);
+  Fd closer(dir);
+  if (!opened) return false;
+  struct stat st;
+  if (!StatAt(file, &st)) return errno == ENOENT || FailErrno(err, "Cannot look at", path);
+  const FileIdentity there{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+  if (!S_ISREG(st.st_mode) || there != written) return true;  // not ours: left alone
+  if (unlinkat(dir, file.Name.c_str(), 0) != 0 && errno != ENOENT) {
+    return FailErrno(err, "Cannot remove", path);
+  }
+  return true;
 }
 
 bool CopyFileKeepDate(const std::string& source, const std::string& target, std::string* err) {

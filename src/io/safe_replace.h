@@ -4,11 +4,19 @@
 // old content or its new content, whole.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace tessel {
+
+/// Which file a name held when it was written: its device and inode.
+struct FileIdentity {
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
 
 /// Replaces `path` with `bytes`. A symbolic link is written through: the file it points to
 /// is replaced and the link stays (a user's settings or style file may well be a link into
@@ -27,7 +35,15 @@ bool WriteOwnFile(const std::filesystem::path& path, std::string_view bytes, std
 /// view's "$tesselhtml_tmp.htm"): a copy left there before, a regular file of this user, is
 /// removed first; then the file is created exclusively with mode 0600, so that a link or a
 /// file someone else planted at the name is never written to (that is refused instead).
-bool WriteFreshFile(const std::filesystem::path& path, std::string_view bytes, std::string* err);
+/// *written (if given) identifies the copy for RemoveFreshFile.
+bool WriteFreshFile(const std::filesystem::path& path, std::string_view bytes, std::string* err,
+                    FileIdentity* written = nullptr);
+
+/// Takes away the copy WriteFreshFile made at `path`, only while the name still holds that
+/// very file (`written`): a link, a directory or any other file put there meanwhile stays.
+/// True when nothing of ours is left there.
+bool RemoveFreshFile(const std::filesystem::path& path, const FileIdentity& written,
+                     std::string* err);
 
 /// Byte copy of `source` over `target` in 16384-byte blocks, through the same replace; the
 /// target gets the source's modification time. An existing target keeps its permission bits

@@ -85,6 +85,19 @@ std::string DirectoryName(const fs::path& dir) {
   return full.filename().string();
 }
 
+std::optional<LoadedStyle> ReadStyle(const fs::path& dir, std::string_view name,
+                                     const StyleOptions& previous, std::string* err) {
+  LoadedStyle loaded{{previous, {}}, dir};
+  std::string why;
+  if (!ReadStyleOptions(dir, loaded.Value.Options, &why) ||
+      !ReadTagTable(dir, loaded.Value.Tags, &why)) {
+    if (err) *err = why;
+    return std::nullopt;
+  }
+  loaded.Value.Options.StyleName = std::string(name);
+  return loaded;
+}
+
 }  // namespace
 
 fs::path FindNameNoCase(const fs::path& dir, std::string_view name) {
@@ -158,8 +171,7 @@ bool EraseTagSection(const fs::path& styleDir, std::string_view section, std::st
   return ini.Save(file, err);
 }
 
-StyleLibrary::StyleLibrary(fs::path stylesDir, Style& style)
-    : stylesDir_(std::move(stylesDir)), style_(style) {}
+StyleLibrary::StyleLibrary(fs::path stylesDir) : stylesDir_(std::move(stylesDir)) {}
 
 int StyleLibrary::FindStyles() {
   styleList_.clear();
@@ -186,48 +198,36 @@ fs::path StyleLibrary::StylePath(std::string_view name) const {
   return FindNameNoCase(stylesDir_, WithoutTrailingSlashes(name));
 }
 
-bool StyleLibrary::LoadStyle(std::string_view name) {
+std::optional<LoadedStyle> StyleLibrary::Load(std::string_view name, const StyleOptions& previous,
+                                              std::string* err) {
   FindStyles();
   name = WithoutTrailingSlashes(name);
   fs::path dir = StylePath(name);
   if (!IsStyleName(name) || !IsValidStyle(dir)) {
     if (styleList_.empty()) {
-      lastError_ = "No valid style in " + QuotedPath(stylesDir_);
-      return false;
+      if (err) *err = "No valid style in " + QuotedPath(stylesDir_);
+      return std::nullopt;
     }
     name = styleList_.front();
     dir = StylePath(name);
   }
-  return Load(dir, name);
+  return ReadStyle(dir, name, previous, err);
 }
 
-bool StyleLibrary::LoadStyleFromDirectory(const fs::path& dir) {
+std::optional<LoadedStyle> StyleLibrary::LoadFromDirectory(const fs::path& dir,
+                                                           const StyleOptions& previous,
+                                                           std::string* err) {
   FindStyles();
   if (!IsValidStyle(dir)) {
-    lastError_ = QuotedPath(dir) + " is no valid style: it needs options.ini and tag.ini";
-    return false;
+    if (err) *err = QuotedPath(dir) + " is no valid style: it needs options.ini and tag.ini";
+    return std::nullopt;
   }
-  return Load(dir, DirectoryName(dir));
+  return ReadStyle(dir, DirectoryName(dir), previous, err);
 }
 
-bool StyleLibrary::Load(const fs::path& dir, std::string_view name) {
-  // Read into copies, so a file that cannot be read leaves the loaded style whole.
-  StyleOptions options = style_.Options;
-  TagTable tags;
-  if (!ReadStyleOptions(dir, options, &lastError_) || !ReadTagTable(dir, tags, &lastError_)) {
-    return false;
-  }
-  options.StyleName = std::string(name);
-  style_.Options = std::move(options);
-  style_.Tags = std::move(tags);
-  activeStylePath_ = dir;
-  lastError_.clear();
-  return true;
-}
-
-std::string StyleLibrary::WindowCaption() const {
+std::string WindowCaption(const std::string* styleName) {
   std::string caption(kProgramTitle);
-  if (!activeStylePath_.empty()) caption += " - Style: " + style_.Options.StyleName;
+  if (styleName) caption += " - Style: " + *styleName;
   return caption;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,10 +44,16 @@ bool EraseTagSection(const std::filesystem::path& styleDir, std::string_view sec
 /// A Stand Alone tag always stands on its own line: 0 line breaks around it become 1.
 void ApplyStandAloneMinimum(TagEntry& entry);
 
-/// The styles below one directory, and the loading of one of them into a Style.
+/// A style as read from its files, and where it lives.
+struct LoadedStyle {
+  Style Value;
+  std::filesystem::path Dir;  // all writes of the style go there
+};
+
+/// The styles below one directory, each read as a value.
 class StyleLibrary {
  public:
-  StyleLibrary(std::filesystem::path stylesDir, Style& style);
+  explicit StyleLibrary(std::filesystem::path stylesDir);
 
   /// Refills StyleList with the valid styles, sorted without regard to case; returns their
   /// number. 0 means the program cannot go on (kNoValidStyleMessage is the caller's to show).
@@ -58,29 +65,24 @@ class StyleLibrary {
   /// The directory of a style name, found without regard to case.
   std::filesystem::path StylePath(std::string_view name) const;
 
-  /// Loads the named style, or silently the first style when that one is not valid. False
-  /// when there is no style at all or a style file cannot be read; then nothing changes
-  /// and LastError says why.
-  bool LoadStyle(std::string_view name);
-  /// Loads the style in `dir`, which need not lie below the styles directory; its name is
-  /// the directory's own name. False, changing nothing, when `dir` is no valid style.
-  bool LoadStyleFromDirectory(const std::filesystem::path& dir);
-
-  /// Where the loaded style lives; all writes of the style go there. Empty before a load.
-  const std::filesystem::path& ActiveStylePath() const { return activeStylePath_; }
-  /// The program title, and once a style is loaded " - Style: " and its name.
-  std::string WindowCaption() const;
-  /// Why the last load failed.
-  const std::string& LastError() const { return lastError_; }
+  /// The named style, or silently the first style when that one is not valid. Nothing,
+  /// with *err saying why, when there is no style at all or a style file cannot be read.
+  /// `previous` gives UseWhileFormat and UseWhileCompress where the file has no key for
+  /// them (ReadStyleOptions).
+  std::optional<LoadedStyle> Load(std::string_view name, const StyleOptions& previous = {},
+                                  std::string* err = nullptr);
+  /// The style in `dir`, which need not lie below the styles directory; its name is the
+  /// directory's own name. Nothing, with *err, when `dir` is no valid style.
+  std::optional<LoadedStyle> LoadFromDirectory(const std::filesystem::path& dir,
+                                               const StyleOptions& previous = {},
+                                               std::string* err = nullptr);
 
  private:
-  bool Load(const std::filesystem::path& dir, std::string_view name);
-
   std::filesystem::path stylesDir_;
-  Style& style_;
   std::vector<std::string> styleList_;
-  std::filesystem::path activeStylePath_;
-  std::string lastError_;
 };
+
+/// The program title, and with a style loaded " - Style: " and its name.
+std::string WindowCaption(const std::string* styleName);
 
 }  // namespace tessel

@@ -81,12 +81,12 @@ TEST(RobustnessTest, MalformedPagesKeepTheirTextInEveryMode) {
     EXPECT_EQ(TrimDamage(text, NormalizeLineEnds(trim.out, nullptr)), "");
     for (const char* styleName : {"_default", "html5", "documented"}) {
       SCOPED_TRACE(styleName);
-      Style style;
-      ASSERT_TRUE(StyleLibrary(SourceDataDir() / "styles", style).LoadStyle(styleName));
+      const std::optional<LoadedStyle> style = StyleLibrary(SourceDataDir() / "styles").Load(styleName);
+      ASSERT_TRUE(style);
       const std::string args = std::string(" --style ") + styleName;
       ProcessRun compress = filter("--compress" + args, input);
       EXPECT_EQ(compress.status, 0) << compress.err;
-      EXPECT_EQ(LostText(text, compress.out, style.Options.DoPurgeComments), "");
+      EXPECT_EQ(LostText(text, compress.out, style->Value.Options.DoPurgeComments), "");
 
       ProcessRun once = filter("--format" + args, input);
       EXPECT_EQ(once.status, 0) << once.err;

@@ -58,7 +58,7 @@ TEST(SessionTest, EveryRunReloadsTheStyleFromItsFiles) {
     session.State().DoCreateBackUps = false;
     session.State().ProcessMode = ProcessKind::Format;
     session.Driver().SelectSingleFile(page);
-    EXPECT_EQ(session.Driver().LetsGo().Processed, 1);
+    EXPECT_EQ(session.Driver().Run().Processed, 1);
     EXPECT_EQ(ReadFile(page), "<p>x</p>\r\n") << byDirectory;
   }
 }

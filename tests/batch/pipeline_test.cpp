@@ -263,6 +263,9 @@ TEST(Restore, NeverReadsOrWritesThroughALink) {
       EXPECT_EQ(ReadFile(secret), "secret");
       if (linkedBackup) {
         EXPECT_EQ(ReadFile(page), "page");
+        std::string why;  // nor is it read for the preview
+        EXPECT_FALSE(ReadSingleFileBackup(f.state, page, &why));
+        EXPECT_NE(why.find("symbolic link"), std::string::npos) << why;
       }
     }
   }
@@ -274,8 +277,12 @@ TEST(Restore, SingleFileWritesCrLfLines) {
   std::string err;
   EXPECT_FALSE(RestoreSingleFile(f.state, page, &err));
   EXPECT_EQ(ReadFile(page), "new");
+  err.clear();
+  EXPECT_FALSE(ReadSingleFileBackup(f.state, page, &err));
+  EXPECT_EQ(err, "");  // no backup is no error
 
   WriteFile(page + ".pbak", "a\nb\rc\r\nd");
+  EXPECT_EQ(ReadSingleFileBackup(f.state, page, &err), "a\nb\rc\r\nd");
   std::string text;
   ASSERT_TRUE(RestoreSingleFile(f.state, page, &err, &text)) << err;
   EXPECT_EQ(ReadFile(page), "a\r\nb\r\nc\r\nd\r\n");

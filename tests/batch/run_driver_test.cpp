@@ -19,14 +19,14 @@ using testing::WriteFile;
 
 // Answers the user-break question and can press Esc while a given file is processed.
 struct ScriptedHost : RunHost {
-  RunState* state = nullptr;
+  CancelToken* userBreak = nullptr;
   std::string breakAt;  // press Esc while this file is processed
   bool stop = false;    // the answer to "Stop processing files?"
   bool confirm = true;
   std::vector<std::string> messages;
   std::function<void(std::string_view)> onStatus;  // another program at work meanwhile
   void ShowStatus(std::string_view text) override {
-    if (!breakAt.empty() && text == "Processing: " + breakAt) state->UserBreak = true;
+    if (!breakAt.empty() && text == "Processing: " + breakAt) userBreak->Cancel();
     if (onStatus) onStatus(text);
   }
   bool AskYesNo(std::string_view) override { return stop; }
@@ -40,7 +40,7 @@ class RunDriverTest : public ::testing::Test {
     state.ProgramDir = WithTrailingSeparator((tmp / "prog").string());
     state.TempOutFile = state.ProgramDir + "$tmp.htm";
     fs::create_directories(tmp / "prog");
-    host.state = &state;
+    host.userBreak = &userBreak;
     WriteFile(site / "a.htm", "<p>one</p>\n");
     WriteFile(site / "sub" / "b.htm", "<p>two</p>\n");
     style.Tags.TagCount = 1;
@@ -54,7 +54,7 @@ class RunDriverTest : public ::testing::Test {
 
   RunSummary Run(ProcessKind mode) {
     state.ProcessMode = mode;
-    return driver.LetsGo();
+    return driver.Run(&userBreak);
   }
 
   TempDir tmp;
@@ -63,6 +63,7 @@ class RunDriverTest : public ::testing::Test {
   Style style;
   TrimTagList trim;
   ScriptedHost host;
+  CancelToken userBreak;
   RunDriver driver{state, style, trim, host, nullptr};
 };
 
@@ -337,7 +338,7 @@ TEST_F(RunDriverTest, AFullDiskEndsTheRunAndSaysWhere) {
 
 TEST_F(RunDriverTest, SingleFileRunWritesNoProtocolLines) {
   const std::string a = (site / "a.htm").string();
-  ASSERT_EQ(driver.ShowFileSelection({SelectionSource::Kind::PickedFiles, {a}}),
+  ASSERT_EQ(driver.Select({SelectionSource::Kind::PickedFiles, {a}}),
             SelectionKind::SingleFile);  // one picked file is a single file, not a batch
   RunSummary s = Run(ProcessKind::Format);
   EXPECT_EQ(s.Processed, 1);

@@ -40,20 +40,21 @@ TEST(TypingRulesTest, ATypedCharacterTakesTheClassOfTheFirstRuleThatApplies) {
 }
 
 TEST(TypingRulesTest, OnlyChangesOfTheTagStructureRecolour) {
+  using E = EditKind;
   const struct {
-    int LastKey;
+    EditKind Edit;
     char Before, After;
     bool Recolours;
   } cases[] = {
-      {'<', 'a', 'b', true},  {'>', 'a', 'b', true},  {'!', 'a', 'b', true},
-      {'"', 'a', 'b', true},  {'-', 'a', 'b', true},
-      {8, '>', 'a', true},    {8, 'a', '>', false},   // Backspace deletes the byte before
-      {46, 'a', '"', true},   {46, '"', 'a', false},  // Delete the byte after
-      {0, '<', '>', false},   {1, '<', '>', false},   {22, '<', '>', false},
-      {24, '<', '>', false},
+      {E::TagCharacter, 'a', 'b', true},
+      {E::Backspace, '>', 'a', true},  {E::Backspace, 'a', '>', false},  // the byte before goes
+      {E::Delete, 'a', '"', true},     {E::Delete, '"', 'a', false},     // the byte after goes
+      {E::None, '<', '>', false},      {E::OtherControl, '<', '>', false},
+      {E::Paste, '<', '>', false},     {E::Cut, '<', '>', false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RecolourAfterChange(c.LastKey, {c.Before, c.After, T, T}), c.Recolours) << c.LastKey;
+    EXPECT_EQ(RecolourAfterChange(c.Edit, {c.Before, c.After, T, T}), c.Recolours)
+        << int(c.Edit) << " between " << c.Before << " and " << c.After;
   }
   for (const char c : std::string("!\"-<>")) EXPECT_TRUE(ChangesTagStructure(c));
   for (const char c : std::string("a.= '/")) EXPECT_FALSE(ChangesTagStructure(c));

@@ -26,10 +26,9 @@ constexpr int kShippedStyles = 3;  // they come first in CheckedStyles()
 std::vector<Style> CheckedStyles() {
   std::vector<Style> styles;
   for (const char* name : {"_default", "html5", "documented"}) {
-    Style style;
-    StyleLibrary library(SourceDataDir() / "styles", style);
-    EXPECT_TRUE(library.LoadStyle(name)) << name;
-    styles.push_back(style);
+    std::optional<LoadedStyle> loaded = StyleLibrary(SourceDataDir() / "styles").Load(name);
+    EXPECT_TRUE(loaded) << name;
+    if (loaded) styles.push_back(loaded->Value);
   }
   for (int variant = 0; variant < 4; ++variant) {
     Style style;

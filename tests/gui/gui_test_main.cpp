@@ -4,7 +4,7 @@
 #include <QString>
 #include <cstdlib>
 
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 int main(int argc, char** argv) {
   // Offscreen unless told otherwise: the tests need no display.

@@ -17,18 +17,18 @@
 
 #include "app/session.h"
 #include "batch/backups.h"
-#include "gui/FRestore.h"
-#include "gui/Form_2.h"
-#include "gui/Form_Msg.h"
-#include "gui/Form_Tree.h"
-#include "gui/Form_addTag.h"
-#include "gui/Form_file.h"
-#include "gui/Unit1.h"
+#include "gui/restore_dialog.h"
+#include "gui/file_list_dialog.h"
+#include "gui/confirm_dialog.h"
+#include "gui/tree_dialog.h"
+#include "gui/add_tag_dialog.h"
+#include "gui/file_dialog.h"
+#include "gui/main_window.h"
 #include "gui/editor_view.h"
-#include "gui/formatoptions.h"
-#include "gui/newstyle.h"
+#include "gui/options_dialog.h"
+#include "gui/new_style_dialog.h"
 #include "gui/skin.h"
-#include "gui_test_support.h"
+#include "support/window_test_support.h"
 
 namespace fs = std::filesystem;
 using namespace tessel;
@@ -65,19 +65,19 @@ std::string MakeSite(const TempHome& home) {
   return home / "site";
 }
 
-void MainWindow(int width, int height) {
+void MainWindowShots(int width, int height) {
   TempHome home;
   const std::string site = MakeSite(home);
   ScriptedDialogs dialogs;
   dialogs.trees.push_back(site);
-  TForm1 form(home.path(), CommandLine{}, &dialogs);
+  MainWindow form(home.path(), CommandLine{}, &dialogs);
   form.resize(width, height);
   form.show();
   QApplication::processEvents();
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  form.BTreeClick();
-  QSignalSpy finished(&form, &TForm1::RunFinished);
-  form.BFormatClick();
+  form.SelectTree();
+  QSignalSpy finished(&form, &MainWindow::RunFinished);
+  form.Format();
   finished.wait(60000);
   Save(form, "main-protocol-" + size);
   const std::string page = home / "site/sample.htm";
@@ -93,29 +93,29 @@ void OptionsDialogs(Session& session, ScriptedDialogs& answers, const Skin& skin
   session.ReadTrimList(&err);
   QWidget main;
   main.setGeometry(0, 0, 1280, 800);
-  TFormOptions options(session, answers, skin, &main);
+  OptionsDialog options(session, answers, skin, &main);
   options.show();
-  options.BpreviewF->click();
+  options.PreviewFormattedButton->click();
   const char* pages[] = {"general", "tags", "documentation", "trim"};
   for (int page = 0; page < 4; ++page) {
-    options.TabSet1->setCurrentIndex(page);
-    if (page == TFormOptions::TagsPage) {
+    options.Pages->setCurrentIndex(page);
+    if (page == OptionsDialog::TagsPage) {
       // An As Text tag: the emphasis shows which of its settings have no effect.
       const QList<QTableWidgetItem*> found = options.TagGrid->findItems("<B>", Qt::MatchExactly);
       if (!found.isEmpty()) options.TagGrid->setCurrentCell(found.front()->row(), 0);
     }
-    Save(options, std::string("dialog-formoptions-") + pages[page]);
+    Save(options, std::string("dialog-options-") + pages[page]);
   }
 
-  TFormNewStyle newStyle(session.Styles().StyleList(), skin);
-  newStyle.EditStyle->setText("my style");
+  NewStyleDialog newStyle(session.Styles().StyleList(), skin);
+  newStyle.NameField->setText("my style");
   newStyle.show();
-  Save(newStyle, "dialog-formnewstyle");
+  Save(newStyle, "dialog-new-style");
 
-  TFormAddTag addTag(session.ActiveStyle(), answers, skin);
-  addTag.ETag->setText("blink");
+  AddTagDialog addTag(session.ActiveStyle(), answers, skin);
+  addTag.TagField->setText("blink");
   addTag.show();
-  Save(addTag, "dialog-formaddtag");
+  Save(addTag, "dialog-add-tag");
 }
 
 void Dialogs() {
@@ -131,40 +131,40 @@ void Dialogs() {
   state.SelectionMode = SelectionKind::Tree;
   state.SourceDir = WithTrailingSeparator(site);
   state.FileList = {site + "/a.htm", site + "/b.htm"};
-  TFormMsg msg(skin);
+  ConfirmDialog msg(skin);
   msg.Prepare(state, session.Settings());
   msg.show();
-  Save(msg, "dialog-formmsg");
+  Save(msg, "dialog-confirm");
 
   session.Settings().Tree = site + "/";
-  TFormTree tree(session, skin);
+  TreeDialog tree(session, skin);
   tree.Prepare();
   tree.show();
-  Save(tree, "dialog-formtree");
+  Save(tree, "dialog-tree");
 
-  TForm2 list(session, skin);
-  QObject::connect(&list, &TForm2::Listed, &list, [&list] {
-    list.ListBox1->item(1)->setSelected(false);
-    Save(list, "dialog-form2");
+  FileListDialog list(skin);
+  QObject::connect(&list, &FileListDialog::Listed, &list, [&list] {
+    list.FoundFiles->item(1)->setSelected(false);
+    Save(list, "dialog-file-list");
     list.accept();
   }, Qt::QueuedConnection);
-  list.Choose(site);
+  list.Choose(session.Driver().ScanRequest(site));
 
   session.Settings().Multi = site + "/";
-  TFormFile files(session, answers, skin);
+  FileDialog files(session, answers, skin);
   files.PrepareSelection();
   files.show();
-  Save(files, "dialog-formfile-select");
+  Save(files, "dialog-file-select");
 
-  TFormFile saveAs(session, answers, skin);
+  FileDialog saveAs(session, answers, skin);
   saveAs.PrepareSave(site + "/index.htm", [](const std::string&) { return true; });
   saveAs.show();
-  Save(saveAs, "dialog-formfile-save");
+  Save(saveAs, "dialog-file-save");
 
-  TFormRestore restore(skin);
+  RestoreDialog restore(skin);
   restore.Prepare(site + "/index.htm.pbak", ReadFile(home / "preview/sample_html4.htm"));
   restore.show();
-  Save(restore, "dialog-formrestore");
+  Save(restore, "dialog-restore");
 
   OptionsDialogs(session, answers, skin);
 }
@@ -180,8 +180,8 @@ int main(int argc, char** argv) {
   }
   out = argv[1];
   fs::create_directories(out);
-  MainWindow(1280, 800);
-  MainWindow(1920, 1080);
+  MainWindowShots(1280, 800);
+  MainWindowShots(1920, 1080);
   Dialogs();
   return 0;
 }

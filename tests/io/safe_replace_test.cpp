@@ -121,7 +121,8 @@ TEST(SafeReplace, OwnAndFreshFilesNeverWriteThroughWhatIsPlantedAtTheirName) {
       ASSERT_EQ(chown(name.c_str(), 65534, 65534), 0);
     }
     std::string err;
-    EXPECT_EQ((c.Fresh ? WriteFreshFile : WriteOwnFile)(name, "new", &err), c.Written) << c.Name;
+    const bool written = c.Fresh ? WriteFreshFile(name, "new", &err) : WriteOwnFile(name, "new", &err);
+    EXPECT_EQ(written, c.Written) << c.Name;
     EXPECT_EQ(ReadFile(tmp / "target.txt"), "untouched") << c.Name;
     if (!c.Written) {
       EXPECT_NE(err, "") << c.Name;
@@ -132,6 +133,28 @@ TEST(SafeReplace, OwnAndFreshFilesNeverWriteThroughWhatIsPlantedAtTheirName) {
     if (c.Fresh) {
       EXPECT_EQ(fs::status(name).permissions(), fs::perms(0600)) << c.Name;
     }
+  }
+}
+
+// The copy goes away again only while its name still holds that very copy: whatever was put
+// in its place since stays.
+TEST(SafeReplace, AFreshCopyIsRemovedOnlyWhileItIsThere) {
+  for (const std::string what : {"the copy", "another file", "a link", "a directory", "nothing"}) {
+    TempDir tmp;
+    WriteFile(tmp / "target.txt", "untouched");
+    const fs::path name = tmp / "$tesselhtml_tmp.htm";
+    FileIdentity copy;
+    std::string err;
+    ASSERT_TRUE(WriteFreshFile(name, "copy", &err, &copy)) << err;
+    // Made beside and renamed over the copy, so that it never gets the copy's inode.
+    if (what == "another file") WriteFile(tmp / "other", "the user's");
+    if (what == "a link") fs::create_symlink(tmp / "target.txt", tmp / "other");
+    if (what == "a directory" || what == "nothing") fs::remove(name);
+    if (what == "a directory") fs::create_directory(name);
+    if (fs::exists(fs::symlink_status(tmp / "other"))) fs::rename(tmp / "other", name);
+    EXPECT_TRUE(RemoveFreshFile(name, copy, &err)) << what << ": " << err;
+    EXPECT_EQ(fs::exists(fs::symlink_status(name)), what != "the copy" && what != "nothing") << what;
+    EXPECT_EQ(ReadFile(tmp / "target.txt"), "untouched");
   }
 }
 

@@ -15,9 +15,9 @@ namespace tessel::testing {
 namespace {
 
 std::string Formatted(const std::string& styleName, const std::string& page) {
-  Style style;
-  StyleLibrary library(SourceDataDir() / "styles", style);
-  EXPECT_TRUE(library.LoadStyle(styleName));
+  std::optional<LoadedStyle> loaded = StyleLibrary(SourceDataDir() / "styles").Load(styleName);
+  EXPECT_TRUE(loaded);
+  Style style = loaded ? loaded->Value : Style{};
   Engine engine(style);
   engine.Clock = [] { return DocDateTime{2026, 12, 5, 13, 5}; };
   engine.Process(EngineMode::Format, NormalizeLineEnds(page, nullptr));

@@ -139,16 +139,14 @@ class StyleLibraryTest : public ::testing::Test {
   }
   TempDir tmp;
   fs::path styles = tmp / "styles";
-  Style style;
-  StyleLibrary library{styles, style};
+  StyleLibrary library{styles};
 };
 
 TEST_F(StyleLibraryTest, ListsCompleteStylesAndFallsBackSilentlyToTheFirst) {
   WriteFile(styles / "broken" / "options.ini", "[OPTIONS]\r\n");
-  style.Options.LineSize = 99;
-  EXPECT_FALSE(library.LoadStyle("broken"));  // no style at all: nothing changes
-  EXPECT_EQ(style.Options.LineSize, 99);
-  EXPECT_FALSE(library.LastError().empty());
+  std::string err;
+  EXPECT_FALSE(library.Load("broken", {}, &err));  // no style at all
+  EXPECT_FALSE(err.empty());
 
   MakeStyle("Zeta");
   MakeStyle("alpha");
@@ -157,30 +155,33 @@ TEST_F(StyleLibraryTest, ListsCompleteStylesAndFallsBackSilentlyToTheFirst) {
   EXPECT_EQ(library.FindStyles(), 3);
   EXPECT_EQ(library.StyleList(), (std::vector<std::string>{"alpha", "linked", "Zeta"}));
   for (std::string_view name : {"broken", "nosuch", "", "..", "Zeta/../Zeta"}) {
-    ASSERT_TRUE(library.LoadStyle(name)) << name;
-    EXPECT_EQ(library.ActiveStylePath(), styles / "alpha") << name;
+    const std::optional<LoadedStyle> loaded = library.Load(name);
+    ASSERT_TRUE(loaded) << name;
+    EXPECT_EQ(loaded->Dir, styles / "alpha") << name;
   }
-  ASSERT_TRUE(library.LoadStyle("ZETA"));
-  EXPECT_EQ(style.Options.StyleName, "ZETA");
-  EXPECT_EQ(library.ActiveStylePath(), styles / "Zeta");
+  const std::optional<LoadedStyle> zeta = library.Load("ZETA");
+  ASSERT_TRUE(zeta);
+  EXPECT_EQ(zeta->Value.Options.StyleName, "ZETA");
+  EXPECT_EQ(zeta->Dir, styles / "Zeta");
 }
 
 TEST_F(StyleLibraryTest, UseWhileOptionsCarryOverWhenMissing) {
   MakeStyle("with", "[OPTIONS]\r\nUseWhileFormat=1\r\nUseWhileCompress=1\r\nLineSize=70\r\n");
   MakeStyle("without", "[OPTIONS]\r\nUseWhileCompress=0\r\n");
-  ASSERT_TRUE(library.LoadStyle("without"));
-  EXPECT_FALSE(style.Options.UseWhileFormat);
-  ASSERT_TRUE(library.LoadStyle("with"));
-  ASSERT_TRUE(library.LoadStyle("without"));
-  EXPECT_EQ(std::tie(style.Options.UseWhileFormat, style.Options.UseWhileCompress,
-                     style.Options.LineSize),
+  EXPECT_FALSE(library.Load("without")->Value.Options.UseWhileFormat);
+  const StyleOptions with = library.Load("with")->Value.Options;
+  const StyleOptions o = library.Load("without", with)->Value.Options;
+  EXPECT_EQ(std::tie(o.UseWhileFormat, o.UseWhileCompress, o.LineSize),
             std::make_tuple(true, false, 80));
 }
 
 TEST_F(StyleLibraryTest, LoadsAStyleByDirectoryUnderItsOwnName) {
   MakeStyle("../elsewhere/Custom", "[OPTIONS]\r\nStyleName=stale\r\nSpacing=7\r\n");
-  EXPECT_FALSE(library.LoadStyleFromDirectory(tmp / "elsewhere"));
-  ASSERT_TRUE(library.LoadStyleFromDirectory(tmp / "elsewhere" / "Custom" / ""));
+  EXPECT_FALSE(library.LoadFromDirectory(tmp / "elsewhere"));
+  const std::optional<LoadedStyle> loaded =
+      library.LoadFromDirectory(tmp / "elsewhere" / "Custom" / "");
+  ASSERT_TRUE(loaded);
+  const Style& style = loaded->Value;
   EXPECT_EQ(std::tie(style.Options.StyleName, style.Options.Spacing, style.Tags.TagCount),
             std::make_tuple("Custom", 7, 1));
 }

@@ -1,0 +1,33 @@
+#include "window_model/editor_menu.h"
+
+#include "batch/pipeline.h"
+
+namespace tessel {
+
+MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::string_view text,
+                           std::int64_t start, std::int64_t end, SelectionFit fit) {
+  MenuItemResult result;
+  if (start < 0 || end <= start || std::size_t(end) > text.size()) return result;
+  const std::string name = MenuItemName(caption);
+  const EngineMode mode = MenuItemMode(name);
+  Style style = session.ActiveStyle();
+  if (mode == EngineMode::Format) {
+    std::string err;
+    std::optional<Style> named = session.ReadStyle(name, &err);
+    if (!named) {
+      result.Error = "The style cannot be loaded: " + err;
+      return result;
+    }
+    style = std::move(*named);
+    session.Settings().PopUpStyleName = style.Options.StyleName;
+  }
+  Engine engine(style);
+  result.Text =
+      ProcessSelection(engine, mode, text.substr(std::size_t(start), std::size_t(end - start)),
+                       SelectionIndentAt(text, start), fit, session.TrimList());
+  WriteListDumps(session.State().ProgramDir, engine);
+  result.Done = true;
+  return result;
+}
+
+}  // namespace tessel

@@ -1,0 +1,30 @@
+// The editor's menu: the selected part of the editor's text formatted with a style the user
+// names, compressed or trimmed. A Format item reads its style from its files as a value for
+// this selection only: the session's active style is never swapped, so whatever happens
+// here, the next run formats with the style the window shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/session.h"
+#include "editor/partial_format.h"
+
+namespace tessel {
+
+/// What an item of the editor's menu made of the selection.
+struct MenuItemResult {
+  bool Done = false;
+  std::string Text;   // what replaces the selection
+  std::string Error;  // why nothing was done
+};
+
+/// Runs the item `caption` over [start, end) of `text` (the editor's text), fitted into its
+/// lines by `fit`. A Format item formats with the style it names (the first style when that
+/// one is gone) and remembers it as the settings' PopUpStyleName; Compress and Trim use the
+/// active style and the trim list. The token lists are dumped as a run dumps them.
+MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::string_view text,
+                           std::int64_t start, std::int64_t end, SelectionFit fit);
+
+}  // namespace tessel

@@ -1,0 +1,53 @@
+#include "window_model/editor_menu.h"
+
+#include <gtest/gtest.h>
+
+#include "session_home.h"
+
+namespace tessel {
+namespace {
+
+using testing::ReadFile;
+using testing::SessionHome;
+
+const std::string kText = "<div>\r\n<b>bold</b> <i>it</i>\r\n</div>\r\n";
+
+// Whatever an item does, the session's active style stays the one loaded: a style gone or
+// unreadable since start-up must not leave another style active for the next run.
+TEST(EditorMenuTest, ItemsRunOnTheirStyleAndNeverSwapTheActiveOne) {
+  const struct {
+    const char* Caption;
+    const char* Removed;  // styles/<Removed> taken away first (all of them for "")
+    bool Done;
+    const char* Text;
+    const char* PopUpStyle;  // the settings' PopUpStyleName afterwards
+  } cases[] = {
+      {"Format selection with: \"html5\"", nullptr, true, "<b>bold</b> <i>it</i>\r\n", "html5"},
+      {"Format selection with: \"html5\"", "_default", true, "<b>bold</b> <i>it</i>\r\n", "html5"},
+      // A style gone since start-up gives the first style.
+      {"Format selection with: \"gone\"", nullptr, true, "<B>bold</B> <I>it</I>\r\n", "_default"},
+      {"Format selection with: \"html5\"", "", false, "", "_default"},  // no style at all
+      {"Compress Selection", "_default", true, "<B>bold</B> <I>it</I> \r\n", "_default"},
+  };
+  for (const auto& c : cases) {
+    SessionHome home;
+    Session& session = *home.session;
+    const Style before = session.ActiveStyle();
+    const std::string removed = c.Removed ? c.Removed : "";
+    if (c.Removed) std::filesystem::remove_all(home / ("styles/" + removed));
+    std::filesystem::create_directory(home / "styles");
+    const MenuItemResult result = RunMenuItem(session, c.Caption, kText, 7, 30, {});
+    EXPECT_EQ(result.Done, c.Done) << c.Caption << " without " << removed;
+    EXPECT_EQ(result.Text, c.Text) << c.Caption << " without " << removed;
+    EXPECT_EQ(result.Error.empty(), c.Done);
+    EXPECT_EQ(session.Settings().PopUpStyleName, c.PopUpStyle);
+    const Style& after = session.ActiveStyle();
+    EXPECT_EQ(after.Options.StyleName, before.Options.StyleName);
+    EXPECT_EQ(after.Options.TagCase, before.Options.TagCase);
+    EXPECT_EQ(after.Tags.TagCount, before.Tags.TagCount);
+    EXPECT_EQ(ReadFile(home / "0tmp_htm.htm").empty(), !c.Done);
+  }
+}
+
+}  // namespace
+}  // namespace tessel
