@@ -24,7 +24,7 @@ std::string Lines(std::string_view text) {
 }
 
 int ExitStatus(const RunSummary& s) {
-  if (s.BackupDirFailed) return kExitUsage;
+  if (s.BackupDirFailed || s.BackupRefused) return kExitUsage;
   if (s.Cancelled || s.Stopped || s.Aborted || s.Ignored > 0 || s.NotSearched > 0) {
     return kExitFailed;
   }
@@ -110,12 +110,17 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   state.Conventions = a.conventions;
 
   if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
-  if (session.Driver().ShowFileSelection(source) == SelectionKind::None) {
+  RunDriver& driver = session.Driver();
+  const bool treeRestore =
+      a.mode == ProcessKind::Restore && source.What == SelectionSource::Kind::Tree;
+  driver.RestoreFrom = a.from;
+  if (treeRestore ? driver.SelectTreeToRestore(source.Paths.front()) == SelectionKind::None
+                  : driver.ShowFileSelection(source) == SelectionKind::None) {
     host.Finish();
     err = "no accepted HTML files found";
     return fail(kExitFailed);
   }
-  RunSummary summary = session.Driver().LetsGo();
+  RunSummary summary = driver.LetsGo();
   host.Finish();
   return ExitStatus(summary);
 }

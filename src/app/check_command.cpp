@@ -2,26 +2,19 @@
 
 #include <algorithm>
 
+#include "app/change_preview.h"
 #include "app/run_args.h"
-#include "base/shown_name.h"
 #include "app/session.h"
+#include "base/shown_name.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
-#include "batch/pipeline.h"
-#include "diff/unified_diff.h"
 
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
 
-/// A check shows nothing of the run itself: no protocol, status or progress.
-class QuietHost : public RunHost {};
-
-struct CheckedFile {
-  std::string Path;   // full path, for reading
-  std::string Shown;  // as named on the command line, for the output
-};
+using CheckedFile = PreviewTarget;  // Shown: as named on the command line
 
 /// What the files of a check came to.
 struct CheckTally {
@@ -72,41 +65,23 @@ std::vector<CheckedFile> ListFiles(const RunArgs& a, const SelectionSource& sour
   return files;
 }
 
-std::string LineEndNote(const CheckedFile& file, size_t lines, LineEnd eol) {
-  return "Line ends: " + std::to_string(lines) + " line" + (lines == 1 ? "" : "s") + " of " +
-         ShownName(file.Shown) + " differ only in their line end (the result ends every line with " +
-         std::string(LineEndName(eol)) + ")\n";
-}
-
-// Tells the change of one file: its path (--check) or its diff (--diff).
-bool ReportChange(RunAction action, const CheckedFile& file, std::string_view disk,
-                  std::string_view result, LineEnd eol, FilterIo& io) {
-  // One name a line: a name with a line break in it is quoted, as the diff quotes it.
-  if (action == RunAction::Check) return io.WriteStdout(ShownName(file.Shown) + "\n");
-  UnifiedDiffResult diff = MakeUnifiedDiff(disk, result, file.Shown);
-  if (diff.LineEndOnlyChanges > 0) {
-    diff.Text.insert(0, LineEndNote(file, diff.LineEndOnlyChanges, eol));
-  }
-  return io.WriteStdout(diff.Text);
-}
-
-void CheckFile(FilePipeline& pipeline, RunAction action, const CheckedFile& file,
+void CheckFile(ChangePreview& preview, RunAction action, const CheckedFile& file,
                CheckTally& tally, FilterIo& io) {
   auto failed = [&](const std::string& why) {
     ++tally.Failed;
     io.WriteStderr("tessel-html: not checked: " + ShownName(file.Shown) + ": " + why + "\n");
   };
-  ProcessOutcome outcome;
-  if (!pipeline.ProcessFile(file.Path, &outcome)) return failed(outcome.Message);
-  // The exact bytes read: a file that differs only in its line ends would be rewritten.
-  const std::string& disk = pipeline.page().Bytes;
-  const std::string result = pipeline.engine().OutputBytes();
-  if (!pipeline.Conventions().EditorConfigNote().empty()) ++tally.ByEditorConfig;
-  if (result == disk) return;
+  const bool diff = action == RunAction::Diff;
+  std::string disk, result;
+  const PreviewResult r = preview.Preview(file.Path, diff ? &disk : nullptr, diff ? &result : nullptr);
+  if (r.What == PreviewResult::Kind::Failed) return failed(r.Error);
+  if (r.ByEditorConfig) ++tally.ByEditorConfig;
+  if (r.What == PreviewResult::Kind::Unchanged) return;
   ++tally.Changed;
-  if (!ReportChange(action, file, disk, result, pipeline.engine().OutputLineEnd, io)) {
-    failed("cannot write to standard output");
-  }
+  // One name a line: a name with a line break in it is quoted, as the diff quotes it.
+  const bool written = diff ? io.WriteStdout(PreviewDiffText(disk, result, file.Shown, r.OutputLineEnd))
+                            : io.WriteStdout(ShownName(file.Shown) + "\n");
+  if (!written) failed("cannot write to standard output");
 }
 
 int ExitStatus(const CheckTally& tally) {
@@ -131,8 +106,8 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
     io.WriteStderr("tessel-html: " + err + "\n");
     return kExitUsage;
   }
-  QuietHost host;
-  Session session(programDir, host);
+  RunHost quiet;  // a check shows nothing of the run itself
+  Session session(programDir, quiet);
   if (!LoadRunData(a, session, io)) return kExitUsage;
   // Read afresh as a run would, just before the files are processed.
   if (session.StyleLoaded() && !session.ReloadStyle(&err)) {
@@ -146,12 +121,8 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
     io.WriteStderr("tessel-html: no accepted HTML files found\n");
     return kExitUsage;
   }
-  session.State().ProcessMode = a.mode;
-  session.State().Conventions = a.conventions;
-  FilePipeline& pipeline = session.Pipeline();
-  pipeline.WriteScratchFiles = false;  // a check writes nothing at all
-  pipeline.FreeSpaceOf = nullptr;  // nothing is written, so a full disk does not matter
-  for (const CheckedFile& file : files) CheckFile(pipeline, a.action, file, tally, io);
+  ChangePreview preview(a.mode, session.ActiveStyle(), session.TrimList(), a.conventions);
+  for (const CheckedFile& file : files) CheckFile(preview, a.action, file, tally, io);
   if (tally.ByEditorConfig > 0) {
     io.WriteStderr("tessel-html: an .editorconfig decided the line ends or the indentation of " +
                    std::to_string(tally.ByEditorConfig) + " of the files\n");

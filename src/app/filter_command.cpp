@@ -133,6 +133,7 @@ std::string UsageText() {
          "  tessel-html --trim     [FORM] [FILE|-]\n"
          "  tessel-html --format|--compress|--trim|--restore --in-place [--style NAME|DIR]\n"
          "              [--no-backup] [--types N] [--validate] [FORM] PATH...\n"
+         "  tessel-html --restore --in-place [--from BACKUP] DIR\n"
          "  tessel-html --format|--compress|--trim --check|--diff [--style NAME|DIR]\n"
          "              [--types N] [--validate] [FORM] PATH...\n"
          "  tessel-html --help | --version\n"
@@ -144,7 +145,9 @@ std::string UsageText() {
          "the style decides between TABs and spaces for indentation. Without --line-ends or\n"
          "--indent an .editorconfig above the file decides them (end_of_line, indent_style).\n"
          "--in-place rewrites the files, or every accepted file below the directory, after\n"
-         "backing them up (see man tessel-html).\n"
+         "backing them up (see man tessel-html). --restore of a directory puts the tree\n"
+         "back to its newest numbered backup (DIR_BAKnn), or to the one --from names, after\n"
+         "backing up the pages it overwrites.\n"
          "--check lists the files (or those below the directory) that processing in place\n"
          "would change, --diff shows the changes as a unified diff; neither writes a file.\n"
          "They exit 0 when nothing would change, 1 when something would, 2 on an error.\n";

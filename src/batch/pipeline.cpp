@@ -21,7 +21,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// The topmost directory above `path` on the same device as `path` itself.
+/// Scratch files are for inspection only: a failure to write one is no fault of the run.
+void WriteScratch(const std::string& path, const std::string& bytes) {
+  WriteOwnFile(path, bytes, nullptr);
+}
+
+}  // namespace
+
 std::string MountPointOf(const std::string& path) {
   std::error_code ec;
   fs::path at = fs::weakly_canonical(fs::absolute(path, ec), ec);
@@ -38,13 +44,6 @@ std::string MountPointOf(const std::string& path) {
   }
   return at.string();
 }
-
-/// Scratch files are for inspection only: a failure to write one is no fault of the run.
-void WriteScratch(const std::string& path, const std::string& bytes) {
-  WriteOwnFile(path, bytes, nullptr);
-}
-
-}  // namespace
 
 std::optional<FreeSpace> QueryFreeSpace(const std::string& path) {
   struct statvfs vfs;

@@ -158,9 +158,13 @@ SelectionKind RunDriver::FinishSelection(SelectionKind kind) {
 
 RunSummary RunDriver::LetsGo() {
   RunSummary summary;
+  const bool treeRestore =
+      state_.SelectionMode == SelectionKind::Tree && state_.ProcessMode == ProcessKind::Restore;
   bool nothing = state_.SelectionMode == SelectionKind::None ||
                  (state_.SelectionMode == SelectionKind::SingleFile && state_.FileName.empty()) ||
-                 (state_.SelectionMode != SelectionKind::SingleFile && state_.FileList.empty());
+                 (treeRestore && state_.SourceDir.empty()) ||
+                 (state_.SelectionMode != SelectionKind::SingleFile && !treeRestore &&
+                  state_.FileList.empty());
   if (nothing) {
     host_.ShowMessage(MessageKind::Plain, "Tessel HTML:\r\nNo Files selected, nothing to do ...!");
     summary.Cancelled = true;
@@ -175,7 +179,9 @@ RunSummary RunDriver::LetsGo() {
     host_.ShowMessage(MessageKind::Error, summary.Error);
     return summary;
   }
-  summary = state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile() : RunBatch();
+  summary = state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile()
+            : treeRestore                                     ? RunTreeRestore()
+                                                              : RunBatch();
   pipeline_.CloseDirectories();
   backupDirs_.Clear();
   return summary;

@@ -24,6 +24,8 @@ struct RunSummary {
   bool Aborted = false;          // the run could not start or had to end (backup directory,
                                  // full disk); Error says why
   bool BackupDirFailed = false;  // the tree run's backup directory could not be made
+  bool BackupRefused = false;    // a tree restore found no backup to restore from, or one
+                                 // that does not mirror the tree; nothing was written
   std::string Error;
 };
 
@@ -91,8 +93,22 @@ class RunDriver {
   /// not be read, which also makes the run's NotSearched. None when nothing was chosen.
   SelectionKind AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen);
 
-  /// Runs state.ProcessMode over the current selection.
+  /// The tree `dir` as the selection of a restore from its backup, without a scan: the
+  /// backup decides which files are restored, and a tree that lost every page can still be
+  /// restored. `dir` is resolved once here; None for the file system's root or a path
+  /// that cannot be resolved.
+  SelectionKind SelectTreeToRestore(const std::string& dir);
+
+  /// Runs state.ProcessMode over the current selection. Restore over a tree selection puts
+  /// the whole tree back to a numbered backup (RestoreFrom, else its newest): it refuses a
+  /// backup that does not mirror the tree, sets state.BackupFileName to the backup before
+  /// it asks (ConfirmRun), and backs up every page it overwrites into a new numbered backup
+  /// directory, one above every backup there is, so that a restore from the newest backup
+  /// undoes it. The report goes there.
   RunSummary LetsGo();
+
+  /// The backup directory a tree restore restores from; empty: the tree's newest backup.
+  std::string RestoreFrom;
 
   FilePipeline& pipeline() { return pipeline_; }
 
@@ -105,6 +121,7 @@ class RunDriver {
   void PrepareProtocol(bool showPage);
   RunSummary RunSingleFile();
   RunSummary RunBatch();
+  RunSummary RunTreeRestore();
   FileResult ProcessOne(const std::string& path, const std::function<bool()>& stopHere);
   bool RunOneOfBatch(const std::string& path, RunSummary& summary);
   bool UserBreakConfirmed();
