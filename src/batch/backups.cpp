@@ -172,6 +172,13 @@ bool MakeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupD
   return ReplaceFileAt(backup, page.Bytes, copy, err);
 }
 
+bool LinkTreeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                    std::string* err) {
+  state.BackupFileName = MirrorBackupPath(state, page.File.Path);
+  FileAt backup;
+  return OpenMirrorBackup(state.BackupFileName, backupDirs, backup, err) && LinkBackup(page, backup);
+}
+
 bool DetachBackup(const RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
                   std::string* err) {
   FileAt backup;

@@ -59,6 +59,13 @@ std::string NormalizeBackupExt(std::string_view typed);
 bool MakeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
                 std::string* err, bool* linked = nullptr);
 
+/// The tree backup of `page` as a hard link to it, without reading it: `page` needs only
+/// its File and Status. False, with nothing left behind, when no such link can be made (or
+/// the name no longer holds what Status describes); the page is then to be read and backed
+/// up with MakeBackup. Sets BackupFileName.
+bool LinkTreeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                    std::string* err);
+
 /// Turns a linked backup of `page` (state.BackupFileName) into a copy of its own, in one
 /// rename: the name holds the link until the copy replaces it, so on failure the backup is
 /// still there, a hard link to the page.

@@ -170,6 +170,23 @@ std::pair<std::string, std::string> SplitRel(const std::string& rel) {
   return {rel.substr(0, slash + 1), rel.substr(slash + 1)};
 }
 
+/// The page stays as it was: a backup that is a hard link to it must not follow its later
+/// edits, so it becomes a copy of its own. "" when it is one, else what to add to the
+/// page's protocol line.
+std::string KeepBackupApart(RunState& state, LoadedFile& page, bool read, DirectoryChain& backupDirs) {
+  struct stat st;
+  if (!StatAt(page.File, &st) || st.st_dev != page.Status.st_dev || st.st_ino != page.Status.st_ino) {
+    return "";  // the name holds another file now: the backup has the old one to itself
+  }
+  std::string err;
+  if ((read || ReadFileAt(page.File, page.Bytes, &page.Status, &err)) &&
+      DetachBackup(state, page, backupDirs, &err)) {
+    return "";
+  }
+  return "; its backup " + QuotedPath(state.BackupFileName) +
+         " is still a hard link to it, not a copy of its own: " + err;
+}
+
 RestoredPage Failed(FileFault fault, std::string why) {
   RestoredPage out;
   out.Outcome = {fault, std::move(why)};
@@ -287,23 +304,27 @@ RestoredPage TreeRestore::RestorePage(const std::string& rel, RunState& state,
   const int dir = treeDirs_.Open(tree_ + folder, &err, /*create=*/true);
   if (dir < 0) return Failed(FileFault::RestoreFailed, err);
   LoadedFile now{{dir, name, tree_ + rel}, {}, {}};
-  struct stat st;
-  const bool exists = StatAt(now.File, &st);
+  const bool exists = StatAt(now.File, &now.Status);
   if (!exists && errno != ENOENT) return Failed(FileFault::RestoreFailed, std::strerror(errno));
-  if (exists && S_ISLNK(st.st_mode)) {
+  if (exists && S_ISLNK(now.Status.st_mode)) {
     return Failed(FileFault::RestoreFailed,
                   QuotedPath(now.File.Path) + " is a symbolic link, which is not followed");
   }
-  if (exists && !ReadFileAt(now.File, now.Bytes, &now.Status, &err)) {
-    return Failed(FileFault::RestoreFailed, err);
+  // The page is read only when it has to be: to compare it when its size gives no answer,
+  // and to copy it when its backup cannot be a hard link.
+  bool read = false;
+  auto readPage = [&] { return read = ReadFileAt(now.File, now.Bytes, &now.Status, &err); };
+  if (exists && uint64_t(now.Status.st_size) == bytes.size()) {
+    if (!readPage()) return Failed(FileFault::RestoreFailed, err);
+    if (now.Bytes == bytes && (now.Status.st_mode & 07777) == (kept.st_mode & 07777)) {
+      out.What = RestoredPage::End::Unchanged;
+      return out;
+    }
   }
-  if (exists && now.Bytes == bytes && (now.Status.st_mode & 07777) == (kept.st_mode & 07777)) {
-    out.What = RestoredPage::End::Unchanged;
-    return out;
-  }
-  bool linked = false;
-  if (exists && !MakeBackup(state, now, backupDirs, &err, &linked)) {
-    return Failed(FileFault::BackupFailed, err);
+  const bool linked = exists && S_ISREG(now.Status.st_mode) && LinkTreeBackup(state, now, backupDirs, &err);
+  if (exists && !linked) {
+    if (!read && !readPage()) return Failed(FileFault::RestoreFailed, err);
+    if (!MakeBackup(state, now, backupDirs, &err)) return Failed(FileFault::BackupFailed, err);
   }
   const struct timespec times[2] = {kept.st_atim, kept.st_mtim};
   ReplaceOptions options;
@@ -315,11 +336,7 @@ RestoredPage TreeRestore::RestorePage(const std::string& rel, RunState& state,
   bool changed = false;
   if (!ReplaceFileAt(now.File, bytes, options, &err, &changed)) {
     if (changed) err = "it was changed by another program after it was read; left as it is";
-    // The page stays: a backup that is a hard link to it must not follow its later edits.
-    if (std::string detachErr; linked && !DetachBackup(state, now, backupDirs, &detachErr)) {
-      err += "; its backup " + QuotedPath(state.BackupFileName) +
-             " is still a hard link to it, not a copy of its own: " + detachErr;
-    }
+    if (linked) err += KeepBackupApart(state, now, read, backupDirs);
     return Failed(FileFault::RestoreFailed, err);
   }
   out.What = RestoredPage::End::Restored;

@@ -231,6 +231,7 @@ TEST_F(TreeRestoreTest, LeavesAPageAloneThatChangedIntoALinkOrBecameReadOnly) {
   struct stat st;
   ASSERT_EQ(stat((Bak(1) / "sub" / "b.htm").c_str(), &st), 0);
   EXPECT_EQ(st.st_nlink, 1u);
+  EXPECT_EQ(ReadFile(Bak(1) / "sub" / "b.htm"), "now read-only");
   EXPECT_FALSE(fs::exists(fs::symlink_status(Bak(1) / "a.htm")));
   EXPECT_TRUE(Has(state.Protokoll.Lines(),
                   "==> " + (site / "a.htm").string() + "   -  restore failed, file left unchanged: \"" +
