@@ -46,7 +46,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work"
 
 python3 - "$build" "$tree" "$work" "$reps" "$out" <<'PY'
-import filecmp, os, statistics, subprocess, sys, time
+import filecmp, os, resource, statistics, subprocess, sys, time
 
 build, tree, work, reps, out = sys.argv[1:6]
 reps = int(reps)
@@ -55,11 +55,18 @@ floor = os.path.join(build, "bench", "tessel_write_floor")
 bench = os.path.join(build, "bench", "tessel_preview_bench")
 pages = sum(len(f) for _, _, f in os.walk(tree))
 
-def timed(cmd):
+cpu = {}  # command name -> CPU seconds (user + system) of each run
+
+def timed(cmd, name=None):
     subprocess.run(["sync"], check=True)
+    r0 = resource.getrusage(resource.RUSAGE_CHILDREN)
     t0 = time.perf_counter()
     rc = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
-    return time.perf_counter() - t0, rc
+    t1 = time.perf_counter()
+    r1 = resource.getrusage(resource.RUSAGE_CHILDREN)
+    if name:
+        cpu.setdefault(name, []).append(r1.ru_utime - r0.ru_utime + r1.ru_stime - r0.ru_stime)
+    return t1 - t0, rc
 
 def same_tree(a, b):
     """Relative paths whose bytes differ (or exist on one side only)."""
@@ -94,11 +101,11 @@ for r in range(1, reps + 1):
         subprocess.run(["cp", "-a", tree, path], check=True)
     subprocess.run(["cp", "-al", kept, kept + "-links"], check=True)
     subprocess.run([exe, "--format", "--in-place", copy], stdout=subprocess.DEVNULL, check=True)
-    t, rc = timed([floor, flr])
+    t, rc = timed([floor, flr], "floor")
     floor_t.append(t)
-    t, rc = timed([floor, kept])
+    t, rc = timed([floor, kept], "kept")
     kept_t.append(t)
-    t, rc = timed([exe, "--restore", "--in-place", copy])
+    t, rc = timed([exe, "--restore", "--in-place", copy], "restore")
     restore_t.append(t)
     differ = same_tree(tree, copy)
     saved = sum(len(f) for _, _, f in os.walk(copy + "_BAK01")) - 1
@@ -138,6 +145,10 @@ lines = [
     f"| **preview (scan + list) / `--check`**, best (median) | **{p_ratio:.2f}** ({statistics.median(both) / statistics.median(check_t):.2f}) |",
     f"| restore / floor, best (median) | {min(restore_t) / min(floor_t):.2f} ({statistics.median(restore_t) / statistics.median(floor_t):.2f}) |",
     f"| **restore / floor with pages kept**, best (median) | **{r_ratio:.2f}** ({statistics.median(restore_t) / statistics.median(kept_t):.2f}) |",
+    f"| CPU (user + system): floor / floor with pages kept / restore, median | "
+    f"{statistics.median(cpu['floor']):.3f} / {statistics.median(cpu['kept']):.3f} / "
+    f"{statistics.median(cpu['restore']):.3f} s |",
+    f"| restore / floor with pages kept, CPU, median | {statistics.median(cpu['restore']) / statistics.median(cpu['kept']):.2f} |",
     "",
     f"target preview <= 1.5 x --check: {'pass' if p_ratio <= 1.5 else 'FAIL'}; "
     f"target restore <= 1.5 x floor (with pages kept, the stricter): {'pass' if r_ratio <= 1.5 else 'FAIL'}",
