@@ -68,10 +68,14 @@ int main(int argc, char** argv) {
     const double scan = Since(start);
     const Clock::time_point listStart = Clock::now();
     double first = -1;
-    tessel::ChangePreview preview(ModeNamed(mode), session.ActiveStyle(), session.TrimList(),
-                                  session.State().Conventions);
+    // As the window makes it: the style loaded afresh, as the run will load it.
+    const auto preview = tessel::PreviewOfRun(session, ModeNamed(mode), &err);
+    if (!preview) {
+      std::fprintf(stderr, "the style cannot be loaded: %s\n", err.c_str());
+      return 2;
+    }
     std::atomic<bool> cancel{false};
-    const tessel::PreviewCounts counts = preview.Run(
+    const tessel::PreviewCounts counts = preview->Run(
         tessel::PreviewTargetsOf(session.State()),
         [&](const tessel::PreviewTarget&, const tessel::PreviewResult&) {
           if (first < 0) first = Since(listStart);

@@ -1,5 +1,6 @@
 #include "app/change_preview.h"
 
+#include "app/session.h"
 #include "base/shown_name.h"
 #include "batch/backups.h"
 #include "diff/unified_diff.h"
@@ -98,6 +99,12 @@ std::string PreviewDiffText(std::string_view disk, std::string_view result, cons
     diff.Text.insert(0, LineEndNote(shown, diff.LineEndOnlyChanges, outputLineEnd));
   }
   return std::move(diff.Text);
+}
+
+std::unique_ptr<ChangePreview> PreviewOfRun(Session& session, ProcessKind mode, std::string* err) {
+  if (session.StyleLoaded() && !session.ReloadStyle(err)) return nullptr;
+  return std::make_unique<ChangePreview>(mode, session.ActiveStyle(), session.TrimList(),
+                                         session.State().Conventions);
 }
 
 std::vector<PreviewTarget> PreviewTargetsOf(const RunState& state) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,13 @@ class ChangePreview {
 /// prints for one file.
 std::string PreviewDiffText(std::string_view disk, std::string_view result, const std::string& shown,
                             LineEnd outputLineEnd);
+
+class Session;
+
+/// The preview of a run of `mode` over the session's selection, as LetsGo would run it: the
+/// active style loaded afresh from its files, the trim list and the line-end settings of
+/// the session. Null, with *err, when the style cannot be loaded.
+std::unique_ptr<ChangePreview> PreviewOfRun(Session& session, ProcessKind mode, std::string* err);
 
 /// The files of a run's selection with their names relative to where a diff applies: a
 /// tree's files as "TREE/sub/a.htm" (from the tree's parent), picked files and a single

@@ -58,8 +58,10 @@ class ChangePreviewTest : public ::testing::Test {
   ProcessRun Exec(const std::string& args) { return RunProgram(home_.path(), home_ / "data", args); }
 
   std::unique_ptr<ChangePreview> PreviewOf(ProcessKind mode) {
-    return std::make_unique<ChangePreview>(mode, session_.ActiveStyle(), session_.TrimList(),
-                                           session_.State().Conventions);
+    std::string err;
+    auto preview = PreviewOfRun(session_, mode, &err);
+    EXPECT_TRUE(preview) << err;
+    return preview;
   }
 
   TempDir home_;
