@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/shown_name.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
 #include "io/file_at.h"
@@ -118,7 +119,7 @@ class MirrorCheck {
     const Kind inBackup = KindOf(st);
     if (inBackup == Kind::Folder && IsPublishingMetaDir(name)) return true;
     if (inBackup != Kind::Folder && inBackup != Kind::File) {
-      return Mismatch(path + " is " + KindName(inBackup) + " in the backup");
+      return Mismatch(ShownName(path) + " is " + KindName(inBackup) + " in the backup");
     }
     Kind inTree = Kind::Missing;
     if (tree >= 0 && fstatat(tree, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -127,8 +128,8 @@ class MirrorCheck {
       return Fail(err_, "Cannot look at " + QuotedPath(tree_ + path) + ": " + std::strerror(errno));
     }
     if (inTree != Kind::Missing && inTree != inBackup) {
-      return Mismatch(path + " is " + KindName(inBackup) + " in the backup but " + KindName(inTree) +
-                      " in the tree");
+      return Mismatch(ShownName(path) + " is " + KindName(inBackup) + " in the backup but " +
+                      KindName(inTree) + " in the tree");
     }
     if (inBackup == Kind::File) {
       files_.push_back(path);
