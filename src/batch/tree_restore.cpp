@@ -232,8 +232,7 @@ bool TreeRestore::ChooseSource(const std::string& from, std::string* err) {
     }
   } else {
     std::string resolved;
-    if (!ResolvePath(from, &resolved, err)) return false;
-    number_ = TreeBackupNumber(tree_, resolved);
+    if (ResolvePath(from, &resolved, nullptr)) number_ = TreeBackupNumber(tree_, resolved);
     if (number_ < 0 || !IsRealDirectory(resolved)) {
       number_ = -1;
       return Fail(err, QuotedPath(from) + " is not a backup directory of " + QuotedPath(tree_) +
