@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +41,20 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> entries;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+    struct stat st;
+    if (lstat(e.path().c_str(), &st) != 0) continue;
+    std::string& entry = entries[e.path().string()];
+    entry = std::to_string(st.st_mode) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+            std::to_string(st.st_mtim.tv_nsec) + " ";
+    if (S_ISREG(st.st_mode)) entry += ReadFile(e.path());
+    if (S_ISLNK(st.st_mode)) entry += std::filesystem::read_symlink(e.path()).string();
+  }
+  return entries;
 }
 
 std::filesystem::path SourceDataDir() { return std::filesystem::path(TESSEL_SOURCE_DIR) / "data"; }

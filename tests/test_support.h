@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace tessel::testing {
@@ -22,6 +23,10 @@ class TempDir {
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+/// Everything below `dir` (links not followed), one entry per path: its kind, permission
+/// bits, modification time and bytes (or link target). Equal snapshots: nothing changed.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir);
 
 /// The repository's data/ directory.
 std::filesystem::path SourceDataDir();

@@ -24,7 +24,7 @@ std::string Lines(std::string_view text) {
 }
 
 int ExitStatus(const RunSummary& s) {
-  if (s.BackupDirFailed) return kExitUsage;
+  if (s.BackupDirFailed || s.BackupRefused) return kExitUsage;
   // A result that could render differently fails the check, whether it was written or not.
   if (s.Cancelled || s.Stopped || s.Aborted || s.Ignored > 0 || s.NotSearched > 0 ||
       s.Differing > 0) {
@@ -113,12 +113,17 @@ int RunInPlaceCommand(const std::vector<std::string>& args, const fs::path& prog
   state.Verify = VerifyOf(a);  // the command line's, whatever the window's settings say
 
   if (!MakeRunSelection(a, source, &err)) return fail(kExitUsage);
-  if (session.Driver().Select(source) == SelectionKind::None) {
+  RunDriver& driver = session.Driver();
+  const bool treeRestore =
+      a.mode == ProcessKind::Restore && source.What == SelectionSource::Kind::Tree;
+  driver.RestoreFrom = a.from;
+  if (treeRestore ? driver.SelectTreeToRestore(source.Paths.front()) == SelectionKind::None
+                  : driver.Select(source) == SelectionKind::None) {
     host.Finish();
     err = "no accepted HTML files found";
     return fail(kExitFailed);
   }
-  RunSummary summary = session.Driver().Run();
+  RunSummary summary = driver.Run();
   host.Finish();
   // A single file has no protocol: its mark goes where its errors go.
   if (!summary.RenderNote.empty()) io.WriteStderr("tessel-html: " + summary.RenderNote + "\n");

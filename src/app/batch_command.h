@@ -42,8 +42,10 @@ bool IsInPlaceCommand(const std::vector<std::string>& args);
 
 /// tessel-html --format|--compress|--trim|--restore --in-place [--style NAME|DIR]
 ///   [--no-backup] [--types N] [--validate] PATH...
+/// tessel-html --restore --in-place [--from BACKUP] DIR
 /// Exit status 0 when every file was done, 1 when one failed or the run was stopped, 2 for a
-/// bad command line, no valid style or a backup directory that cannot be made.
+/// bad command line, no valid style, a backup directory that cannot be made, or (restoring
+/// a tree) no backup to restore from or one that does not mirror the tree.
 int RunInPlaceCommand(const std::vector<std::string>& args, const std::filesystem::path& programDir,
                       FilterIo& io, bool interactive);
 

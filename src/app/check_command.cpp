@@ -2,35 +2,28 @@
 
 #include <algorithm>
 
+#include "app/change_preview.h"
 #include "app/run_args.h"
-#include "base/shown_name.h"
 #include "app/session.h"
+#include "base/shown_name.h"
 #include "batch/backups.h"
 #include "batch/discovery.h"
-#include "batch/pipeline.h"
 #include "batch/render_verify.h"
-#include "diff/unified_diff.h"
 
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
 
-/// A check shows nothing of the run itself: no protocol, status or progress.
-class QuietHost : public RunHost {};
-
-struct CheckedFile {
-  std::string Path;   // full path, for reading
-  std::string Shown;  // as named on the command line, for the output
-};
+using CheckedFile = PreviewTarget;  // Shown: as named on the command line
 
 /// What the files of a check came to.
 struct CheckTally {
   int Checked = 0;  // files processed
   int Changed = 0;
+  int Differing = 0;  // --verify: results that could render differently
   int Failed = 0;
   int ByEditorConfig = 0;  // files whose .editorconfig decided how they are written
-  int Differing = 0;       // --verify: results that could render differently
 };
 
 /// `full` below the tree root `fullRoot` as seen from the root as the user named it.
@@ -75,24 +68,6 @@ std::vector<CheckedFile> ListFiles(const RunArgs& a, const SelectionSource& sour
   return files;
 }
 
-std::string LineEndNote(const CheckedFile& file, size_t lines, LineEnd eol) {
-  return "Line ends: " + std::to_string(lines) + " line" + (lines == 1 ? "" : "s") + " of " +
-         ShownName(file.Shown) + " differ only in their line end (the result ends every line with " +
-         std::string(LineEndName(eol)) + ")\n";
-}
-
-// Tells the change of one file: its path (--check) or its diff (--diff).
-bool ReportChange(RunAction action, const CheckedFile& file, std::string_view disk,
-                  std::string_view result, LineEnd eol, FilterIo& io) {
-  // One name a line: a name with a line break in it is quoted, as the diff quotes it.
-  if (action == RunAction::Check) return io.WriteStdout(ShownName(file.Shown) + "\n");
-  UnifiedDiffResult diff = MakeUnifiedDiff(disk, result, file.Shown);
-  if (diff.LineEndOnlyChanges > 0) {
-    diff.Text.insert(0, LineEndNote(file, diff.LineEndOnlyChanges, eol));
-  }
-  return io.WriteStdout(diff.Text);
-}
-
 // --verify: a line on standard error when the result could render differently. Only a
 // result that differs from the page can, so the exit status is 1 already.
 void VerifyFile(std::string_view disk, std::string_view result, const CheckedFile& file,
@@ -103,25 +78,27 @@ void VerifyFile(std::string_view disk, std::string_view result, const CheckedFil
   io.WriteStderr("tessel-html: " + ShownName(file.Shown) + " " + RenderNote(*found) + "\n");
 }
 
-void CheckFile(FilePipeline& pipeline, const RunArgs& a, const CheckedFile& file,
+void CheckFile(ChangePreview& preview, const RunArgs& a, const CheckedFile& file,
                CheckTally& tally, FilterIo& io) {
   auto failed = [&](const std::string& why) {
     ++tally.Failed;
     io.WriteStderr("tessel-html: not checked: " + ShownName(file.Shown) + ": " + why + "\n");
   };
-  ProcessOutcome outcome;
-  if (!pipeline.ProcessFile(file.Path, &outcome)) return failed(outcome.Message);
+  const bool diff = a.action == RunAction::Diff;
+  const bool bytes = diff || a.verify;
+  std::string disk, result;
+  const PreviewResult r =
+      preview.Preview(file.Path, bytes ? &disk : nullptr, bytes ? &result : nullptr);
+  if (r.What == PreviewResult::Kind::Failed) return failed(r.Error);
   ++tally.Checked;
-  // The exact bytes read: a file that differs only in its line ends would be rewritten.
-  const std::string& disk = pipeline.page().Bytes;
-  const std::string& result = pipeline.Result();
-  if (!pipeline.Conventions().EditorConfigNote().empty()) ++tally.ByEditorConfig;
-  if (result == disk) return;
+  if (r.ByEditorConfig) ++tally.ByEditorConfig;
+  if (r.What == PreviewResult::Kind::Unchanged) return;
   ++tally.Changed;
   if (a.verify) VerifyFile(disk, result, file, tally, io);
-  if (!ReportChange(a.action, file, disk, result, pipeline.engine().OutputLineEnd, io)) {
-    failed("cannot write to standard output");
-  }
+  // One name a line: a name with a line break in it is quoted, as the diff quotes it.
+  const bool written = diff ? io.WriteStdout(PreviewDiffText(disk, result, file.Shown, r.OutputLineEnd))
+                            : io.WriteStdout(ShownName(file.Shown) + "\n");
+  if (!written) failed("cannot write to standard output");
 }
 
 int ExitStatus(const CheckTally& tally) {
@@ -146,8 +123,8 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
     io.WriteStderr("tessel-html: " + err + "\n");
     return kExitUsage;
   }
-  QuietHost host;
-  Session session(programDir, host);
+  RunHost quiet;  // a check shows nothing of the run itself
+  Session session(programDir, quiet);
   if (!LoadRunData(a, session, io)) return kExitUsage;
   // Read afresh as a run would, just before the files are processed.
   if (session.StyleLoaded() && !session.ReloadStyle(&err)) {
@@ -161,12 +138,8 @@ int RunCheckCommand(const std::vector<std::string>& args, const fs::path& progra
     io.WriteStderr("tessel-html: no accepted HTML files found\n");
     return kExitUsage;
   }
-  session.State().ProcessMode = a.mode;
-  session.State().Conventions = a.conventions;
-  FilePipeline& pipeline = session.Pipeline();
-  pipeline.WriteScratchFiles = false;  // a check writes nothing at all
-  pipeline.FreeSpaceOf = nullptr;  // nothing is written, so a full disk does not matter
-  for (const CheckedFile& file : files) CheckFile(pipeline, a, file, tally, io);
+  ChangePreview preview(a.mode, session.ActiveStyle(), session.TrimList(), a.conventions);
+  for (const CheckedFile& file : files) CheckFile(preview, a, file, tally, io);
   if (tally.ByEditorConfig > 0) {
     io.WriteStderr("tessel-html: an .editorconfig decided the line ends or the indentation of " +
                    std::to_string(tally.ByEditorConfig) + " of the files\n");

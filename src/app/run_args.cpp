@@ -62,6 +62,10 @@ bool ParseWord(const std::vector<std::string>& args, size_t& i, RunArgs& a, std:
     if (!v) return false;
     a.style = *v;
     a.hasStyle = true;
+  } else if (arg == "--from") {
+    const std::string* v = value("--from");
+    if (!v) return false;
+    a.from = *v;
   } else if (arg == "--types") {
     const std::string* v = value("--types");
     if (!v) return false;
@@ -98,6 +102,8 @@ bool CheckCombination(const RunArgs& a, std::string* err) {
     *err = "name the files or the directory to process";
   } else if (a.hasStyle && (a.mode == ProcessKind::Trim || a.mode == ProcessKind::Restore)) {
     *err = "--style applies to --format and --compress only";
+  } else if (!a.from.empty() && a.mode != ProcessKind::Restore) {
+    *err = "--from applies to --restore only";
   } else {
     return true;
   }
@@ -126,10 +132,15 @@ bool CheckRunPaths(RunArgs& a, std::string* err) {
     // A file named through a link is the file it points to, except for a restore: the
     // backup beside a link is not the backup of that file, so the run refuses the link.
     if (!dir && a.mode == ProcessKind::Restore) resolved = ResolvedFilePath(path, false);
-    if (dir && (a.paths.size() > 1 || a.mode == ProcessKind::Restore)) {
-      *err = a.mode == ProcessKind::Restore
-                 ? "--restore takes files, not a directory: " + ShownName(path)
-                 : "a directory is processed on its own: " + ShownName(path);
+    if (dir && a.paths.size() > 1) {
+      *err = "a directory is processed on its own: " + ShownName(path);
+      return false;
+    }
+    if (a.mode == ProcessKind::Restore && (dir ? !a.backups : !a.from.empty())) {
+      *err = dir ? "a tree restore always backs up the pages it overwrites: --no-backup "
+                   "does not apply"
+                 : "--from names the backup of a directory, and " + ShownName(path) +
+                       " is a file";
       return false;
     }
     // A stray blank before a path is enough to name the root, and a run there would rewrite

@@ -28,19 +28,23 @@ struct RunArgs {
   bool verify = false;  // --verify: check whether each result could render differently
   bool force = false;   // --force: with --in-place --verify, write such results all the same
   ConventionRequest conventions;  // --line-ends, --indent
+  std::string from;               // --from: the backup a tree restore restores from
   std::vector<std::string> paths;     // as named on the command line
   std::vector<std::string> resolved;  // the same, resolved by CheckRunPaths: what the run uses
 };
 
 /// Parses "--format|--compress|--trim|--restore --in-place|--check|--diff [--style NAME|DIR]
 /// [--no-backup] [--types N] [--validate] [--verify [--force]] [--line-ends crlf|lf|keep]
-/// [--indent spaces|tabs] PATH...". --restore, --no-backup and --force belong to --in-place
-/// only; --verify not to --restore. False with *err for a bad command line.
+/// [--indent spaces|tabs] [--from BACKUP] PATH...". --restore, --no-backup and --force belong
+/// to --in-place only; --verify not to --restore; --from to --restore. False with *err for
+/// a bad command line.
 bool ParseRunArgs(const std::vector<std::string>& args, RunArgs& a, std::string* err);
 
 /// Resolves every path once (links, "." and ".." as the file system sees them: realpath)
 /// into a.resolved, and checks what that gives: every path must exist; a directory only
-/// alone, never the file system's root, and never for a restore.
+/// alone and never the file system's root. A restore of a directory (the tree from its
+/// backup) always backs up what it overwrites, so it refuses --no-backup; --from only
+/// restores a directory.
 bool CheckRunPaths(RunArgs& a, std::string* err);
 
 /// The selection a.resolved makes: a tree when the one path is a directory, else the files

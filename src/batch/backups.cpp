@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -51,10 +52,10 @@ std::string MirrorBackupPath(const RunState& state, const std::string& file) {
   return state.BackupDir + std::string(rest);
 }
 
-std::string NextBackupDir(const RunState& state) {
+std::string NextBackupDir(const RunState& state, int from) {
   std::string base = WithTrailingSeparator(state.SourceDir);
   base.pop_back();
-  for (int i = 0; i < 100; ++i) {
+  for (int i = std::max(from, 0); i < 100; ++i) {
     std::string candidate = base + "_BAK" + TwoDigits(i) + "/";
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
@@ -62,12 +63,12 @@ std::string NextBackupDir(const RunState& state) {
   return {};
 }
 
-bool CreateBackupDir(RunState& state, std::string* err) {
+bool CreateBackupDir(RunState& state, std::string* err, int from) {
   state.BackupDir.clear();
   // Another process may take a free number between the look and the mkdir; then the next
   // free one is tried, so an existing directory is never reused.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string dir = NextBackupDir(state);
+    std::string dir = NextBackupDir(state, from);
     if (dir.empty()) return Fail(err, std::string(kTooManyBackupDirs));
     std::string name = dir.substr(0, dir.size() - 1);
     std::error_code ec;
@@ -169,6 +170,13 @@ bool MakeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupD
     return true;
   }
   return ReplaceFileAt(backup, page.Bytes, copy, err);
+}
+
+bool LinkTreeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                    std::string* err) {
+  state.BackupFileName = MirrorBackupPath(state, page.File.Path);
+  FileAt backup;
+  return OpenMirrorBackup(state.BackupFileName, backupDirs, backup, err) && LinkBackup(page, backup);
 }
 
 bool DetachBackup(const RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,

@@ -29,12 +29,14 @@ std::string SiblingBackupPath(const RunState& state, const std::string& file);
 std::string MirrorBackupPath(const RunState& state, const std::string& file);
 
 /// The first of SourceDir_BAK00/ .. SourceDir_BAK99/ that does not exist; "" when all do.
-std::string NextBackupDir(const RunState& state);
+/// With `from`, numbers below it are not considered.
+std::string NextBackupDir(const RunState& state, int from = 0);
 
 /// Makes the numbered backup directory of a tree run (missing parents included) and stores
 /// it in state.BackupDir. False when all 100 numbers are taken (*err is kTooManyBackupDirs)
-/// or the directory cannot be made; BackupDir is then empty. Shows nothing itself.
-bool CreateBackupDir(RunState& state, std::string* err);
+/// or the directory cannot be made; BackupDir is then empty. Shows nothing itself. `from`
+/// as for NextBackupDir.
+bool CreateBackupDir(RunState& state, std::string* err, int from = 0);
 
 /// Whether a sibling backup exists for the current selection: the single file (which also
 /// sets BackupFileName), any of the picked files; never for a tree or no selection.
@@ -56,6 +58,13 @@ std::string NormalizeBackupExt(std::string_view typed);
 /// its backup detached, or later changes to the page would reach the backup.
 bool MakeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
                 std::string* err, bool* linked = nullptr);
+
+/// The tree backup of `page` as a hard link to it, without reading it: `page` needs only
+/// its File and Status. False, with nothing left behind, when no such link can be made (or
+/// the name no longer holds what Status describes); the page is then to be read and backed
+/// up with MakeBackup. Sets BackupFileName.
+bool LinkTreeBackup(RunState& state, const LoadedFile& page, DirectoryChain& backupDirs,
+                    std::string* err);
 
 /// Turns a linked backup of `page` (state.BackupFileName) into a copy of its own, in one
 /// rename: the name holds the link until the copy replaces it, so on failure the backup is

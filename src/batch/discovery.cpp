@@ -68,10 +68,6 @@ bool HasListedExtension(std::string_view name) {
 
 bool IsHidden(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
-bool IsPublishingMetaDir(std::string_view name) {
-  return AsciiUpperCase(name).find("_VTI_CNF") != std::string::npos;
-}
-
 struct DirId {
   dev_t Dev;
   ino_t Ino;
@@ -220,6 +216,10 @@ bool IsValidHtmlFile(const std::string& path, bool doValidate, bool cmdLineStart
   if (!HasListedExtension(fs::path(path).filename().string())) return false;
   if (!doValidate && !cmdLineStart) return true;
   return FileHoldsHtmlTag(path);
+}
+
+bool IsPublishingMetaDir(std::string_view name) {
+  return AsciiUpperCase(name).find("_VTI_CNF") != std::string::npos;
 }
 
 bool MatchesFilter(std::string_view name, int filterIndex) {

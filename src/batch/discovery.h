@@ -46,6 +46,10 @@ bool ContainsHtmlTag(std::string_view text);
 /// nothing.
 bool MatchesFilter(std::string_view name, int filterIndex);
 
+/// Whether a directory of this name is a web publisher's metadata folder ("_vti_cnf" in
+/// any case), which the scan leaves out with everything below it.
+bool IsPublishingMetaDir(std::string_view name);
+
 /// What the scan reports as it goes.
 struct ScanEvent {
   enum class Kind {

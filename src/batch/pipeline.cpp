@@ -17,11 +17,8 @@
 #include "io/text_file.h"
 
 namespace tessel {
-namespace {
-
 namespace fs = std::filesystem;
 
-/// The topmost directory above `path` on the same device as `path` itself.
 std::string MountPointOf(const std::string& path) {
   std::error_code ec;
   fs::path at = fs::weakly_canonical(fs::absolute(path, ec), ec);
@@ -38,8 +35,6 @@ std::string MountPointOf(const std::string& path) {
   }
   return at.string();
 }
-
-}  // namespace
 
 void WriteScratchCopy(const std::string& path, std::string_view bytes) {
   if (!path.empty()) WriteOwnFile(path, bytes, nullptr);

@@ -47,6 +47,9 @@ using FreeSpaceQuery = std::function<std::optional<FreeSpace>(const std::string&
 /// nothing when the file system cannot tell.
 std::optional<FreeSpace> QueryFreeSpace(const std::string& path);
 
+/// The topmost directory above `path` on the same device as `path` itself.
+std::string MountPointOf(const std::string& path);
+
 /// "Disk full: <mount point>" CR LF "Program terminated."
 std::string DiskFullMessage(std::string_view mountPoint);
 

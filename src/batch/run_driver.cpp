@@ -190,9 +190,13 @@ SelectionKind RunDriver::FinishSelection(SelectionKind kind) {
 
 RunSummary RunDriver::Run(CancelToken* userBreak) {
   RunSummary summary;
+  const bool treeRestore =
+      state_.SelectionMode == SelectionKind::Tree && state_.ProcessMode == ProcessKind::Restore;
   bool nothing = state_.SelectionMode == SelectionKind::None ||
                  (state_.SelectionMode == SelectionKind::SingleFile && state_.FileName.empty()) ||
-                 (state_.SelectionMode != SelectionKind::SingleFile && state_.FileList.empty());
+                 (treeRestore && state_.SourceDir.empty()) ||
+                 (state_.SelectionMode != SelectionKind::SingleFile && !treeRestore &&
+                  state_.FileList.empty());
   if (nothing) {
     host_.ShowMessage(MessageKind::Plain, "Tessel HTML:\r\nNo Files selected, nothing to do ...!");
     summary.Cancelled = true;
@@ -208,7 +212,9 @@ RunSummary RunDriver::Run(CancelToken* userBreak) {
   }
   userBreak_ = userBreak;
   if (userBreak_) userBreak_->Reset();  // a break asked for before the run is no break of it
-  summary = state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile() : RunBatch();
+  summary = state_.SelectionMode == SelectionKind::SingleFile ? RunSingleFile()
+            : treeRestore                                     ? RunTreeRestore()
+                                                              : RunBatch();
   pipeline_.CloseDirectories();
   backupDirs_.Clear();
   userBreak_ = nullptr;

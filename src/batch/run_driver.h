@@ -27,6 +27,8 @@ struct RunSummary {
   bool Aborted = false;          // the run could not start or had to end (backup directory,
                                  // full disk); Error says why
   bool BackupDirFailed = false;  // the tree run's backup directory could not be made
+  bool BackupRefused = false;    // a tree restore found no backup to restore from, or one
+                                 // that does not mirror the tree; nothing was written
   std::string Error;
   // With state.Verify on:
   int Verified = 0;   // results compared with their pages
@@ -113,9 +115,23 @@ class RunDriver {
   /// not be read, which also makes the run's NotSearched. None when nothing was chosen.
   SelectionKind AcceptTree(const TreeScan& scan, const std::vector<std::string>& chosen);
 
-  /// Runs state.ProcessMode over the current selection. `userBreak` (if given) is the
-  /// user's request to stop, looked at between files; it is withdrawn at the start.
+  /// The tree `dir` as the selection of a restore from its backup, without a scan: the
+  /// backup decides which files are restored, and a tree that lost every page can still be
+  /// restored. `dir` is resolved once here; None for the file system's root or a path
+  /// that cannot be resolved.
+  SelectionKind SelectTreeToRestore(const std::string& dir);
+
+  /// Runs state.ProcessMode over the current selection. Restore over a tree selection puts
+  /// the whole tree back to a numbered backup (RestoreFrom, else its newest): it refuses a
+  /// backup that does not mirror the tree, sets state.BackupFileName to the backup before
+  /// it asks (ConfirmRun), and backs up every page it overwrites into a new numbered backup
+  /// directory, one above every backup there is, so that a restore from the newest backup
+  /// undoes it. The report goes there. `userBreak` (if given) is the user's request to
+  /// stop, looked at between files; it is withdrawn at the start.
   RunSummary Run(CancelToken* userBreak = nullptr);
+
+  /// The backup directory a tree restore restores from; empty: the tree's newest backup.
+  std::string RestoreFrom;
 
   FilePipeline& pipeline() { return pipeline_; }
 
@@ -128,6 +144,7 @@ class RunDriver {
   void PrepareProtocol(bool showPage);
   RunSummary RunSingleFile();
   RunSummary RunBatch();
+  RunSummary RunTreeRestore();
   FileResult ProcessOne(const std::string& path, const std::function<bool()>& stopHere);
   bool VerifyResult(FileResult& result);
   void AddVerifyTotals(const RunSummary& summary);

@@ -58,6 +58,13 @@ RunMessage MakeMsg(const RunState& state, const std::string& siblingBackup, bool
     }
     return msg;
   }
+  if (state.SelectionMode == SelectionKind::Tree && state.ProcessMode == ProcessKind::Restore) {
+    t = "\r\nThe tree " + Quoted(state.SourceDir) + " will be restored now from its backup:\r\n" +
+        Quoted(state.BackupFileName) + "\r\n\r\nEvery file of the backup is copied back;\r\n" +
+        "files made since are left alone.\r\n\r\nBackup enabled.\r\n" +
+        "The files it overwrites will be copied to:\r\n" + Quoted(nextBackupDir);
+    return msg;
+  }
   t = "\r\n" + std::to_string(state.FileList.size()) + " files will be" + verb + "now.\r\n\r\n";
   if (state.SelectionMode == SelectionKind::PickedFiles &&
       state.ProcessMode == ProcessKind::Restore) {

@@ -14,7 +14,9 @@ struct RunMessage {
 
 /// The confirmation for `state`'s ProcessMode, SelectionMode and DoCreateBackUps.
 /// `siblingBackup` is the single file's backup path and `backupExists` whether it exists;
-/// `nextBackupDir` is where a tree run would copy its files.
+/// `nextBackupDir` is where a tree run would copy its files. A tree restore names
+/// state.BackupFileName as the backup it restores from, and `nextBackupDir` as where the
+/// pages it overwrites go (NextRestoreBackupDir).
 RunMessage MakeMsg(const RunState& state, const std::string& siblingBackup, bool backupExists,
                    const std::string& nextBackupDir);
 

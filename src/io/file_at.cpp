@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,6 +64,10 @@ bool CheckTarget(const FileAt& target, const ReplaceOptions& options, TargetInfo
   struct stat st;
   const bool found = fstatat(target.Dir, target.Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   if (!found && errno != ENOENT) return FailErrno(err, "Cannot write", target.Path);
+  if (options.MustBeAbsent && found) {
+    if (changed) *changed = true;
+    return Fail(err, QuotedPath(target.Path) + " was made by another program meanwhile");
+  }
   if (options.Expected && (!found || !SameFileContent(*options.Expected, st))) {
     if (changed) *changed = true;
     return Fail(err, ChangedText(target));
@@ -91,10 +96,36 @@ bool FillTemp(int fd, const std::function<bool(int)>& fill, const ReplaceOptions
   if (info.Exists && (info.Uid != geteuid() || info.Gid != getegid())) {
     [[maybe_unused]] int ignored = fchown(fd, info.Uid, info.Gid);
   }
+  const bool keepMode = info.Exists && !(options.TakeNewFileMode && options.NewFileMode);
   const mode_t mode =
-      info.Exists ? info.Mode : options.NewFileMode.value_or(0666 & ~CurrentUmask());
+      keepMode ? info.Mode : options.NewFileMode.value_or(0666 & ~CurrentUmask());
   if (fchmod(fd, mode) != 0) return false;
   return options.Times == nullptr || futimens(fd, options.Times) == 0;
+}
+
+/// Renames the finished temporary file to the target's name, which must still be free: a
+/// file another program made there in the meantime is never replaced.
+bool PutInPlaceOfNothing(const FileAt& target, TempFile& temp, const std::string& failure,
+                         std::string* err, bool* changed) {
+  int done = renameat2(target.Dir, temp.Name().c_str(), target.Dir, target.Name.c_str(),
+                       RENAME_NOREPLACE);
+  if (done != 0 && errno == EINVAL) {  // a file system without it: a hard link cannot replace
+    done = linkat(target.Dir, temp.Name().c_str(), target.Dir, target.Name.c_str(), 0);
+    if (done == 0) {
+      temp.Remove();
+      return true;
+    }
+  }
+  if (done == 0) {
+    temp.Forget();
+    return true;
+  }
+  const int code = errno;
+  if (code == EEXIST) {
+    if (changed) *changed = true;
+    return Fail(err, QuotedPath(target.Path) + " was made by another program meanwhile");
+  }
+  return Fail(err, failure + ": " + ErrnoText(code));
 }
 
 }  // namespace
@@ -141,10 +172,11 @@ bool ReplaceFileAtBy(const FileAt& target, const std::function<bool(int fd)>& fi
   }
   // Looked at again just before the rename, to keep the window for a change small.
   TargetInfo again;
-  if ((options.Expected || !options.ReplaceLink) &&
+  if ((options.Expected || options.MustBeAbsent || !options.ReplaceLink) &&
       !CheckTarget(target, options, again, err, changed)) {
     return false;
   }
+  if (options.MustBeAbsent) return PutInPlaceOfNothing(target, temp, failure, err, changed);
   if (renameat(target.Dir, temp.Name().c_str(), target.Dir, target.Name.c_str()) != 0) {
     const int code = errno;
     return Fail(err, failure + ": " + ErrnoText(code));

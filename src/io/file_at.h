@@ -61,6 +61,13 @@ struct ReplaceOptions {
   bool KeepExisting = true;
   /// Permission bits of a new file; none: 0666 less the umask.
   std::optional<mode_t> NewFileMode;
+  /// With KeepExisting, an existing file still hands on its owner and a read-only one is
+  /// still refused, but the new file gets NewFileMode: a restore puts back the mode the
+  /// backup kept.
+  bool TakeNewFileMode = false;
+  /// Nothing may be at the name: the file is created, and should another program make one
+  /// there meanwhile, nothing is written and *changed is set.
+  bool MustBeAbsent = false;
   /// Access and modification time of the new file; none: the time of writing.
   const struct timespec* Times = nullptr;
 };

@@ -56,7 +56,7 @@ TEST_F(BatchCommandTest, ExitStatusTellsWhatHappened) {
   } cases[] = {
       {"--format --in-place site", 2},  // no backup directory can be made
       {"--format --in-place", 2},
-      {"--restore --in-place site", 2},
+      {"--restore --in-place site", 2},  // nor one for the restore (above _BAK99)
       {"--format --in-place site/none.htm", 2},
       {"--compress --check /..", 2},  // never the whole file system
       {"--format --in-place --types 9 site", 2},
@@ -189,6 +189,49 @@ TEST_F(BatchCommandTest, WhatTheScanCannotSeeFailsTheRun) {
   EXPECT_TRUE(Has(run.out, "==> 2 folders or files could not be searched."));
   EXPECT_TRUE(Has(ReadFile(site_ / "a.htm"), "<P>one</P>"));
   EXPECT_EQ(check.status, 2) << check.err;
+}
+
+// A tree run, a second one, then both undone from the command line: the pages come back
+// byte for byte with their permissions, from the backup --from names or from the newest.
+TEST_F(BatchCommandTest, TreeRestoreFromTheCommandLine) {
+  chmod((site_ / "a.htm").c_str(), 0604);
+  const std::string a = ReadFile(site_ / "a.htm"), b = ReadFile(site_ / "sub" / "b.htm");
+  ASSERT_EQ(Exec("--format --in-place site").status, 0);
+  ASSERT_EQ(Exec("--compress --in-place site").status, 0);
+  const std::string compressed = ReadFile(site_ / "a.htm");
+  ProcessRun r = Exec("--restore --in-place --from site_BAK00 site");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(ReadFile(site_ / "a.htm"), a);
+  EXPECT_EQ(ReadFile(site_ / "sub" / "b.htm"), b);
+  EXPECT_EQ(fs::status(site_ / "a.htm").permissions(), fs::perms(0604));
+  EXPECT_TRUE(Has(r.out, "==> " + (site_ / "sub" / "b.htm").string() + "   -  RESTORED   ==> Backup: " +
+                             (home_ / "site_BAK02" / "sub" / "b.htm").string()))
+      << r.out;
+  ASSERT_EQ(Exec("--restore --in-place site").status, 0);  // undoes the restore
+  EXPECT_EQ(ReadFile(site_ / "a.htm"), compressed);
+
+  fs::create_directories(home_ / "bare");
+  struct Case {
+    std::string args;
+    int status;
+  } cases[] = {
+      {"--restore --in-place --no-backup site", 2},       // a tree restore always backs up
+      {"--restore --in-place --from site site", 2},        // not a backup of the tree
+      {"--restore --in-place --from site_BAK00 site/a.htm", 2},
+      {"--format --in-place --from site_BAK00 site", 2},
+      {"--restore --in-place bare", 2},                    // no backup at all
+  };
+  for (const Case& c : cases) EXPECT_EQ(Exec(c.args).status, c.status) << c.args;
+
+  // A folder of the backup that cannot be listed: nothing is restored.
+  GiveToNobody(home_.path());
+  chmod((home_ / "site_BAK03" / "sub").c_str(), 0);
+  const std::string before = ReadFile(site_ / "a.htm");
+  r = RunProgram(home_.path(), home_ / "data", "--restore --in-place site", AsUnprivilegedUser());
+  chmod((home_ / "site_BAK03" / "sub").c_str(), 0755);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Has(r.err, "Cannot list")) << r.err;
+  EXPECT_EQ(ReadFile(site_ / "a.htm"), before);
 }
 
 }  // namespace
