@@ -171,6 +171,12 @@ bool TokenizerReadsOtherwise(std::string_view s) {
       if (!opens(at, name)) continue;
       const size_t close = lower.find("</" + std::string(name), at);
       if (close == std::string::npos) return true;
+      // "</title<" ends nothing for HTML: an end tag's name stops at a blank, "/" or ">".
+      const size_t after = close + 2 + name.size();
+      if (after < lower.size() && std::string_view(" \t\n\f\r/>").find(lower[after]) ==
+                                      std::string_view::npos) {
+        return true;
+      }
       // A comment in text that the tokenizer does not keep whole may be dropped.
       const bool keptWhole = name == "pre" || name == "textarea" || name == "script" ||
                              name == "style";

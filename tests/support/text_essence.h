@@ -20,7 +20,7 @@ bool HasLooseLt(std::string_view s);
 
 /// True where an HTML parser reads the text otherwise than the tokenizer, so that a result
 /// may rightly render differently: an element whose content HTML keeps as it is (PRE,
-/// TEXTAREA, SCRIPT, TITLE and kin) not closed by its own end tag before the next such
+/// TEXTAREA, SCRIPT, TITLE and kin) not closed by its own end tag (a name followed by a blank, "/" or ">") before the next such
 /// element or the end of the text (formatting lays out text that a browser shows exactly),
 /// a comment inside such an element that the tokenizer does not keep whole (TITLE, XMP),
 /// a quoted attribute value that goes on past the ">" that ends the tag for the tokenizer,
