@@ -145,7 +145,7 @@ void MainWindow::NewDocument() {
   // remember for the file dialog.
   session().Driver().SelectSingleFile(NewDocumentPath(), /*remember=*/false);
   host_.Flush();
-  FollowSavePoint();
+  AfterEdit();
 }
 
 void MainWindow::CancelAll() {
@@ -169,9 +169,14 @@ void MainWindow::CancelAll() {
   ShowSavedStatus("Reloaded: " + model_.FileName());
 }
 
+void MainWindow::AfterEdit() {
+  renderWarning_.clear();
+  FollowSavePoint();
+}
+
 void MainWindow::FollowSavePoint() {
   if (Editor->IsModified()) {
-    ShowStatus(UnsavedStatus(model_.FileName()));
+    ShowStatus(renderWarning_.empty() ? UnsavedStatus(model_.FileName()) : renderWarning_);
   } else if (StatusText().startsWith(QStringLiteral("Unsaved: "))) {
     ShowStatus(savedStatus_);  // undone back to where it was loaded or saved
   }
@@ -179,6 +184,7 @@ void MainWindow::FollowSavePoint() {
 }
 
 void MainWindow::ShowSavedStatus(const std::string& text) {
+  renderWarning_.clear();
   savedStatus_ = text;
   ShowStatus(text);
 }
@@ -260,7 +266,7 @@ void MainWindow::Search(bool replace, bool all) {
         result.ChangedStart, result.ChangedEndOld,
         std::string_view(result.Text)
             .substr(result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
-    FollowSavePoint();
+    AfterEdit();
     dialogs_->Message(SearchReplace, MessageKind::Information,
                       "\"" + find + "\", Replace done: " + std::to_string(result.Count) + " times");
     return;
@@ -268,11 +274,13 @@ void MainWindow::Search(bool replace, bool all) {
   Editor->ReplaceRange(match, match + find.size(), settings.LastReplace);
   Editor->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
                         long(match + settings.LastReplace.size()));
-  FollowSavePoint();
+  AfterEdit();
 }
 
 void MainWindow::Undo() {
-  if (!Running() && Editor->isUndoAvailable()) Editor->undo();
+  if (Running() || !Editor->isUndoAvailable()) return;
+  Editor->undo();
+  AfterEdit();
 }
 
 void MainWindow::ShowOptions() {
@@ -342,6 +350,8 @@ void MainWindow::RunMenuItem(const std::string& caption) {
   }
   Editor->InsertSelected(start, end, result.Text);
   Editor->setFocus();
+  // Until the next edit, the status line says where the page could now look different.
+  renderWarning_ = result.RenderWarning;
   FollowSavePoint();
   EditorMenu->actions().front()->setText(
       ToQ(FormatSelectionCaption(session().Settings().PopUpStyleName)));
@@ -371,7 +381,7 @@ void MainWindow::InsertHint() {
   const long end = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
   Editor->InsertSelected(start, end, insert);
   Editor->setFocus();
-  FollowSavePoint();
+  AfterEdit();
 }
 
 }  // namespace tessel::gui

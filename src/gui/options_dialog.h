@@ -70,7 +70,7 @@ class OptionsDialog : public QDialog {
 
   // General page. A counter and its edit field are one spin box.
   QCheckBox *ValidateBox, *PurgeCommentsBox, *NoBreakInTagsBox, *ColouringBox, *WallpapersBox,
-      *DisableCommentsBox;
+      *VerifyBox, *DisableCommentsBox;
   QLineEdit* BackupExtField = nullptr;
   QRadioButton *UpperCaseButton, *LowerCaseButton, *PreserveCaseButton;
   QSpinBox* LineSizeCounter = nullptr;  // EditLineSize

@@ -18,12 +18,17 @@ struct MenuItemResult {
   bool Done = false;
   std::string Text;   // what replaces the selection
   std::string Error;  // why nothing was done
+  /// Not empty when the result could render differently from the selection: the warning
+  /// for the status line, its position counted in the editor.
+  std::string RenderWarning;
 };
 
 /// Runs the item `caption` over [start, end) of `text` (the editor's text), fitted into its
 /// lines by `fit`. A Format item formats with the style it names (the first style when that
 /// one is gone) and remembers it as the settings' PopUpStyleName; Compress and Trim use the
-/// active style and the trim list. The token lists are dumped as a run dumps them.
+/// active style and the trim list. The token lists are dumped as a run dumps them. The
+/// result is checked against the selection as a browser would show both (on their own, as
+/// pages: a selection is small, so this costs little next to the user's click).
 MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::string_view text,
                            std::int64_t start, std::int64_t end, SelectionFit fit);
 

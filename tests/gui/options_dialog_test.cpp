@@ -120,6 +120,7 @@ class OptionsDialogTest : public QObject {
     f.dialog->TrimChoice->findItems("<CENTER>", Qt::MatchExactly)[0]->setCheckState(Qt::Checked);
     f.dialog->BackupExtField->selectAll();
     QTest::keyClicks(f.dialog->BackupExtField, "bak");  // a program setting: applies at once
+    QTest::mouseClick(f.dialog->VerifyBox, Qt::LeftButton);  // so does this one
     if (how == "OK") {
       QTest::mouseClick(f.dialog->OkButton, Qt::LeftButton);
     } else if (how == "Cancel") {
@@ -135,6 +136,8 @@ class OptionsDialogTest : public QObject {
     QCOMPARE(ReadFile(f.home / "trim.ini") != trim, ok);
     QCOMPARE(f.session.ActiveStyle().Options.LineSize, ok ? 120 : 100);
     QCOMPARE(f.session.State().BackupExt, std::string(".bak"));
+    QCOMPARE(f.session.State().Verify, VerifyKind::Mark);
+    QVERIFY(f.session.Settings().DoVerify);
   }
 
   void AFailedWriteKeepsTheDialogOpen() {
