@@ -183,6 +183,13 @@ bool TokenizerReadsOtherwise(std::string_view s) {
       if (!keptWhole && lower.substr(at, close - at).find("<!--") != std::string::npos) {
         return true;
       }
+      // In TITLE and kin HTML reads "<tr>" as text; the tokenizer sees a tag and lays it out.
+      const bool text = !keptWhole && name != "listing";
+      for (size_t next = lower.find('<', at + 1); text && next < close;
+           next = lower.find('<', next + 1)) {
+        const unsigned char c = next + 1 < lower.size() ? lower[next + 1] : 0;
+        if (std::isalpha(c) || c == '/' || c == '!') return true;
+      }
       for (size_t next = lower.find('<', at + 1); next < close; next = lower.find('<', next + 1)) {
         for (std::string_view other : kNames) {
           if (opens(next, other)) return true;

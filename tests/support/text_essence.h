@@ -22,7 +22,8 @@ bool HasLooseLt(std::string_view s);
 /// may rightly render differently: an element whose content HTML keeps as it is (PRE,
 /// TEXTAREA, SCRIPT, TITLE and kin) not closed by its own end tag (a name followed by a blank, "/" or ">") before the next such
 /// element or the end of the text (formatting lays out text that a browser shows exactly),
-/// a comment inside such an element that the tokenizer does not keep whole (TITLE, XMP),
+/// a comment or a tag inside such an element that the tokenizer does not keep whole (TITLE,
+/// XMP: HTML reads it as text),
 /// a quoted attribute value that goes on past the ">" that ends the tag for the tokenizer,
 /// a "<" inside a tag (trimming finds a tag there), a "<" that HTML reads as text (as in
 /// "<\xD6" or "</3>") but the tokenizer as a tag whose name it may change, or a tag left
