@@ -5,7 +5,8 @@
 namespace tessel {
 
 MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::string_view text,
-                           std::int64_t start, std::int64_t end, SelectionFit fit) {
+                           std::int64_t start, std::int64_t end, SelectionFit fit,
+                           const FileConventions& conventions) {
   MenuItemResult result;
   if (start < 0 || end <= start || std::size_t(end) > text.size()) return result;
   const std::string name = MenuItemName(caption);
@@ -22,6 +23,7 @@ MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::stri
     session.Settings().PopUpStyleName = style.Options.StyleName;
   }
   Engine engine(style);
+  conventions.ApplyTo(engine);
   result.Text =
       ProcessSelection(engine, mode, text.substr(std::size_t(start), std::size_t(end - start)),
                        SelectionIndentAt(text, start), fit, session.TrimList());
