@@ -1,5 +1,6 @@
 #include "window_model/editor_document.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "batch/pipeline.h"
@@ -31,6 +32,17 @@ std::string EncodingQuestion(TextEncoding encoding, std::string_view text, std::
          ", which cannot hold the character \"" + std::string(character) + "\" in line " +
          std::to_string(LineOf(text, at)) +
          ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text stays as it is.)";
+}
+
+std::vector<EncodingGroup> EncodingMenuGroups() {
+  std::vector<EncodingGroup> groups;
+  for (const TextEncoding encoding : TextEncoding::All()) {
+    auto group = std::find_if(groups.begin(), groups.end(),
+                              [&](const EncodingGroup& g) { return g.Name == encoding.Group(); });
+    if (group == groups.end()) group = groups.insert(groups.end(), {encoding.Group(), {}});
+    group->Encodings.push_back(encoding);
+  }
+  return groups;
 }
 
 void EditorDocument::TakeText(EditorText text, std::string_view fileBytes) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conventions/file_conventions.h"
 #include "editor/editor_text.h"
@@ -99,6 +100,14 @@ class EditorDocument {
   };
   std::optional<WrittenCopy> browserCopy_;
 };
+
+/// The encodings a page can be read again in, as a menu offers them: one group after the
+/// other ("Unicode", "Western European", ...), each with its encodings in the list's order.
+struct EncodingGroup {
+  std::string_view Name;
+  std::vector<TextEncoding> Encodings;
+};
+std::vector<EncodingGroup> EncodingMenuGroups();
 
 /// The question before a page is saved as UTF-8 because `encoding` cannot hold the
 /// character at byte `at` of the editor's `text`.
