@@ -269,7 +269,9 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   auto* indentLayout = new QVBoxLayout(IndentPanel);
   indentLayout->setContentsMargins(0, 0, 0, 3);
   indentLayout->setSpacing(0);
-  indentLayout->addLayout(CounterRow(IndentCounter, "Indent Stepsize", IndentPanel));
+  QHBoxLayout* counterRow = CounterRow(IndentCounter, "Indent Stepsize", IndentPanel);
+  counterRow->setSpacing(6);  // as the line size's row has it
+  indentLayout->addLayout(counterRow);
   auto* spacesRow = new QHBoxLayout;
   spacesRow->setContentsMargins(6, 0, 6, 0);
   spacesRow->addWidget(SpacesOnlyBox);
