@@ -101,7 +101,9 @@ int main(int argc, char** argv) {
     }
   });
   const double parse = Best(reps, [&] {
-    for (const Page& p : pages) tessel::render::RenderStream::Build(p.text);
+    for (const Page& p : pages) {
+      tessel::render::RenderStream::Build(p.text, tessel::render::ReadingOf(p.text));
+    }
   });
   const double oneThread = Best(reps, [&] {
     differing = 0;
@@ -115,8 +117,9 @@ int main(int argc, char** argv) {
   // The comparison alone: both pages parsed beforehand.
   std::vector<std::unique_ptr<tessel::render::RenderStream>> a, b;
   for (const Page& p : pages) {
-    a.push_back(tessel::render::RenderStream::Build(p.text));
-    b.push_back(tessel::render::RenderStream::Build(p.result));
+    const tessel::render::PageReading reading = tessel::render::ReadingOf(p.text);
+    a.push_back(tessel::render::RenderStream::Build(p.text, reading));
+    b.push_back(tessel::render::RenderStream::Build(p.result, reading));
   }
   double compare = Best(reps, [&] {
     for (size_t i = 0; i < pages.size(); ++i) tessel::RenderCheck::CompareParsed(*a[i], *b[i]);

@@ -142,8 +142,11 @@ void MainWindow::BuildWindow() {
   Pages->addTab(Editor, QStringLiteral("HTML"));
   Pages->addTab(ProtocolView, QStringLiteral("Protokoll"));
   layout->addWidget(Pages, 1);
-  connect(Editor, &QsciScintilla::modificationChanged, this, &MainWindow::FollowSavePoint);
-  connect(Editor, &EditorView::Edited, this, &MainWindow::FollowSavePoint);
+  // Queued: the component tells of its save point in the middle of a change, and the
+  // status line's repaint would paint the editor while its lines are half updated.
+  connect(Editor, &QsciScintilla::modificationChanged, this, &MainWindow::FollowSavePoint,
+          Qt::QueuedConnection);
+  connect(Editor, &EditorView::Edited, this, &MainWindow::AfterEdit);
   connect(Editor, &EditorView::SelectionMoved, this, [this] {
     if (Editor->TagHintsOn) ShowTagHint();
   });

@@ -90,6 +90,8 @@ class MainWindow : public QWidget {
   /// The status line and the buttons follow the editor's save point: "Unsaved: " while
   /// the text differs from it, the status of the last load or save once it is back there.
   void FollowSavePoint();
+  /// The user changed the text: a warning about an earlier change no longer holds.
+  void AfterEdit();
   /// Find Next, Replace or Replace All of the search dialog.
   void Search(bool replace, bool all);
   /// The name a new document lives under until it is saved.
@@ -200,6 +202,7 @@ class MainWindow : public QWidget {
   TagHints tagHints_;
   SelectionFit fit_;         // how the menu's result fits into the lines
   std::string savedStatus_;  // the status line at the editor's save point
+  std::string renderWarning_;  // the editor menu's last result could render differently
   bool shown_ = false;
   bool activated_ = false;
   bool closeAfterRun_ = false;

@@ -221,7 +221,7 @@ void MainWindow::NewDocument() {
   // remember for the file dialog.
   session().Driver().SelectSingleFile(NewDocumentPath(), /*remember=*/false);
   host_.Flush();
-  FollowSavePoint();
+  AfterEdit();
 }
 
 void MainWindow::CancelAll() {
@@ -245,9 +245,14 @@ void MainWindow::CancelAll() {
   ShowSavedStatus("Reloaded: " + model_.FileName());
 }
 
+void MainWindow::AfterEdit() {
+  renderWarning_.clear();
+  FollowSavePoint();
+}
+
 void MainWindow::FollowSavePoint() {
   if (Editor->IsModified()) {
-    ShowStatus(UnsavedStatus(model_.FileName()));
+    ShowStatus(renderWarning_.empty() ? UnsavedStatus(model_.FileName()) : renderWarning_);
   } else if (StatusText().startsWith(QStringLiteral("Unsaved: "))) {
     ShowStatus(savedStatus_);  // undone back to where it was loaded or saved
   }
@@ -255,6 +260,7 @@ void MainWindow::FollowSavePoint() {
 }
 
 void MainWindow::ShowSavedStatus(const std::string& text) {
+  renderWarning_.clear();
   savedStatus_ = text;
   ShowStatus(text);
 }
@@ -336,7 +342,7 @@ void MainWindow::Search(bool replace, bool all) {
         result.ChangedStart, result.ChangedEndOld,
         std::string_view(result.Text)
             .substr(result.ChangedStart, result.ChangedEndNew - result.ChangedStart));
-    FollowSavePoint();
+    AfterEdit();
     dialogs_->Message(SearchReplace, MessageKind::Information,
                       "\"" + find + "\", Replace done: " + std::to_string(result.Count) + " times");
     return;
@@ -344,11 +350,13 @@ void MainWindow::Search(bool replace, bool all) {
   Editor->ReplaceRange(match, match + find.size(), settings.LastReplace);
   Editor->SendScintilla(QsciScintilla::SCI_SETSEL, static_cast<unsigned long>(match),
                         long(match + settings.LastReplace.size()));
-  FollowSavePoint();
+  AfterEdit();
 }
 
 void MainWindow::Undo() {
-  if (!Running() && Editor->isUndoAvailable()) Editor->undo();
+  if (Running() || !Editor->isUndoAvailable()) return;
+  Editor->undo();
+  AfterEdit();
 }
 
 void MainWindow::ShowOptions() {
@@ -425,6 +433,8 @@ void MainWindow::RunMenuItem(const std::string& caption) {
   }
   Editor->InsertSelected(start, end, result.Text);
   Editor->setFocus();
+  // Until the next edit, the status line says where the page could now look different.
+  renderWarning_ = result.RenderWarning;
   FollowSavePoint();
   EditorMenu->actions().front()->setText(
       ToQ(FormatSelectionCaption(session().Settings().PopUpStyleName)));
@@ -454,7 +464,7 @@ void MainWindow::InsertHint() {
   const long end = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
   Editor->InsertSelected(start, end, insert);
   Editor->setFocus();
-  FollowSavePoint();
+  AfterEdit();
 }
 
 }  // namespace tessel::gui

@@ -242,6 +242,10 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   ColouringBox->setToolTip(restart);
   WallpapersBox = new QCheckBox("Show Window Wallpapers", page);
   WallpapersBox->setToolTip(restart);
+  VerifyBox = new QCheckBox("Check that pages render the same", page);
+  VerifyBox->setToolTip(
+      "Each run parses every page and its result as a browser does and marks in the protocol "
+      "the files that could look different.\nRuns take several times longer.");
 
   PurgeCommentsBox = new QCheckBox("Purge comments in compressed files", page);
   NoBreakInTagsBox = new QCheckBox("No linebreak between '<' and '>'", page);
@@ -285,6 +289,7 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   program->addLayout(backRow);
   program->addWidget(ColouringBox);
   program->addWidget(WallpapersBox);
+  program->addWidget(VerifyBox);
   program->addLayout(BuildLineEndsRow(page));
   program->addStretch(1);
   auto* style = new QVBoxLayout;
@@ -312,7 +317,7 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   layout->addStretch(1);
 
   for (QCheckBox* box : {ValidateBox, PurgeCommentsBox, NoBreakInTagsBox, ColouringBox,
-                         WallpapersBox, DisableCommentsBox, SpacesOnlyBox}) {
+                         WallpapersBox, VerifyBox, DisableCommentsBox, SpacesOnlyBox}) {
     connect(box, &QCheckBox::toggled, this, &OptionsDialog::GeneralChanged);
   }
   for (QRadioButton* button : {UpperCaseButton, LowerCaseButton, PreserveCaseButton}) {
@@ -689,6 +694,7 @@ void OptionsDialog::FillPages() {
   NoBreakInTagsBox->setChecked(NoBreakInsideTags(o.BreakExcluder));
   ColouringBox->setChecked(g.ColourTags);
   WallpapersBox->setChecked(g.Wallpapers);
+  VerifyBox->setChecked(g.Verify);
   DisableCommentsBox->setChecked(o.DoDisableComments);
   UpperCaseButton->setChecked(o.TagCase == 1);
   LowerCaseButton->setChecked(o.TagCase == 2);
@@ -760,7 +766,8 @@ void OptionsDialog::StoreGeneralPage() {
   // The program settings take effect at once, for the next run as well.
   model_.SetGeneral({ValidateBox->isChecked(),
                      StoredBackupExt(CleanBackupExt(PathFromQ(BackupExtField->text()))),
-                     ColouringBox->isChecked(), WallpapersBox->isChecked()});
+                     ColouringBox->isChecked(), WallpapersBox->isChecked(),
+                     VerifyBox->isChecked()});
   o.DoPurgeComments = PurgeCommentsBox->isChecked();
   o.DoDisableComments = DisableCommentsBox->isChecked();
   o.TagCase = TagCaseFor(UpperCaseButton->isChecked(), LowerCaseButton->isChecked(),

@@ -71,7 +71,7 @@ class OptionsDialog : public QDialog {
 
   // General page. A counter and its edit field are one spin box.
   QCheckBox *ValidateBox, *PurgeCommentsBox, *NoBreakInTagsBox, *ColouringBox, *WallpapersBox,
-      *DisableCommentsBox;
+      *VerifyBox, *DisableCommentsBox;
   QComboBox* LineEndsChoice = nullptr;     // CR LF, LF, as the file has: kept by OK only
   QCheckBox* SpacesOnlyBox = nullptr;      // DoIndentSpacesOnly, in the indent panel
   QLineEdit* BackupExtField = nullptr;

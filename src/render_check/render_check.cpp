@@ -364,7 +364,7 @@ std::string DescribeDifference(const RenderDifference& d) {
 }
 
 RenderCheck::RenderCheck(std::string_view original)
-    : original_(render::RenderStream::Build(original)) {}
+    : original_(render::RenderStream::Build(original, render::ReadingOf(original))) {}
 RenderCheck::RenderCheck(std::unique_ptr<render::RenderStream> original)
     : original_(std::move(original)) {}
 RenderCheck::~RenderCheck() = default;
@@ -373,7 +373,7 @@ RenderCheck& RenderCheck::operator=(RenderCheck&&) noexcept = default;
 
 std::vector<RenderDifference> RenderCheck::Differences(std::string_view result,
                                                        size_t limit) const {
-  return Against(*render::RenderStream::Build(result), limit);
+  return Against(*render::RenderStream::Build(result, original_->Reading), limit);
 }
 
 std::vector<RenderDifference> RenderCheck::Against(const render::RenderStream& result,
@@ -384,18 +384,19 @@ std::vector<RenderDifference> RenderCheck::Against(const render::RenderStream& r
 std::vector<RenderDifference> RenderCheck::Compare(std::string_view original,
                                                    std::string_view result, size_t limit) {
   // The two parses are independent, and the parse is nearly all of the cost.
+  const render::PageReading reading = render::ReadingOf(original);
   std::unique_ptr<render::RenderStream> parsed;
   std::exception_ptr failure;
   std::thread worker([&] {
     try {
-      parsed = render::RenderStream::Build(original);
+      parsed = render::RenderStream::Build(original, reading);
     } catch (...) {
       failure = std::current_exception();
     }
   });
   std::unique_ptr<render::RenderStream> other;
   try {
-    other = render::RenderStream::Build(result);
+    other = render::RenderStream::Build(result, reading);
   } catch (...) {
     worker.join();
     throw;

@@ -427,9 +427,10 @@ class StreamBuilder {
   Line line_;
 };
 
-std::unique_ptr<RenderStream> RenderStream::Build(std::string_view page) {
+std::unique_ptr<RenderStream> RenderStream::Build(std::string_view page, PageReading reading) {
   auto stream = std::make_unique<RenderStream>();
-  stream->Page = AsUtf8(page);
+  stream->Page = AsUtf8(page, reading);
+  stream->Reading = reading;
   const std::string& text = stream->Page;
   stream->Nesting = EstimateNestingWork(text, NestingWorkLimit(text.size()));
   if (stream->Nesting.Offset < text.size()) {

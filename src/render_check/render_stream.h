@@ -49,8 +49,8 @@ struct Doctype {
 
 class RenderStream {
  public:
-  /// Parses `page` (its bytes as read; a page that is not valid UTF-8 is Windows-1252).
-  static std::unique_ptr<RenderStream> Build(std::string_view page);
+  /// Parses `page`, its bytes read as `reading` (AsUtf8).
+  static std::unique_ptr<RenderStream> Build(std::string_view page, PageReading reading);
 
   std::string_view Str(uint32_t at, uint32_t length) const { return {arena_.data() + at, length}; }
   std::string_view TextOf(const Item& item) const { return Str(item.Text, item.Length); }
@@ -60,6 +60,7 @@ class RenderStream {
   bool SameElement(const Item& a, const RenderStream& other, const Item& b) const;
 
   std::string Page;  // as UTF-8; every offset refers to it
+  PageReading Reading = PageReading::Utf8;  // how Page was read from the page's bytes
   std::vector<Item> Items;
   std::vector<Attribute> Attributes;
   Doctype DocumentType;

@@ -10,10 +10,26 @@
 
 namespace tessel::render {
 
-std::string AsUtf8(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
+PageReading ReadingOf(std::string_view original) {
+  return IsValidUtf8(original) ? PageReading::Utf8 : PageReading::Windows1252;
+}
+
+std::string AsUtf8(std::string_view bytes, PageReading reading) {
   std::string text;
-  DecodeText(bytes, TextEncoding::Windows1252, text);  // every byte is text in it
+  if (reading == PageReading::Windows1252) {
+    DecodeText(bytes, TextEncoding::Windows1252, text);  // every byte is text in it
+    return text;
+  }
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  text.reserve(bytes.size());
+  for (std::size_t at = 0, length = 1; at < bytes.size(); at += length) {
+    const char32_t cp = Utf8CodePointAt(bytes, at, &length);
+    if (cp == 0xFFFD && length == 1) {
+      AppendUtf8(text, cp);
+    } else {
+      text.append(bytes, at, length);
+    }
+  }
   return text;
 }
 

@@ -9,9 +9,15 @@
 
 namespace tessel::render {
 
-/// The page as UTF-8: its bytes when they are valid UTF-8, else read as Windows-1252 and
-/// converted (as the editor shows such a page), so that every byte keeps its meaning.
-std::string AsUtf8(std::string_view bytes);
+/// How a page's bytes are read: as UTF-8 when the original page is valid UTF-8, else as
+/// Windows-1252 (as the editor shows such a page).
+enum class PageReading { Utf8, Windows1252 };
+PageReading ReadingOf(std::string_view original);
+
+/// The page as UTF-8, its bytes read as `reading` says. A result is read as its original
+/// is, since processing does not change a page's encoding: bytes that are no UTF-8 in a
+/// UTF-8 page (from a style's comment text, say) become U+FFFD, as a browser shows them.
+std::string AsUtf8(std::string_view bytes, PageReading reading);
 
 /// The number of characters in `text` when it is valid UTF-8, else its bytes.
 size_t CharacterCount(std::string_view text);

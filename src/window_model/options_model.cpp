@@ -73,7 +73,7 @@ void OptionsModel::TakeActiveStyle() {
 
 GeneralSettings OptionsModel::General() const {
   const ProgramSettings& s = session_.Settings();
-  return {s.DoValidate, s.BackupExt, s.DoColorTags, s.DoLoadWallPapers};
+  return {s.DoValidate, s.BackupExt, s.DoColorTags, s.DoLoadWallPapers, s.DoVerify};
 }
 
 void OptionsModel::SetGeneral(const GeneralSettings& general) {
@@ -82,6 +82,7 @@ void OptionsModel::SetGeneral(const GeneralSettings& general) {
   s.BackupExt = general.BackupExt;
   s.DoColorTags = general.ColourTags;
   s.DoLoadWallPapers = general.Wallpapers;
+  session_.SetVerify(general.Verify);
   // For the next run as well, whatever becomes of the style.
   RunState& state = session_.State();
   state.BackupExt = s.BackupExt;

@@ -1,7 +1,7 @@
 // What the options dialog edits: a draft of the active style and of the trim list. OK writes
 // the draft into the style's files and the trim list into "trim.ini", and only then are they
 // the session's; Cancel drops them, so nothing unsaved lingers in the style the next run or
-// the editor's menu uses. The four program settings of the General page are no part of the
+// the editor's menu uses. The program settings of the General page are no part of the
 // draft: they apply at once, however the dialog closes.
 #pragma once
 
@@ -19,6 +19,7 @@ struct GeneralSettings {
   std::string BackupExt;   // as stored
   bool ColourTags = true;  // DoColorTags
   bool Wallpapers = true;  // DoLoadWallPapers
+  bool Verify = false;     // DoVerify: runs check that their results render the same
 };
 
 class OptionsModel {

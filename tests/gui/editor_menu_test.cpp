@@ -29,6 +29,7 @@ class EditorMenuTest : public QObject {
  private slots:
   void FormatsTheWidenedSelectionWithAnotherStyleForOnce();
   void AnEmptyResultRemovesTheSelectionAndOneUndoTakesItBack();
+  void AResultThatCouldLookDifferentIsNamedInTheStatusLine();
   void TheHintLineFollowsTheCursorAndShiftF1InsertsIt();
 };
 
@@ -48,6 +49,18 @@ void EditorMenuTest::FormatsTheWidenedSelectionWithAnotherStyleForOnce() {
   QCOMPARE(w.form->EditorMenu->actions().front()->text(), QString("Format selection with: \"html5\""));
   QCOMPARE(w.form->session().Settings().PopUpStyleName, std::string("html5"));
   QVERIFY(w.Editor().IsModified());
+}
+
+void EditorMenuTest::AResultThatCouldLookDifferentIsNamedInTheStatusLine() {
+  Window w;
+  w.Open("<div>\r\nw <b>x</b><button>y</button>\r\n</div>\r\n");
+  w.Select(7, 37);  // the line with its line break
+  w.form->PrepareEditorMenu();
+  w.Item("Format selection with: \"html5\"")->trigger();
+  QCOMPARE(w.form->StatusText(), QString("The result could render differently: line 2, column "
+                                         "13: a space is shown between </B> and <BUTTON>"));  // indented by 2
+  QTest::keyClick(&w.Editor(), Qt::Key_X);  // the next edit says what it always says
+  QVERIFY(w.form->StatusText().startsWith("Unsaved: "));
 }
 
 void EditorMenuTest::AnEmptyResultRemovesTheSelectionAndOneUndoTakesItBack() {

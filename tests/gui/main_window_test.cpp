@@ -35,6 +35,7 @@ class MainWindowTest : public QObject {
   void ButtonStatesFollowSelectionAndEdits();
   void KeysStartNothingWhileDisabledOrRunning();
   void TreeRunProtocolEqualsTheReport();
+  void AVerifiedRunMarksWhatCouldRenderDifferently();
   void EscStopsABatchBetweenFiles();
   void EditorIsLockedDuringARunAndShowsTheResultFromMemory();
   void FailuresLeaveTheEditorAsItWas();
@@ -119,6 +120,27 @@ void MainWindowTest::TreeRunProtocolEqualsTheReport() {
   for (char c : page) c == '\n' ? crlf += "\r\n" : crlf += c;
   crlf += "\r\n";
   QCOMPARE(crlf, report + "Report saved ==> " + (w.home / "site_BAK00/report.txt") + "\r\n");
+}
+
+void MainWindowTest::AVerifiedRunMarksWhatCouldRenderDifferently() {
+  WindowUnderTest w({{{"site/a.htm", "<p>w <b>x</b><button>y</button></p>\n"},
+                      {"site/b.htm", "<p>one</p>\n"}},
+                     {}});
+  MainWindow& f = *w.form;
+  f.session().SetVerify(true);
+  w.dialogs.trees.push_back(w.home / "site");
+  w.dialogs.keep = [](const TreeScan& scan) { return scan.Files; };
+  QTest::keyClick(&f, Qt::Key_F4);
+  const RunSummary s = w.Run(f.FormatButton);
+  QCOMPARE(s.Processed, 2);
+  QCOMPARE(s.Differing, 1);
+  // Written all the same, and marked under its line.
+  const QString protocol = f.ProtocolText();
+  QVERIFY2(protocol.contains("    could render differently: line 1, column 14: a space is shown "
+                             "between </B> and <BUTTON>"),
+           qPrintable(protocol));
+  QVERIFY(ReadFile(w.home / "site_BAK00/report.txt").find("could render differently") !=
+          std::string::npos);
 }
 
 void MainWindowTest::EscStopsABatchBetweenFiles() {

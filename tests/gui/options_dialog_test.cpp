@@ -130,6 +130,7 @@ class OptionsDialogTest : public QObject {
     f.dialog->TrimChoice->findItems("<CENTER>", Qt::MatchExactly)[0]->setCheckState(Qt::Checked);
     f.dialog->BackupExtField->selectAll();
     QTest::keyClicks(f.dialog->BackupExtField, "bak");  // a program setting: applies at once
+    QTest::mouseClick(f.dialog->VerifyBox, Qt::LeftButton);  // so does this one
     f.dialog->LineEndsChoice->setFocus();
     QTest::keyClick(f.dialog->LineEndsChoice, Qt::Key_End);  // "As the file has": OK keeps it
     QCOMPARE(f.dialog->LineEndsChoice->currentText(), "As the file has");
@@ -154,6 +155,8 @@ class OptionsDialogTest : public QObject {
     QCOMPARE(f.session.State().Conventions.LineEnds,
              ok ? LineEndSetting::Keep : LineEndSetting::CrLf);
     QCOMPARE(f.session.State().BackupExt, std::string(".bak"));
+    QCOMPARE(f.session.State().Verify, VerifyKind::Mark);
+    QVERIFY(f.session.Settings().DoVerify);
   }
 
   void AFailedWriteKeepsTheDialogOpen() {

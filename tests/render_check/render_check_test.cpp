@@ -2,6 +2,7 @@
 // difference is found, named and placed in the result.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct Same {
   const char* original;
   const char* result;
 };
+// Test names show the label, not the bytes of the case.
+void PrintTo(const Same& c, std::ostream* os) { *os << c.label; }
 
 class RendersTheSame : public ::testing::TestWithParam<Same> {};
 
@@ -45,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
              "a <script>s()</script>b"},
         Same{"pre_kept_while_the_rest_moves", "<p>x</p><pre> a\n  b</pre>",
              "<P>\n  x\n</P>\n<PRE>\n a\n  b</PRE>"},
-        Same{"entities_and_windows_1252", "<p>&auml; \xE4 &nbsp;x</p>", "<P>\n&auml;\n\xE4\n&nbsp;x</P>"}),
+        Same{"entities_and_windows_1252", "<p>&auml; \xE4 &nbsp;x</p>", "<P>\n&auml;\n\xE4\n&nbsp;x</P>"},
+        // A style's comment text that is no UTF-8 does not make a UTF-8 page another encoding.
+        Same{"result_read_as_its_original", "<p>\xC3\xA4</p>", "<!--~ \xC3 ~-->\n<p>\xC3\xA4</p>"}),
     [](const ::testing::TestParamInfo<Same>& info) { return std::string(info.param.label); });
 
 struct Found {
@@ -57,6 +62,7 @@ struct Found {
   int64_t line, column;
   const char* what;
 };
+void PrintTo(const Found& c, std::ostream* os) { *os << c.label; }
 
 class FindsTheDifference : public ::testing::TestWithParam<Found> {};
 

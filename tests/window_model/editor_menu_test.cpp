@@ -49,6 +49,34 @@ TEST(EditorMenuTest, ItemsRunOnTheirStyleAndNeverSwapTheActiveOne) {
   }
 }
 
+// The result is checked as a browser would show it; a warning names the place in the editor.
+TEST(EditorMenuTest, WarnsWhereTheResultCouldRenderDifferently) {
+  const struct {
+    const char* Caption;
+    std::string Text;
+    std::int64_t Start, End;
+    const char* Warning;  // "" for none
+  } cases[] = {
+      {"Format selection with: \"html5\"", kText, 7, 30, ""},
+      {"Compress Selection", kText, 7, 30, ""},
+      {"Format selection with: \"html5\"",
+       "<div>\r\n\u00e9 <b>x</b><button>y</button>\r\n</div>\r\n", 7, 37,
+       "The result could render differently: line 2, column 11: a space is shown between </B> "
+       "and <BUTTON>"},
+      // Begun inside a line: the columns of the result's first line count from there.
+      {"Format selection with: \"html5\"", "<p>\u00e9 <b>x</b><button>y</button></p>\r\n", 3, 31,
+       "The result could render differently: line 1, column 14: a space is shown between </B> "
+       "and <BUTTON>"},
+  };
+  for (const auto& c : cases) {
+    SessionHome home;
+    const MenuItemResult result =
+        RunMenuItem(*home.session, c.Caption, c.Text, c.Start, c.End, {});
+    ASSERT_TRUE(result.Done) << result.Error;
+    EXPECT_EQ(result.RenderWarning, c.Warning) << c.Caption << " of " << c.Text;
+  }
+}
+
 // A selection is indented as the page would be written (the style's spaces-only option, or
 // the page's conventions over it), and its lines end in CR LF, as the editor holds every
 // line whatever the page's own line end.
