@@ -56,11 +56,11 @@ bool Utf8ToWindows1252(std::string_view utf8, std::string& out, std::size_t* uns
   return false;
 }
 
-EditorText ToEditorText(std::string_view fileBytes) {
+EditorText ToEditorText(std::string_view fileBytes, std::string_view editorConfigCharset) {
   EditorText out;
   out.FileLineEnd = FirstLineEnd(fileBytes);
   DecodedPage page;
-  if (!DecodePage(fileBytes, page, &out.Refusal)) {
+  if (!DecodePage(fileBytes, page, &out.Refusal, editorConfigCharset)) {
     page.Text = Windows1252ToUtf8(fileBytes);
     page.Encoding = TextEncoding::Windows1252;
     page.Source = EncodingSource::Fallback;

@@ -35,8 +35,9 @@ bool Utf8ToWindows1252(std::string_view utf8, std::string& out, std::size_t* uns
 
 /// A file's bytes as the editor holds them: its encoding decided as browsers decide it
 /// (DecodePage), and every line end (CR LF, a lone CR, a lone LF) made CR LF. A last line
-/// without a line end keeps none.
-EditorText ToEditorText(std::string_view fileBytes);
+/// without a line end keeps none. `editorConfigCharset` is the .editorconfig's charset ("" for
+/// none), which DecodePage weighs.
+EditorText ToEditorText(std::string_view fileBytes, std::string_view editorConfigCharset = {});
 
 /// The file's bytes read in `encoding`, as the user chose it. False, with *err saying
 /// where, when the bytes are no text in that encoding; `text` is then unchanged.

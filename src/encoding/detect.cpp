@@ -166,7 +166,13 @@ std::string GuessCharset(std::string_view bytes) {
   return name ? name : "";
 }
 
-bool DecodePage(std::string_view bytes, DecodedPage& out, std::string* refusal) {
+std::optional<TextEncoding> EditorConfigEncoding(std::string_view charset) {
+  if (EqualsNoCase(charset, "utf-8-bom")) return TextEncoding::Utf8WithBom;
+  return TextEncoding::FromLabel(charset);
+}
+
+bool DecodePage(std::string_view bytes, DecodedPage& out, std::string* refusal,
+                std::string_view editorConfigCharset) {
   out = {};
   std::string passedOver;  // why earlier steps did not decide
   auto take = [&](TextEncoding encoding, EncodingSource source, std::string_view data,
@@ -201,6 +207,13 @@ bool DecodePage(std::string_view bytes, DecodedPage& out, std::string* refusal) 
       why += ", read as " + std::string(declared.Name()) + " as browsers read it";
     }
     if (take(declared, EncodingSource::Declaration, bytes, why)) return true;
+  }
+  // The project's word, where the page says nothing of its own.
+  if (const auto named = EditorConfigEncoding(editorConfigCharset);
+      named && take(*named, EncodingSource::EditorConfig, bytes,
+                    "The .editorconfig above the page says charset = " +
+                        std::string(editorConfigCharset))) {
+    return true;
   }
   if (IsValidUtf8(bytes)) {
     out.Text.assign(bytes);

@@ -3,6 +3,7 @@
 // windows-1252. A step whose encoding does not read the bytes exactly is passed over.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,7 @@
 namespace tessel {
 
 /// What decided a page's encoding.
-enum class EncodingSource { ByteOrderMark, Declaration, Utf8, Detector, Fallback, Chosen };
+enum class EncodingSource { ByteOrderMark, Declaration, Utf8, Detector, Fallback, Chosen, EditorConfig };
 
 struct DecodedPage {
   std::string Text;  // UTF-8, without a byte-order mark
@@ -31,9 +32,16 @@ std::string DeclaredCharset(std::string_view bytes);
 /// reads the lines that hold bytes past ASCII, up to 32 KiB of them.
 std::string GuessCharset(std::string_view bytes);
 
-/// Decides the encoding of `bytes` and decodes them. The detector is asked only when at
+/// The encoding an .editorconfig's `charset` names ("latin1", "utf-8", "utf-8-bom", or a
+/// label of the list); nothing for one that is not offered ("utf-16le", an unknown word).
+std::optional<TextEncoding> EditorConfigEncoding(std::string_view charset);
+
+/// Decides the encoding of `bytes` and decodes them. An .editorconfig's `editorConfigCharset`
+/// ("" for none) that names an encoding offered decides after the page's own byte-order mark
+/// and declaration, before the UTF-8 check and the detector. The detector is asked only when at
 /// least 24 bytes are not ASCII: fewer say too little to go by. False, with *refusal, for a page in
 /// an encoding that cannot be edited (a UTF-16 or UTF-32 byte-order mark, a declared ISO-2022-JP).
-bool DecodePage(std::string_view bytes, DecodedPage& out, std::string* refusal);
+bool DecodePage(std::string_view bytes, DecodedPage& out, std::string* refusal,
+                std::string_view editorConfigCharset = {});
 
 }  // namespace tessel

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -243,9 +244,12 @@ QWidget* MainWindow::BuildEditorPanel() {
        {NewButton, SaveAsButton, SaveButton, CancelAllButton, UndoButton, SearchButton})
     row->addWidget(b);
   row->addStretch(1);
-  EncodingLabel = new QLabel(panel);
+  EncodingLabel = new QToolButton(panel);
   EncodingLabel->setObjectName("encodingLabel");
-  EncodingLabel->setToolTip(QStringLiteral("The encoding the file is saved in"));
+  EncodingLabel->setAutoRaise(true);
+  EncodingLabel->setPopupMode(QToolButton::InstantPopup);
+  EncodingLabel->setFocusPolicy(Qt::NoFocus);  // the editor keeps the keys
+  BuildEncodingMenu();
   row->addWidget(EncodingLabel);
   row->addSpacing(12);
   for (int i = 0; i < 5; ++i) {
@@ -402,6 +406,7 @@ void MainWindow::UpdateButtons() {
   for (const auto& [button, enabled] : states) button->setEnabled(enabled);
   for (QPushButton* b : RepaintButtons) b->setEnabled(c.Repaint);
   Editor->setReadOnly(!c.EditorWritable);
+  ShowEncoding();
 }
 
 void MainWindow::EnablePanel(bool enabled) { ButtonPanel->setEnabled(enabled); }

@@ -26,6 +26,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QToolButton;
 
 namespace tessel::gui {
 
@@ -109,6 +110,9 @@ class MainWindow : public QWidget {
   void ShowTagHint();
   /// Shift+F1: the hint line (or its selected part) into the editor at the cursor.
   void InsertHint();
+  /// An item of the encoding menu: the page's file read again in `encoding`, after asking
+  /// to save unsaved text; a new document is saved in it from then on.
+  void ReopenAs(TextEncoding encoding);
 
   /// Opens `path` in the editor as the single file (command line, drop, file dialog).
   bool OpenSingleFile(const std::string& path);
@@ -136,7 +140,10 @@ class MainWindow : public QWidget {
   EditorView* Editor = nullptr;
   QPlainTextEdit* ProtocolView = nullptr;
   QLineEdit* HintLine = nullptr;
-  QLabel* EncodingLabel = nullptr;  // the encoding the editor's file is saved in
+  /// The encoding the editor's file is saved in, as a label; a click opens EncodingMenu.
+  QToolButton* EncodingLabel = nullptr;
+  /// Every encoding offered, by group, the page's checked: the page read again in another.
+  QMenu* EncodingMenu = nullptr;
   SearchDialog* SearchReplace = nullptr;
   QMenu* EditorMenu = nullptr;
 
@@ -179,6 +186,9 @@ class MainWindow : public QWidget {
   /// hold a character, the user chooses UTF-8 or nothing is saved.
   std::optional<std::string> BytesForSave();
   void ShowEncoding();
+  void BuildEncodingMenu();
+  /// A page in an encoding that cannot be edited, loaded: why it is only shown.
+  void SayWhyReadOnly();
   void HintChanged();
   void SaveSettings();
   bool ClickIfEnabled(QPushButton* button);

@@ -1,11 +1,14 @@
 // The main window's editor commands: the page loaded, saved, restored and shown in the
 // browser; search and replace; the editor's menu and the tag hints.
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/program_dir.h"
@@ -43,19 +46,83 @@ bool MainWindow::LoadDocument(const std::string& path) {
   ShowEncoding();
   Pages->setCurrentWidget(Editor);
   ShowSavedStatus(OpenedStatus(path));
+  SayWhyReadOnly();
   return true;
 }
 
+void MainWindow::SayWhyReadOnly() {
+  const std::string& refusal = model_.Document().Refusal();
+  if (refusal.empty()) return;
+  UpdateButtons();  // read-only before the box is shown
+  dialogs_->Message(this, MessageKind::Information,
+                    refusal + "\r\nThe page is shown read-only and is never saved over.");
+}
+
 void MainWindow::ShowEncoding() {
-  EncodingLabel->setText(SingleFileState() || Editor->Length() > 0
-                             ? QString::fromUtf8(EncodingName(model_.Document().Encoding()))
-                             : QString());
+  const EditorDocument& document = model_.Document();
+  const bool shown = SingleFileState() || Editor->Length() > 0;
+  const bool refused = !document.Refusal().empty();
+  EncodingLabel->setText(!shown     ? QString()
+                         : refused ? QStringLiteral("Read only")
+                                   : QString::fromUtf8(EncodingName(document.Encoding())));
+  const std::string& why = refused ? document.Refusal() : document.Saved().EncodingWhy;
+  EncodingLabel->setToolTip(shown && !why.empty() ? ToQ(why)
+                                                  : QStringLiteral("The encoding the file is saved in"));
+  // Read again in another encoding, a page that cannot be edited would be an edited one.
+  EncodingLabel->setEnabled(shown && SingleFileState() && !refused && !Running());
+}
+
+void MainWindow::BuildEncodingMenu() {
+  EncodingMenu = new QMenu(this);
+  auto* choices = new QActionGroup(EncodingMenu);
+  for (const EncodingGroup& group : EncodingMenuGroups()) {
+    QMenu* sub = EncodingMenu->addMenu(ToQ(group.Name));
+    for (const TextEncoding encoding : group.Encodings) {
+      QAction* item = sub->addAction(QString::fromUtf8(EncodingName(encoding)));
+      item->setCheckable(true);
+      item->setActionGroup(choices);
+      item->setData(QString::fromUtf8(EncodingName(encoding)));
+      connect(item, &QAction::triggered, this, [this, encoding] { ReopenAs(encoding); });
+    }
+  }
+  // The page's encoding checked, and its group's name with it, whenever the menu opens.
+  connect(EncodingMenu, &QMenu::aboutToShow, this, [this, choices] {
+    const QString current = QString::fromUtf8(EncodingName(model_.Document().Encoding()));
+    for (QAction* item : choices->actions()) item->setChecked(item->data().toString() == current);
+    for (QAction* group : EncodingMenu->actions()) {
+      const QList<QAction*> items = group->menu()->actions();
+      QFont font = group->font();
+      font.setBold(std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isChecked(); }));
+      group->setFont(font);
+    }
+  });
+  EncodingLabel->setMenu(EncodingMenu);
+}
+
+void MainWindow::ReopenAs(TextEncoding encoding) {
+  if (Running() || !SingleFileState() || !model_.Document().Refusal().empty()) return;
+  EditorDocument& document = model_.Document();
+  const std::string name = EncodingName(encoding);
+  if (!document.IsNew() && !AskSaveFirst("before it is read again as " + name + "?")) return;
+  std::string err;
+  if (!model_.ReopenDocument(encoding, &err)) {
+    // The editor keeps its text, unsaved edits included.
+    dialogs_->Message(this, MessageKind::Error, "The page was not read again:\r\n" + err);
+    return;
+  }
+  if (!document.IsNew()) {
+    Editor->SetDocument(document.Saved());
+    ShowSavedStatus(OpenedStatus(model_.FileName()) + "  " + name);
+  }
+  ShowEncoding();
+  UpdateButtons();
 }
 
 void MainWindow::ShowRunResult(const std::string& bytes) {
   model_.Document().Reload(bytes);
   Editor->SetDocument(model_.Document().Saved());
   ShowEncoding();
+  UpdateButtons();
   Editor->setCursorPosition(0, 0);
 }
 
@@ -95,17 +162,21 @@ std::optional<std::string> MainWindow::BytesForSave() {
 }
 
 bool MainWindow::Save() {
-  if (Running() || !SingleFileState()) return false;
+  if (Running() || !SingleFileState() || !model_.Document().Refusal().empty()) return false;
   EditorDocument& document = model_.Document();
   document.RemoveBrowserCopy();
   if (document.IsNew()) {
     SaveAs();
     return !Editor->IsModified();
   }
+  std::string err;
+  if (!model_.PrepareSave({}, &err)) {
+    dialogs_->Message(this, MessageKind::Error, "The file was not saved:\r\n" + err);
+    return false;
+  }
   const std::optional<std::string> bytes = BytesForSave();
   if (!bytes) return false;
   const std::string path = model_.FileName();
-  std::string err;
   if (!document.SaveTo(path, *bytes, Editor->Bytes(), &err)) {
     dialogs_->Message(this, MessageKind::Error, "The file was not saved:\r\n" + err);
     return false;  // the text stays as it is, and unsaved
@@ -117,16 +188,21 @@ bool MainWindow::Save() {
 }
 
 void MainWindow::SaveAs() {
-  if (Running() || !SingleFileState()) return;
+  if (Running() || !SingleFileState() || !model_.Document().Refusal().empty()) return;
   EditorDocument& document = model_.Document();
   document.RemoveBrowserCopy();
-  const std::optional<std::string> bytes = BytesForSave();
-  if (!bytes) return;
+  if (!BytesForSave()) return;  // the encoding settled before a name is asked for
   const std::string text = Editor->Bytes();
   std::optional<std::string> saved =
       dialogs_->SaveAs(this, session(), model_.FileName(), [&](const std::string& path) {
         std::string err;
-        if (document.SaveTo(path, *bytes, text, &err)) return true;
+        // The line end as the place it goes to decides it (its .editorconfig).
+        if (!model_.PrepareSave(path, &err)) {
+          dialogs_->Message(this, MessageKind::Error, "The file was not saved:\r\n" + err);
+          return false;
+        }
+        const std::optional<std::string> bytes = document.BytesToSave(text).Bytes;
+        if (bytes && document.SaveTo(path, *bytes, text, &err)) return true;
         // The path, and why it could not be written (a full disk, a missing folder, ...).
         dialogs_->Message(this, MessageKind::Error, "Invalid Filename: " + path + "\r\n" + err);
         return false;
@@ -342,7 +418,14 @@ void MainWindow::RunMenuItem(const std::string& caption) {
   const long end = Editor->SendScintilla(QsciScintilla::SCI_GETSELECTIONEND);
   if (start == end || Running() || Editor->isReadOnly()) return;
   const std::string text = Editor->Bytes();
-  const MenuItemResult result = tessel::RunMenuItem(session(), caption, text, start, end, fit_);
+  FileConventions conventions;
+  std::string err;
+  if (!model_.DocumentConventions(conventions, &err)) {
+    dialogs_->Message(this, MessageKind::Error, "The selection was not processed:\r\n" + err);
+    return;
+  }
+  const MenuItemResult result =
+      tessel::RunMenuItem(session(), caption, text, start, end, fit_, conventions);
   if (!result.Done) {
     // The text stays as it is.
     if (!result.Error.empty()) dialogs_->Message(this, MessageKind::Error, result.Error);

@@ -268,7 +268,18 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   LineSizeCounter = Counter(kLineSizeRange, page);
   IndentPanel = Panel(page);
   IndentCounter = Counter(kSpacingRange, IndentPanel);
-  IndentPanel->setLayout(CounterRow(IndentCounter, "Indent Stepsize", IndentPanel));
+  SpacesOnlyBox = new QCheckBox("Indent with spaces only", IndentPanel);
+  SpacesOnlyBox->setToolTip("Off: a TAB for each 8 columns of indentation, spaces for the rest");
+  auto* indentLayout = new QVBoxLayout(IndentPanel);
+  indentLayout->setContentsMargins(0, 0, 0, 3);
+  indentLayout->setSpacing(0);
+  QHBoxLayout* counterRow = CounterRow(IndentCounter, "Indent Stepsize", IndentPanel);
+  counterRow->setSpacing(6);  // as the line size's row has it
+  indentLayout->addLayout(counterRow);
+  auto* spacesRow = new QHBoxLayout;
+  spacesRow->setContentsMargins(6, 0, 6, 0);
+  spacesRow->addWidget(SpacesOnlyBox);
+  indentLayout->addLayout(spacesRow);
 
   auto* backRow = new QHBoxLayout;
   backRow->addWidget(BackupExtField);
@@ -279,6 +290,7 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   program->addWidget(ColouringBox);
   program->addWidget(WallpapersBox);
   program->addWidget(VerifyBox);
+  program->addLayout(BuildLineEndsRow(page));
   program->addStretch(1);
   auto* style = new QVBoxLayout;
   style->addWidget(PurgeCommentsBox);
@@ -305,7 +317,7 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   layout->addStretch(1);
 
   for (QCheckBox* box : {ValidateBox, PurgeCommentsBox, NoBreakInTagsBox, ColouringBox,
-                         WallpapersBox, VerifyBox, DisableCommentsBox}) {
+                         WallpapersBox, VerifyBox, DisableCommentsBox, SpacesOnlyBox}) {
     connect(box, &QCheckBox::toggled, this, &OptionsDialog::GeneralChanged);
   }
   for (QRadioButton* button : {UpperCaseButton, LowerCaseButton, PreserveCaseButton}) {
@@ -319,6 +331,26 @@ QWidget* OptionsDialog::BuildGeneralPage() {
   connect(BackupExtField, &QLineEdit::textEdited, this, &OptionsDialog::GeneralChanged);
   connect(BackupExtField, &QLineEdit::editingFinished, this, &OptionsDialog::BackupExtEdited);
   return page;
+}
+
+QLayout* OptionsDialog::BuildLineEndsRow(QWidget* page) {
+  LineEndsChoice = new QComboBox(page);
+  // In the order of LineEndSetting.
+  LineEndsChoice->addItems({"CR LF", "LF", "As the file has"});
+  LineEndsChoice->setToolTip(
+      "The line ends of every file written: CR LF, LF, or what each file has (its first line "
+      "end decides; CR LF for a file without one).\nAn .editorconfig above a file decides "
+      "before this setting.");
+  auto* label = new QLabel("Line Ends", page);
+  label->setBuddy(LineEndsChoice);
+  auto* row = new QHBoxLayout;
+  row->addWidget(LineEndsChoice);
+  row->addWidget(label, 1);
+  // Not the style's: nothing asks to save the style for it, and only OK keeps it.
+  connect(LineEndsChoice, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!controlsUpdating_ && index >= 0) model_.SetLineEnds(LineEndSetting(index));
+  });
+  return row;
 }
 
 QWidget* OptionsDialog::BuildTagsPage() {
@@ -544,6 +576,10 @@ void OptionsDialog::FirstShow() {
   std::string message;
   // The dialog always starts from the style as stored.
   if (!model_.Open(&message)) ShowError(message);
+  {
+    Updating updating(controlsUpdating_);
+    LineEndsChoice->setCurrentIndex(int(model_.LineEnds()));
+  }
   FillStyleChoice();
   ShowStyle();
   TrimChoice->clear();
@@ -665,6 +701,7 @@ void OptionsDialog::FillPages() {
   PreserveCaseButton->setChecked(o.TagCase == 3);
   LineSizeCounter->setValue(o.LineSize);
   IndentCounter->setValue(o.Spacing);
+  SpacesOnlyBox->setChecked(o.DoIndentSpacesOnly);
 
   UserBox->setChecked(o.DoIncludeUser);
   UserInfoField->setText(ToQ(o.UserInfo));
@@ -738,6 +775,7 @@ void OptionsDialog::StoreGeneralPage() {
   o.BreakExcluder = BreakExcluderFor(NoBreakInTagsBox->isChecked());
   o.LineSize = LineSizeCounter->value();
   o.Spacing = IndentCounter->value();
+  o.DoIndentSpacesOnly = SpacesOnlyBox->isChecked();
   model_.SetModified(true);
 }
 

@@ -19,6 +19,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QsciScintilla;
@@ -71,6 +72,8 @@ class OptionsDialog : public QDialog {
   // General page. A counter and its edit field are one spin box.
   QCheckBox *ValidateBox, *PurgeCommentsBox, *NoBreakInTagsBox, *ColouringBox, *WallpapersBox,
       *VerifyBox, *DisableCommentsBox;
+  QComboBox* LineEndsChoice = nullptr;     // CR LF, LF, as the file has: kept by OK only
+  QCheckBox* SpacesOnlyBox = nullptr;      // DoIndentSpacesOnly, in the indent panel
   QLineEdit* BackupExtField = nullptr;
   QRadioButton *UpperCaseButton, *LowerCaseButton, *PreserveCaseButton;
   QSpinBox* LineSizeCounter = nullptr;  // EditLineSize
@@ -109,6 +112,7 @@ class OptionsDialog : public QDialog {
 
  private:
   QWidget* BuildGeneralPage();
+  QLayout* BuildLineEndsRow(QWidget* page);
   QWidget* BuildTagsPage();
   QWidget* BuildDocumentationPage();
   QWidget* BuildTrimPage();

@@ -1,5 +1,6 @@
 #include "window_model/editor_document.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "batch/pipeline.h"
@@ -33,23 +34,71 @@ std::string EncodingQuestion(TextEncoding encoding, std::string_view text, std::
          ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text stays as it is.)";
 }
 
+std::vector<EncodingGroup> EncodingMenuGroups() {
+  std::vector<EncodingGroup> groups;
+  for (const TextEncoding encoding : TextEncoding::All()) {
+    auto group = std::find_if(groups.begin(), groups.end(),
+                              [&](const EncodingGroup& g) { return g.Name == encoding.Group(); });
+    if (group == groups.end()) group = groups.insert(groups.end(), {encoding.Group(), {}});
+    group->Encodings.push_back(encoding);
+  }
+  return groups;
+}
+
 void EditorDocument::TakeText(EditorText text, std::string_view fileBytes) {
   saved_ = std::move(text);
   // A scratch copy for other tools only; the editor never reads it back.
   WriteScratchCopy(scratchPath_, fileBytes);
 }
 
-bool EditorDocument::Open(const std::string& path, std::string* err) {
+bool EditorDocument::Open(const std::string& path, const ConventionRequest& conventions,
+                          std::string* err) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes, err)) return false;
+  // An .editorconfig that cannot be read names no charset; a save then says why it stops.
+  FileConventions decided;
+  std::string unread;
+  charset_ = DecideConventions(conventions, path, bytes, decided, &unread) ? decided.Charset : "";
   path_ = path;
   isNew_ = false;
-  TakeText(ToEditorText(bytes), bytes);
+  TakeText(ToEditorText(bytes, charset_), bytes);
   return true;
 }
 
 void EditorDocument::Reload(std::string_view fileBytes) {
-  TakeText(ToEditorText(fileBytes), fileBytes);
+  EditorText text;
+  std::string err;
+  if (saved_.Source != EncodingSource::Chosen ||
+      !ReopenEditorText(fileBytes, saved_.Encoding, text, &err)) {
+    text = ToEditorText(fileBytes, charset_);
+  }
+  TakeText(std::move(text), fileBytes);
+}
+
+bool EditorDocument::Reopen(TextEncoding encoding, std::string* err) {
+  if (isNew_) {  // no file to read again: the text is saved in it
+    saved_.Encoding = encoding;
+    saved_.Source = EncodingSource::Chosen;
+    saved_.EncodingWhy = "Chosen by the user";
+    return true;
+  }
+  std::string bytes;
+  EditorText text;
+  if (!ReadWholeFile(path_, bytes, err) || !ReopenEditorText(bytes, encoding, text, err)) {
+    return false;
+  }
+  TakeText(std::move(text), bytes);
+  return true;
+}
+
+bool EditorDocument::Conventions(const ConventionRequest& request, const std::string& path,
+                                 FileConventions& out, std::string* err) const {
+  // "keep" looks at the line end that ended the file's first line, as it was read or saved.
+  const std::string_view firstLineEnd =
+      saved_.FileLineEnd ? LineEndBytes(*saved_.FileLineEnd) : std::string_view();
+  const std::string& where = path.empty() ? path_ : path;
+  return DecideConventions(request, isNew_ && path.empty() ? std::string() : where, firstLineEnd,
+                           out, err);
 }
 
 std::string EditorDocument::New(const std::string& path, const DocDateTime& today) {
@@ -82,6 +131,7 @@ bool EditorDocument::SaveTo(const std::string& path, std::string_view bytes,
   isNew_ = false;
   EditorText saved = saved_;
   saved.Bytes = std::string(editorText);
+  saved.FileLineEnd = FirstLineEnd(bytes);
   TakeText(std::move(saved), bytes);
   return true;
 }

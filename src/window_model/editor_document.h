@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "conventions/file_conventions.h"
 #include "editor/editor_text.h"
 #include "engine/engine.h"
 #include "io/safe_replace.h"
@@ -23,11 +25,24 @@ class EditorDocument {
   EditorDocument& operator=(const EditorDocument&) = delete;
   ~EditorDocument() { RemoveBrowserCopy(); }
 
-  /// The page at `path`, read whole: its encoding decided, every line end made CR LF. False
-  /// with *err, and nothing changed, when it cannot be read.
-  bool Open(const std::string& path, std::string* err);
-  /// `fileBytes` (a run's result, a restored backup) as the page's text as saved.
+  /// The page at `path`, read whole: its encoding decided (the charset of the .editorconfig
+  /// above it weighed, unless `conventions` say to look for none), every line end made CR
+  /// LF. False with *err, and nothing changed, when it cannot be read.
+  bool Open(const std::string& path, const ConventionRequest& conventions, std::string* err);
+  /// `fileBytes` (a run's result, a restored backup) as the page's text as saved: in the
+  /// encoding the user chose for it where they still read so, else decided afresh.
   void Reload(std::string_view fileBytes);
+  /// The page's file read again in `encoding`, which the user chose; a new document is
+  /// saved in it from now on. False, with *err, and nothing changed, when the file cannot
+  /// be read or its bytes are no text in that encoding.
+  bool Reopen(TextEncoding encoding, std::string* err);
+  /// How the page is written when it is saved at `path` (its own when empty): decided as a
+  /// run decides it, from `request`, the line end that ended the file's first line and the
+  /// .editorconfig above `path`. False, with *err, when that .editorconfig cannot be read.
+  bool Conventions(const ConventionRequest& request, const std::string& path,
+                   FileConventions& out, std::string* err) const;
+  /// Not empty for a page that cannot be edited, nor ever saved: why (EditorText::Refusal).
+  const std::string& Refusal() const { return saved_.Refusal; }
   /// A new document living at `path`, where it is never saved: its save point is the empty
   /// text. Returns the text it starts with, dated `today`.
   std::string New(const std::string& path, const DocDateTime& today);
@@ -75,6 +90,7 @@ class EditorDocument {
 
   std::string scratchPath_;
   std::string path_;
+  std::string charset_;  // of the .editorconfig above the page, when it was opened
   bool isNew_ = false;
   EditorText saved_;
   LineEnd saveLineEnd_ = LineEnd::CrLf;
@@ -84,6 +100,14 @@ class EditorDocument {
   };
   std::optional<WrittenCopy> browserCopy_;
 };
+
+/// The encodings a page can be read again in, as a menu offers them: one group after the
+/// other ("Unicode", "Western European", ...), each with its encodings in the list's order.
+struct EncodingGroup {
+  std::string_view Name;
+  std::vector<TextEncoding> Encodings;
+};
+std::vector<EncodingGroup> EncodingMenuGroups();
 
 /// The question before a page is saved as UTF-8 because `encoding` cannot hold the
 /// character at byte `at` of the editor's `text`.

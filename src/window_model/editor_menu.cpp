@@ -25,7 +25,8 @@ std::pair<std::int64_t, std::int64_t> LineAndColumn(std::string_view text, std::
 }  // namespace
 
 MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::string_view text,
-                           std::int64_t start, std::int64_t end, SelectionFit fit) {
+                           std::int64_t start, std::int64_t end, SelectionFit fit,
+                           const FileConventions& conventions) {
   MenuItemResult result;
   if (start < 0 || end <= start || std::size_t(end) > text.size()) return result;
   const std::string name = MenuItemName(caption);
@@ -42,6 +43,7 @@ MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::stri
     session.Settings().PopUpStyleName = style.Options.StyleName;
   }
   Engine engine(style);
+  conventions.ApplyTo(engine);
   const std::string_view selection = text.substr(std::size_t(start), std::size_t(end - start));
   result.Text = ProcessSelection(engine, mode, selection, SelectionIndentAt(text, start), fit,
                                  session.TrimList());

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/session.h"
+#include "conventions/file_conventions.h"
 #include "editor/partial_format.h"
 
 namespace tessel {
@@ -26,10 +27,13 @@ struct MenuItemResult {
 /// Runs the item `caption` over [start, end) of `text` (the editor's text), fitted into its
 /// lines by `fit`. A Format item formats with the style it names (the first style when that
 /// one is gone) and remembers it as the settings' PopUpStyleName; Compress and Trim use the
-/// active style and the trim list. The token lists are dumped as a run dumps them. The
-/// result is checked against the selection as a browser would show both (on their own, as
-/// pages: a selection is small, so this costs little next to the user's click).
+/// active style and the trim list. The result is indented as `conventions` (the page's, as a
+/// run would write it) say, and its lines end in CR LF, as every line of the editor's text
+/// does (a save writes the page's own line end). The token lists are dumped as a run dumps
+/// them. The result is checked against the selection as a browser would show both (on their
+/// own, as pages: a selection is small, so this costs little next to the user's click).
 MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::string_view text,
-                           std::int64_t start, std::int64_t end, SelectionFit fit);
+                           std::int64_t start, std::int64_t end, SelectionFit fit,
+                           const FileConventions& conventions = {});
 
 }  // namespace tessel

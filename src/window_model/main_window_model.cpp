@@ -24,7 +24,7 @@ MainWindowModel::~MainWindowModel() {
 WindowControls MainWindowModel::Controls(bool modified) {
   RunState& state = session_->State();
   return ControlsFor({state.SelectionMode, modified, BackupExists(state),
-                      session_->Settings().DoColorTags, running_});
+                      session_->Settings().DoColorTags, running_, !document_.Refusal().empty()});
 }
 
 std::string MainWindowModel::NewDocumentPath() const {
@@ -35,8 +35,19 @@ std::optional<EditorText> MainWindowModel::OpenDocument(const std::string& path,
   if (EqualsNoCase(path, NewDocumentPath())) {
     return EditorText{document_.New(path, CurrentDocDateTime()), TextEncoding::Utf8};
   }
-  if (!document_.Open(path, err)) return std::nullopt;
+  if (!document_.Open(path, session_->State().Conventions, err)) return std::nullopt;
   return document_.Saved();
+}
+
+bool MainWindowModel::PrepareSave(const std::string& path, std::string* err) {
+  FileConventions conventions;
+  if (!document_.Conventions(session_->State().Conventions, path, conventions, err)) return false;
+  document_.SetSaveLineEnd(conventions.Eol);
+  return true;
+}
+
+bool MainWindowModel::DocumentConventions(FileConventions& out, std::string* err) const {
+  return document_.Conventions(session_->State().Conventions, {}, out, err);
 }
 
 void MainWindowModel::SavedAs(const std::string& path) {

@@ -45,6 +45,16 @@ class MainWindowModel {
   /// NewDocumentPath): the text the editor is to show, unsaved for a new document. Nothing,
   /// with *err, when it cannot be read; the document stays as it was.
   std::optional<EditorText> OpenDocument(const std::string& path, std::string* err);
+  /// Before the page is saved at `path` (its own when empty): the line end it is written
+  /// with, decided as a run decides it. False, with *err, when the .editorconfig above it
+  /// cannot be read: nothing is saved then.
+  bool PrepareSave(const std::string& path, std::string* err);
+  /// How the page is written (its indentation for the editor's menu), as a run decides it.
+  bool DocumentConventions(FileConventions& out, std::string* err) const;
+  /// The page's file read again in `encoding` (EditorDocument::Reopen).
+  bool ReopenDocument(TextEncoding encoding, std::string* err) {
+    return document_.Reopen(encoding, err);
+  }
   /// The document saved at `path` by Save As: the selection is that file now.
   void SavedAs(const std::string& path);
   /// Cancel All of a new document: it goes away, and so does the selection.

@@ -62,6 +62,7 @@ bool OptionsModel::Open(std::string* message) {
   session_.Styles().FindStyles();
   TakeActiveStyle();
   trim_ = session_.TrimList();
+  lineEnds_ = session_.Settings().LineEnds;
   return loaded;
 }
 
@@ -113,6 +114,7 @@ bool OptionsModel::Commit(std::string* message) {
     return false;
   }
   session_.TrimList() = trim_;
+  session_.SetLineEnds(lineEnds_);
   return true;
 }
 

@@ -45,6 +45,10 @@ class OptionsModel {
   GeneralSettings General() const;
   /// The General page's program settings into the settings and the run state at once.
   void SetGeneral(const GeneralSettings& general);
+  /// The line ends of the files written ("LineEnds"): part of what OK keeps and Cancel
+  /// drops, never of the style.
+  LineEndSetting LineEnds() const { return lineEnds_; }
+  void SetLineEnds(LineEndSetting setting) { lineEnds_ = setting; }
 
   /// The tag controls' `entry` into the draft as tag `row` (1-based): its fields cut to
   /// their widths, a Stand Alone tag given its line breaks (ApplyStandAloneMinimum). The
@@ -52,7 +56,7 @@ class OptionsModel {
   void StoreTag(int row, TagEntry entry);
 
   /// OK: the draft into the active style's files, then the trim list into "trim.ini"; each
-  /// is the session's once written. False, with the message naming the file, when one
+  /// is the session's once written, and the line-end setting with them. False, with the message naming the file, when one
   /// could not be written: the dialog stays open.
   bool Commit(std::string* message);
 
@@ -79,6 +83,7 @@ class OptionsModel {
   Session& session_;
   Style draft_;
   TrimTagList trim_;
+  LineEndSetting lineEnds_ = LineEndSetting::CrLf;
   bool modified_ = false;
 };
 

@@ -36,7 +36,10 @@ WindowControls ControlsFor(const WindowSituation& s) {
   c.Save = c.CancelAll = c.Undo = single && s.Modified;
   c.SaveAs = c.Search = c.Browser = single;
   c.Repaint = single && s.ColourTags;
-  c.EditorWritable = single;
+  c.EditorWritable = single && !s.ReadOnlyPage;
+  // Nothing the window writes goes over such a page: bytes of its text could be taken
+  // for markup.
+  if (s.ReadOnlyPage && single) c.Save = c.SaveAs = c.Format = c.Compress = c.Trim = false;
   return c;
 }
 

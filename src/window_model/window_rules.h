@@ -22,10 +22,12 @@ struct WindowSituation {
   bool BackupExists = false;  // a backup to restore from
   bool ColourTags = true;     // DoColorTags
   bool Running = false;       // a run is under way
+  bool ReadOnlyPage = false;  // the page is in an encoding that cannot be edited
 };
 
 /// Which controls are live: every button of the two panels, and whether the editor takes
 /// typing. Nothing is live while a run is under way: every control could touch its state.
+/// A page that cannot be edited is neither saved (not even as a copy) nor run over.
 struct WindowControls {
   bool Files = false, Tree = false, New = false;        // a new selection
   bool Format = false, Compress = false, Trim = false;  // a run over the selection

@@ -117,7 +117,8 @@ TEST(EncodingTest, TheBrowsersOrderOfEvidence) {
     std::string Bytes;
     TextEncoding Encoding;
     EncodingSource Source;
-    std::string_view Text;  // "" when not checked
+    std::string_view Text;         // "" when not checked
+    std::string_view Charset = "";  // the .editorconfig's
   };
   const Case cases[] = {
       {"\xEF\xBB\xBF<p>caf\xC3\xA9", TextEncoding::Utf8WithBom, EncodingSource::ByteOrderMark,
@@ -131,11 +132,24 @@ TEST(EncodingTest, TheBrowsersOrderOfEvidence) {
       {"<p>" + sjis, *TextEncoding::FromLabel("shift_jis"), EncodingSource::Detector, ""},
       {"<p>caf\xE9 na\xEFve \x93x\x94", TextEncoding::Windows1252, EncodingSource::Fallback,
        "<p>caf\xC3\xA9 na\xC3\xAFve \xE2\x80\x9Cx\xE2\x80\x9D"},
+      // An .editorconfig's charset: after the page's own word, before the UTF-8 check and the
+      // detector; passed over where it does not read the bytes or is not offered.
+      {"<p>" + koi8, TextEncoding::Windows1252, EncodingSource::EditorConfig, "", "latin1"},
+      {"<p>caf\xC3\xA9", TextEncoding::Windows1252, EncodingSource::EditorConfig,
+       "<p>caf\xC3\x83\xC2\xA9", "latin1"},
+      {"<p>caf\xC3\xA9", TextEncoding::Utf8WithBom, EncodingSource::EditorConfig, "<p>caf\xC3\xA9",
+       "UTF-8-BOM"},
+      {"<meta charset=windows-1251><p>x", *TextEncoding::FromLabel("cp1251"),
+       EncodingSource::Declaration, "", "latin1"},
+      {"\xEF\xBB\xBF<p>x", TextEncoding::Utf8WithBom, EncodingSource::ByteOrderMark, "", "koi8-r"},
+      {"<p>" + koi8, *TextEncoding::FromLabel("koi8-r"), EncodingSource::Detector, "", "utf-8"},
+      {"<p>" + sjis, *TextEncoding::FromLabel("shift_jis"), EncodingSource::Detector, "",
+       "utf-16le"},
   };
   for (const Case& c : cases) {
     DecodedPage page;
     std::string refusal;
-    ASSERT_TRUE(DecodePage(c.Bytes, page, &refusal)) << refusal;
+    ASSERT_TRUE(DecodePage(c.Bytes, page, &refusal, c.Charset)) << refusal;
     EXPECT_EQ(page.Encoding, c.Encoding) << page.Encoding.Name() << ": " << page.Why;
     EXPECT_EQ(page.Source, c.Source) << page.Why;
     if (!c.Text.empty()) {

@@ -97,6 +97,16 @@ class OptionsDialogTest : public QObject {
     QVERIFY(OneLineHolds(f.Shown(), "Welcome", "greenhouse"));  // lines of 500
     QTest::mouseClick(f.dialog->ReloadButton, Qt::LeftButton);
     QVERIFY(f.Shown().startsWith("<!DOCTYPE HTML PUBLIC"));
+    // Spaces only: the indentation of tags (at 8 columns a level, a TAB without it) follows.
+    f.dialog->IndentCounter->setValue(8);
+    auto tabIndented = [&f] {
+      QTest::mouseClick(f.dialog->PreviewFormattedButton, Qt::LeftButton);
+      return f.Shown().contains("\n\t<");
+    };
+    QVERIFY(tabIndented());
+    QTest::mouseClick(f.dialog->SpacesOnlyBox, Qt::LeftButton);
+    QVERIFY(!tabIndented());
+    QVERIFY(f.Shown().contains("\n        <"));
     QTest::keyClicks(f.dialog->UserInfoField, " <i>");  // the documentation line follows
     QVERIFY(f.dialog->DocLinePreview->text().startsWith("<!--~ Unknown User  i, "));
     QCOMPARE(ReadFile(f.StyleFile("options.ini")), options);
@@ -121,6 +131,10 @@ class OptionsDialogTest : public QObject {
     f.dialog->BackupExtField->selectAll();
     QTest::keyClicks(f.dialog->BackupExtField, "bak");  // a program setting: applies at once
     QTest::mouseClick(f.dialog->VerifyBox, Qt::LeftButton);  // so does this one
+    f.dialog->LineEndsChoice->setFocus();
+    QTest::keyClick(f.dialog->LineEndsChoice, Qt::Key_End);  // "As the file has": OK keeps it
+    QCOMPARE(f.dialog->LineEndsChoice->currentText(), "As the file has");
+    QTest::mouseClick(f.dialog->SpacesOnlyBox, Qt::LeftButton);
     if (how == "OK") {
       QTest::mouseClick(f.dialog->OkButton, Qt::LeftButton);
     } else if (how == "Cancel") {
@@ -135,6 +149,11 @@ class OptionsDialogTest : public QObject {
     QCOMPARE(ReadFile(f.StyleFile("tag.ini")) != tags, ok);
     QCOMPARE(ReadFile(f.home / "trim.ini") != trim, ok);
     QCOMPARE(f.session.ActiveStyle().Options.LineSize, ok ? 120 : 100);
+    QCOMPARE(f.session.ActiveStyle().Options.DoIndentSpacesOnly, ok);
+    QCOMPARE(ReadFile(f.StyleFile("options.ini")).find("DoIndentSpacesOnly=1") != std::string::npos,
+             ok);
+    QCOMPARE(f.session.State().Conventions.LineEnds,
+             ok ? LineEndSetting::Keep : LineEndSetting::CrLf);
     QCOMPARE(f.session.State().BackupExt, std::string(".bak"));
     QCOMPARE(f.session.State().Verify, VerifyKind::Mark);
     QVERIFY(f.session.Settings().DoVerify);

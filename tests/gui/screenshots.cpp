@@ -2,16 +2,20 @@
 // for looking at them after a change: scripts/screenshots.sh runs it.
 //
 // Usage: tessel_screenshots OUTDIR
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <filesystem>
 
@@ -65,6 +69,41 @@ std::string MakeSite(const TempHome& home) {
   return home / "site";
 }
 
+/// The encoding label's menu open over the window, with the group of the page's encoding.
+void EncodingMenuShot(MainWindow& form, const std::string& name) {
+  QMenu& menu = *form.EncodingMenu;
+  const QPoint below = form.EncodingLabel->mapToGlobal(QPoint(0, form.EncodingLabel->height()));
+  menu.popup(below);
+  menu.move(below);  // where a screen as wide as the window has it
+  QApplication::processEvents();
+  QAction* group = nullptr;
+  for (QAction* item : menu.actions())
+    if (item->font().bold()) group = item;
+  QMenu* sub = group ? group->menu() : nullptr;
+  if (sub) {
+    menu.setActiveAction(group);
+    QPoint at = menu.mapToGlobal(menu.actionGeometry(group).topRight());
+    // On the left where the window ends first, as a menu opens by a screen's edge.
+    if (at.x() + sub->sizeHint().width() > form.mapToGlobal(QPoint(form.width(), 0)).x())
+      at.setX(menu.pos().x() - sub->sizeHint().width());
+    sub->popup(at);
+    sub->move(at);
+    QApplication::processEvents();
+  }
+  // Menus are windows of their own: drawn over the window's picture where they stand.
+  QPixmap picture = form.grab();
+  QPainter painter(&picture);
+  for (QMenu* shown : {&menu, sub}) {
+    if (shown) painter.drawPixmap(form.mapFromGlobal(shown->pos()), shown->grab());
+  }
+  painter.end();
+  const std::string path = (out / (name + ".png")).string();
+  picture.save(QString::fromStdString(path));
+  std::printf("%s\n", path.c_str());
+  if (sub) sub->close();
+  menu.close();
+}
+
 void MainWindowShots(int width, int height) {
   TempHome home;
   const std::string site = MakeSite(home);
@@ -84,6 +123,7 @@ void MainWindowShots(int width, int height) {
   WriteFile(page, ReadFile(home / "preview/sample_html4.htm"));
   form.OpenSingleFile(page);
   Save(form, "main-html-" + size);
+  EncodingMenuShot(form, "main-encoding-menu-" + size);
 }
 
 /// The options dialog over a 1280x800 main window, each page, with the sample page

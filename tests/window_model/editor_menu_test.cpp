@@ -77,5 +77,38 @@ TEST(EditorMenuTest, WarnsWhereTheResultCouldRenderDifferently) {
   }
 }
 
+// A selection is indented as the page would be written (the style's spaces-only option, or
+// the page's conventions over it), and its lines end in CR LF, as the editor holds every
+// line whatever the page's own line end.
+TEST(EditorMenuTest, ASelectionIsIndentedAsThePageIsWritten) {
+  const std::string text = "<div>\r\n\t\t<ul><li>a</li><li>b</li></ul>\r\n</div>\r\n";
+  const struct {
+    bool StyleSpacesOnly;
+    std::optional<bool> PageSpaces;  // the page's conventions (.editorconfig, --indent)
+    bool Tabs;                       // a TAB in the result's indentation
+  } cases[] = {{false, {}, true}, {true, {}, false}, {false, true, false}, {true, false, true}};
+  for (const auto& c : cases) {
+    SessionHome home;
+    if (c.StyleSpacesOnly) {
+      const std::string options = ReadFile(home / "styles/_default/options.ini");
+      testing::WriteFile(home / "styles/_default/options.ini",
+                         options.substr(0, options.find("DoIndentSpacesOnly=0")) +
+                             "DoIndentSpacesOnly=1\r\n");
+    }
+    FileConventions conventions;
+    conventions.Eol = LineEnd::Lf;
+    conventions.IndentWithSpaces = c.PageSpaces;
+    const MenuItemResult result = RunMenuItem(*home.session, "Format selection with: \"_default\"",
+                                              text, 7, std::int64_t(text.find("</div>")), {}, conventions);
+    ASSERT_TRUE(result.Done) << result.Error;
+    EXPECT_EQ(result.Text.find('\t') != std::string::npos, c.Tabs) << result.Text;
+    EXPECT_NE(result.Text.find("<LI>"), std::string::npos) << result.Text;
+    for (std::size_t at = result.Text.find('\n'); at != std::string::npos;
+         at = result.Text.find('\n', at + 1)) {
+      EXPECT_EQ(result.Text[at - 1], '\r') << result.Text;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tessel

@@ -21,9 +21,11 @@ std::string Stored(const SessionHome& home) {
   return all;
 }
 
-/// Edits of each kind the dialog makes: an option, a tag rule, the trim list.
+/// Edits of each kind the dialog makes: options, a tag rule, the trim list, the line ends.
 void Edit(OptionsModel& model) {
   model.Draft().Options.LineSize = 120;
+  model.Draft().Options.DoIndentSpacesOnly = true;
+  model.SetLineEnds(LineEndSetting::Keep);
   TagEntry b = model.Draft().Tags.Entry(2);
   b.TreatAsText = !b.TreatAsText;
   model.StoreTag(2, b);
@@ -59,6 +61,10 @@ TEST(OptionsModelTest, OkCommitsTheDraftCancelDropsIt) {
     const bool committed = std::string_view(how) == "ok";
     EXPECT_EQ(session.ActiveStyle().Options.LineSize, committed ? 120 : 100) << how;
     EXPECT_EQ(session.TrimList().front().Selected, committed != trim.front().Selected) << how;
+    EXPECT_EQ(session.ActiveStyle().Options.DoIndentSpacesOnly, committed) << how;
+    const LineEndSetting lineEnds = committed ? LineEndSetting::Keep : LineEndSetting::CrLf;
+    EXPECT_EQ(session.Settings().LineEnds, lineEnds) << how;
+    EXPECT_EQ(session.State().Conventions.LineEnds, lineEnds) << how;  // for the next run
     if (!unwritable) {
       EXPECT_EQ(Stored(home) != stored, committed) << how;
     }

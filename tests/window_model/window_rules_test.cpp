@@ -24,7 +24,7 @@ std::string Row(const WindowControls& c) {
 TEST(WindowRulesTest, ControlsFollowTheSelectionTheSavePointAndTheRun) {
   using K = SelectionKind;
   struct Case {
-    WindowSituation in;  // selection, modified, backup exists, colouring, running
+    WindowSituation in;  // selection, modified, backup exists, colouring, running, read-only
     const char* out;
   } cases[] = {
       {{K::None, false, false, true, false}, "111 000 0 111 000 000 00"},
@@ -35,6 +35,9 @@ TEST(WindowRulesTest, ControlsFollowTheSelectionTheSavePointAndTheRun) {
       // A batch: the editor keeps what it showed, but nothing typed there could be saved.
       {{K::Tree, false, true, true, false}, "111 111 1 111 000 000 00"},
       {{K::PickedFiles, true, false, true, false}, "111 111 0 111 000 000 00"},
+      // A page that cannot be edited: shown, searched and restored, never written.
+      {{K::SingleFile, false, true, true, false, true}, "111 000 1 111 000 011 10"},
+      {{K::Tree, false, false, true, false, true}, "111 111 0 111 000 000 00"},
       // A run: nothing that could touch its state.
       {{K::SingleFile, false, true, true, true}, "000 000 0 000 000 000 00"},
       {{K::Tree, false, false, true, true}, "000 000 0 000 000 000 00"},
