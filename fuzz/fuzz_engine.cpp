@@ -32,6 +32,7 @@ namespace tessel::fuzz {
 namespace {
 
 using tessel::testing::HasLooseLt;
+using tessel::testing::HasMisnestedFormatting;
 using tessel::testing::TokenizerReadsOtherwise;
 using tessel::testing::LostText;
 using tessel::testing::TrimDamage;
@@ -432,7 +433,8 @@ void CheckInput(const Input& input) {
   // Not where the tokenizer rightly reads a text otherwise than HTML: a "<" that tidying
   // joins to the next word, a tag open at the end, an unclosed PRE or TEXTAREA. Tag names
   // may change case, also in tag-like text of a TEXTAREA.
-  if (doc.size() <= kMaxRenderChecked && !HasLooseLt(doc) && !TokenizerReadsOtherwise(doc)) {
+  if (doc.size() <= kMaxRenderChecked && !HasLooseLt(doc) && !TokenizerReadsOtherwise(doc) &&
+      !HasMisnestedFormatting(doc)) {
     const RenderCheck check(doc);
     for (const auto& [stage, out] : {std::pair{"format", &format}, std::pair{"compress", &compress},
                                      std::pair{"trim", &trim}}) {

@@ -1,6 +1,9 @@
 #include "support/text_essence.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <vector>
 
 #include "base/ascii.h"
 
@@ -200,6 +203,30 @@ bool TokenizerReadsOtherwise(std::string_view s) {
     }
   }
   return false;
+}
+
+bool HasMisnestedFormatting(std::string_view s) {
+  static constexpr std::string_view kFormatting[] = {
+      "a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong", "tt", "u"};
+  const std::string lower = AsciiLowerCase(s);
+  std::vector<std::string_view> open;
+  for (size_t at = lower.find('<'); at != std::string::npos; at = lower.find('<', at + 1)) {
+    const bool closing = at + 1 < lower.size() && lower[at + 1] == '/';
+    const size_t from = at + 1 + closing;
+    size_t end = from;
+    while (end < lower.size() && std::isalnum(static_cast<unsigned char>(lower[end]))) ++end;
+    const std::string_view name = std::string_view(lower).substr(from, end - from);
+    const auto known = std::find(std::begin(kFormatting), std::end(kFormatting), name);
+    if (known == std::end(kFormatting)) continue;
+    if (!closing) {
+      open.push_back(*known);
+    } else if (open.empty() || open.back() != *known) {
+      return true;
+    } else {
+      open.pop_back();
+    }
+  }
+  return !open.empty();
 }
 
 }  // namespace tessel::testing

@@ -30,4 +30,9 @@ bool HasLooseLt(std::string_view s);
 /// open at the end of the text (tidying closes it, HTML drops it).
 bool TokenizerReadsOtherwise(std::string_view s);
 
+/// True when a formatting element (B, I, FONT, A and kin) is left open or closed out of
+/// order. HTML then clones it where text goes in, so whether a run of whitespace is there
+/// can add or remove an element: such a page may rightly render differently.
+bool HasMisnestedFormatting(std::string_view s);
+
 }  // namespace tessel::testing
