@@ -14,8 +14,6 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "encoding/convert.h"
-#include "encoding/utf8.h"
 #include "gui/dialog_parts.h"
 #include "gui/gui_text.h"
 #include "gui/skin.h"
@@ -71,16 +69,6 @@ QsciScintilla* MakeDiffView(QWidget* parent) {
   }
   view->setReadOnly(true);
   return view;
-}
-
-/// `bytes` of a page for display: as they are when they are UTF-8, else read as
-/// Windows-1252, which gives every byte a character. A CR left inside a line is shown as a
-/// symbol, not as a line break.
-std::string ForDisplay(std::string_view bytes, bool utf8) {
-  std::string text;
-  if (utf8 || !DecodeText(bytes, TextEncoding::Windows1252, text)) text.assign(bytes);
-  for (size_t at; (at = text.find('\r')) != std::string::npos;) text.replace(at, 1, "\u240D");
-  return text;
 }
 
 void Fill(QsciScintilla* view, const std::vector<ViewLine>& lines) {
@@ -276,7 +264,7 @@ void PreviewDialog::ShowSelected() {
 
 void PreviewDialog::ShowDiff(const std::string& diff) {
   diff_ = diff;
-  const bool utf8 = IsValidUtf8(diff);
+  const bool utf8 = DiffIsUtf8(diff);
   if (!SideBySide->isChecked()) {
     std::vector<ViewLine> lines;
     const std::vector<DiffLineKind> kinds = UnifiedLineKinds(diff);
@@ -286,7 +274,7 @@ void PreviewDialog::ShowDiff(const std::string& diff) {
       if (end == std::string::npos) end = diff.size();
       std::string_view line(diff.data() + start, end - start);
       if (line.ends_with('\r')) line.remove_suffix(1);
-      lines.push_back({ForDisplay(line, utf8), kind});
+      lines.push_back({DisplayedDiffLine(line, utf8), kind});
       start = end + 1;
     }
     Fill(Unified, lines);
@@ -294,8 +282,8 @@ void PreviewDialog::ShowDiff(const std::string& diff) {
   }
   std::vector<ViewLine> left, right;
   for (const DiffRow& row : SideBySideRows(diff)) {
-    left.push_back({Numbered(row.LeftNumber, ForDisplay(row.LeftText, utf8)), row.Left});
-    right.push_back({Numbered(row.RightNumber, ForDisplay(row.RightText, utf8)), row.Right});
+    left.push_back({Numbered(row.LeftNumber, DisplayedDiffLine(row.LeftText, utf8)), row.Left});
+    right.push_back({Numbered(row.RightNumber, DisplayedDiffLine(row.RightText, utf8)), row.Right});
   }
   Fill(Before, left);
   Fill(After, right);

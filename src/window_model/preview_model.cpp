@@ -2,6 +2,9 @@
 
 #include <charconv>
 
+#include "encoding/convert.h"
+#include "encoding/utf8.h"
+
 namespace tessel {
 namespace {
 
@@ -137,6 +140,15 @@ std::vector<DiffLineKind> UnifiedLineKinds(std::string_view unified) {
     kinds.push_back(kind);
   }
   return kinds;
+}
+
+bool DiffIsUtf8(std::string_view diff) { return IsValidUtf8(diff); }
+
+std::string DisplayedDiffLine(std::string_view line, bool utf8) {
+  std::string text;
+  if (utf8 || !DecodeText(line, TextEncoding::Windows1252, text)) text.assign(line);
+  for (size_t at; (at = text.find('\r')) != std::string::npos;) text.replace(at, 1, "\u240D");
+  return text;
 }
 
 std::vector<DiffRow> SideBySideRows(std::string_view unified) {

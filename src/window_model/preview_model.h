@@ -80,6 +80,13 @@ enum class DiffLineKind { Same, Removed, Added, Hunk, Header, Note, Filler };
 /// lines the same, and anything else (the line-end note, "\ No newline ...") a note.
 std::vector<DiffLineKind> UnifiedLineKinds(std::string_view unified);
 
+/// Whether a diff's text is shown as UTF-8 (it is valid UTF-8) or read as Windows-1252.
+bool DiffIsUtf8(std::string_view diff);
+/// A line of a diff as UTF-8 for display: as it is when `utf8`, else read as Windows-1252,
+/// which gives every byte a character. A CR left inside the line is shown as a symbol, not
+/// as a line break.
+std::string DisplayedDiffLine(std::string_view line, bool utf8);
+
 /// One row of the side-by-side view: the line before on the left, after on the right.
 /// A side without a line (a line only added or only removed) is a Filler with number 0.
 struct DiffRow {

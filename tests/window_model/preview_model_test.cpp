@@ -105,6 +105,14 @@ TEST(PreviewModelTest, SideBySidePairsReplacedBlocksAndNumbersBothSides) {
   for (const Case& c : cases) EXPECT_EQ(Layout(SideBySideRows(c.unified)), c.rows) << c.name;
 }
 
+TEST(PreviewModelTest, DiffLinesShowEveryByteAndNoStrayLineBreak) {
+  const std::string latin = "caf\xE9 a\rb";
+  EXPECT_FALSE(DiffIsUtf8(latin));
+  EXPECT_EQ(DisplayedDiffLine(latin, false), "caf\u00E9 a\u240Db");
+  EXPECT_TRUE(DiffIsUtf8("caf\u00E9"));
+  EXPECT_EQ(DisplayedDiffLine("caf\u00E9", true), "caf\u00E9");
+}
+
 TEST(PreviewModelTest, SummarySaysHowFarItGotAndWhatIsLeftOut) {
   PreviewCounts counts{3, 1, 1, 0, false};
   EXPECT_EQ(PreviewSummary(counts, 5, 9, false, 0),
