@@ -129,7 +129,10 @@ PreviewDialog::PreviewDialog(const Skin& skin, QWidget* parent) : QDialog(parent
   Views = new QStackedWidget(this);
   Views->addWidget(Unified);
   Views->addWidget(sides);
-  for (QsciScintilla* view : {Unified, Before, After}) view->installEventFilter(this);
+  for (QsciScintilla* view : {Unified, Before, After}) {
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+  }
 
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->addWidget(Files);

@@ -98,7 +98,7 @@ class RunPreviewTest : public QObject {
     Window w(dialogs);
     const std::string b = ReadFile(w.Site("b.htm"));
     QStringList listed, message;
-    bool closed = false;
+    bool closed = false, inView = false;
     UserAtDialogs user(
         {[&](QWidget* confirm) {
            // A mnemonic clicks its button a moment later, as on a desktop.
@@ -112,11 +112,16 @@ class RunPreviewTest : public QObject {
            listed = Listed(preview);
            QTest::keyClick(FocusIn(preview), Qt::Key_Down);   // site/b.htm
            QTest::keyClick(FocusIn(preview), Qt::Key_Space);  // left out
+           // Esc closes it from the differences too, where the view takes keys.
+           auto* view = static_cast<PreviewDialog*>(preview)->Unified->viewport();
+           QTest::mouseClick(view, Qt::LeftButton);
+           inView = FocusIn(preview) == view->parentWidget();
            QTest::keyClick(FocusIn(preview), Qt::Key_Escape);
            closed = true;
          }});
     const RunSummary s = w.RunBy(Qt::Key_F5);
     QCOMPARE(listed, QStringList({"site/a.htm", "site/b.htm", "site/sub/c.htm"}));
+    QVERIFY(inView);
     QVERIFY2(message.value(0).contains("2 files will be formatted now."),
              qPrintable(message.value(0)));
     QCOMPARE(s.Processed, 2);
