@@ -2,13 +2,15 @@
 // in-place command on copies of the same tree, alternating, with the largest gap of a 10 ms
 // heartbeat timer on the window's thread during the window's run; the file list dialog
 // with every file of a big tree listed and selected; the processor time of the idle window;
-// and typing at the end of a 2.5 MB page that is one line (a compressed page).
+// and typing at the end of a 2.5 MB page that is one line (a compressed page); the preview
+// dialog of a Format run filling its list for a tree, against `--format --check` on it.
 //
 // Usage: tessel_window_bench --data DIR [--exe PROGRAM --tree TREE] [--big-tree TREE]
-//                            [--page FILE] [--rounds N] [--work DIR]
+//                            [--page FILE] [--rounds N] [--work DIR] [--preview-tree TREE]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,12 +23,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/session.h"
+#include "app/change_preview.h"
 #include "gui/file_list_dialog.h"
+#include "gui/preview_dialog.h"
 #include "gui/main_window.h"
 #include "gui/editor_view.h"
 #include "support/window_test_support.h"
@@ -38,7 +43,8 @@ using tessel::gui::testing::ScriptedDialogs;
 namespace {
 
 struct Options {
-  fs::path data, exe, tree, bigTree, page, work = fs::temp_directory_path() / "tessel-window-bench";
+  fs::path data, exe, tree, bigTree, page, previewTree,
+      work = fs::temp_directory_path() / "tessel-window-bench";
   int rounds = 3;
 };
 
@@ -62,10 +68,11 @@ Options Parse(int argc, char** argv) {
     else if (a == "--page") o.page = value();
     else if (a == "--rounds") o.rounds = std::stoi(value());
     else if (a == "--work") o.work = value();
+    else if (a == "--preview-tree") o.previewTree = value();
     else Die("unknown option " + a);
   }
   if (o.data.empty()) Die("--data is needed");
-  if (!o.tree.empty() && o.exe.empty()) Die("--tree needs --exe");
+  if ((!o.tree.empty() || !o.previewTree.empty()) && o.exe.empty()) Die("--tree needs --exe");
   return o;
 }
 
@@ -219,6 +226,52 @@ void IdleAndTyping(const fs::path& dataDir, const fs::path& work, const fs::path
 
 }  // namespace
 
+/// The preview dialog of a Format run over `o.previewTree` (selected as Select Tree does it,
+/// untimed): from opening until its list is complete, with the first rows' time, against
+/// `--format --check` on the same tree as a process; alternating, `o.rounds` times.
+void PreviewFilling(const Options& o, const fs::path& dataDir) {
+  std::vector<double> check, dialog, first;
+  size_t rows = 0;
+  for (int r = 0; r < o.rounds; ++r) {
+    std::string cmd = "'";
+    cmd.append(o.exe.string()).append("' --format --check '").append(o.previewTree.string());
+    cmd.append("' > /dev/null");
+    const auto c0 = std::chrono::steady_clock::now();
+    if (std::system(cmd.c_str()) == -1) Die("cannot run " + o.exe.string());
+    check.push_back(Seconds(c0));
+
+    tessel::RunHost quiet;
+    tessel::Session session(dataDir, quiet);
+    tessel::StyleError styleErr;
+    std::string err;
+    if (!session.LoadStyle(nullptr, &styleErr) || !session.ReadTrimList(&err)) Die("no style");
+    session.Driver().SelectTree(o.previewTree.string());
+    const auto targets = tessel::PreviewTargetsOf(session.State());
+    tessel::gui::PreviewDialog preview(tessel::gui::Skin{});
+    const auto p0 = std::chrono::steady_clock::now();
+    double firstRows = -1;
+    QObject::connect(preview.Files->model(), &QAbstractItemModel::rowsInserted, &preview, [&] {
+      if (firstRows < 0) firstRows = Seconds(p0);
+    });
+    QObject::connect(&preview, &tessel::gui::PreviewDialog::Listed, &preview, &QDialog::reject,
+                     Qt::QueuedConnection);
+    std::set<std::string> leftOut;
+    auto make = [&](std::string* e) {
+      return tessel::PreviewOfRun(session, tessel::ProcessKind::Format, e);
+    };
+    if (!preview.Show("Format", make, targets, true, leftOut, &err)) Die(err);
+    dialog.push_back(Seconds(p0));
+    first.push_back(firstRows);
+    rows = size_t(preview.Files->count());
+    std::printf("preview round %d: --check %.3f s, dialog listed %zu of %zu pages in %.3f s "
+                "(first rows %.3f s)\n",
+                r + 1, check.back(), rows, targets.size(), dialog.back(), first.back());
+  }
+  std::printf("preview: --check median %.3f s, dialog median %.3f s, ratio %.2f (target <= 1.5), "
+              "first rows median %.3f s\n",
+              Median(check), Median(dialog), Median(dialog) / Median(check), Median(first));
+}
+
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
@@ -255,6 +308,7 @@ int main(int argc, char** argv) {
                 "(target <= 1 s), %zu returned selected\n",
                 files, scan, total, total - scan, chosen ? chosen->size() : size_t(0));
   }
+  if (!o.previewTree.empty()) PreviewFilling(o, home.path());
   IdleAndTyping(home.path(), o.work, o.page);
   fs::remove_all(o.work);
   return 0;

@@ -3,7 +3,8 @@
 # (hyperfine, median of 10), a 2,000-page tree run from the window against the in-place
 # command on copies of the same tree with the largest gap of a 10 ms heartbeat on the
 # window's thread, the file list dialog with the 20,000 pages of tree-20000, the processor
-# time of the idle window, and typing at the end of a 2.5 MB page of one line.
+# time of the idle window, typing at the end of a 2.5 MB page of one line, and the preview
+# dialog of a Format run filling its list for tree-2000 against `--format --check` on it.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
@@ -29,5 +30,5 @@ python3 -c 'import json,statistics,sys; t=json.load(open(sys.argv[1]))["results"
 step "Tree run from the window against the in-place command; the file list"
 "$build/bench/tessel_window_bench" --data "$build" --exe "$build/tessel-html" \
   --tree "$here/corpus/tree-2000" --big-tree "$here/corpus/tree-20000" --rounds 5 \
-  --page "$here/corpus/real20.htm" \
+  --page "$here/corpus/real20.htm" --preview-tree "$here/corpus/tree-2000" \
   --work "$here/corpus/window-work" 2>&1 | grep -v "propagateSizeHints\|XDG_RUNTIME_DIR"

@@ -4,13 +4,14 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/change_preview.h"
 #include "app/session.h"
-#include "gui/restore_dialog.h"
-#include "gui/file_list_dialog.h"
 #include "gui/confirm_dialog.h"
-#include "gui/tree_dialog.h"
 #include "gui/file_dialog.h"
+#include "gui/file_list_dialog.h"
 #include "gui/gui_text.h"
+#include "gui/restore_dialog.h"
+#include "gui/tree_dialog.h"
 
 namespace tessel::gui {
 namespace {
@@ -27,7 +28,9 @@ QMessageBox::Icon IconOf(MessageKind kind) {
   return QMessageBox::NoIcon;
 }
 
-QString Title() { return QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())).trimmed(); }
+QString Title() {
+  return QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())).trimmed();
+}
 
 }  // namespace
 
@@ -61,6 +64,9 @@ Answer WindowDialogs::YesNoCancel(QWidget* parent, const std::string& text) {
 
 bool WindowDialogs::ConfirmRun(QWidget* parent, Session& session, RunState& state) {
   ConfirmDialog dialog(skin_, parent);
+  const ProcessKind mode = state.ProcessMode;
+  dialog.OfferPreview(
+      [&session, mode](std::string* err) { return PreviewOfRun(session, mode, err); });
   return dialog.Confirm(state, session.Settings());
 }
 

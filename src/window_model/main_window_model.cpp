@@ -23,7 +23,7 @@ MainWindowModel::~MainWindowModel() {
 
 WindowControls MainWindowModel::Controls(bool modified) {
   RunState& state = session_->State();
-  return ControlsFor({state.SelectionMode, modified, BackupExists(state),
+  return ControlsFor({state.SelectionMode, modified, RestorableBackup(state),
                       session_->Settings().DoColorTags, running_, !document_.Refusal().empty()});
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "batch/backups.h"
+#include "batch/tree_restore.h"
 
 namespace tessel {
 namespace {
@@ -44,8 +45,16 @@ WindowControls ControlsFor(const WindowSituation& s) {
 }
 
 RunMessage ConfirmationOf(RunState& state) {
+  // A tree restore backs the pages it overwrites up above every backup there is.
+  const bool treeRestore =
+      state.SelectionMode == SelectionKind::Tree && state.ProcessMode == ProcessKind::Restore;
   return MakeMsg(state, SiblingBackupPath(state, state.FileName), BackupExists(state),
-                 NextBackupDir(state));
+                 treeRestore ? NextRestoreBackupDir(state) : NextBackupDir(state));
+}
+
+bool RestorableBackup(RunState& state) {
+  if (state.SelectionMode != SelectionKind::Tree) return BackupExists(state);
+  return !state.SourceDir.empty() && NewestTreeBackup(state.SourceDir, nullptr) >= 0;
 }
 
 void SetBackups(RunState& state, ProgramSettings& settings, bool on) {

@@ -47,6 +47,9 @@ WindowControls ControlsFor(const WindowSituation& s);
 
 /// The confirmation before the run `state` describes: its caption and message (MakeMsg).
 RunMessage ConfirmationOf(RunState& state);
+/// Whether Restore has something to restore from: the single file's backup, a backup of one
+/// of the picked files, or a numbered backup directory of the tree.
+bool RestorableBackup(RunState& state);
 /// The confirmation's check box: backups on or off for this run and in the settings at once.
 void SetBackups(RunState& state, ProgramSettings& settings, bool on);
 

@@ -73,7 +73,7 @@ void MainWindowTest::ButtonStatesFollowSelectionAndEdits() {
   QVERIFY(!f.Running());
   QCOMPARE(ReadFile(w.Site("a.htm")), before);
 
-  // A tree: the editor commands are off, Restore too (a tree has no sibling backups).
+  // A tree: the editor commands are off, Restore too (no backup of the tree yet).
   QTest::keyClick(f.Editor, Qt::Key_S, Qt::ControlModifier);
   QVERIFY(!f.Editor->IsModified());
   w.dialogs.trees.push_back(w.home / "site");

@@ -18,12 +18,15 @@
 #include <QToolButton>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 
+#include "app/change_preview.h"
 #include "app/session.h"
 #include "batch/backups.h"
 #include "gui/restore_dialog.h"
 #include "gui/file_list_dialog.h"
 #include "gui/confirm_dialog.h"
+#include "gui/preview_dialog.h"
 #include "gui/tree_dialog.h"
 #include "gui/add_tag_dialog.h"
 #include "gui/file_dialog.h"
@@ -158,6 +161,39 @@ void OptionsDialogs(Session& session, ScriptedDialogs& answers, const Skin& skin
   Save(addTag, "dialog-add-tag");
 }
 
+/// The preview of a Format run over the site: the list with one file left out and the
+/// differences of another, unified and side by side; then the confirmation of a restore.
+void PreviewShots(Session& session, const PreviewDialog::PreviewMaker& make, const Skin& skin,
+                  const std::string& site) {
+  session.Driver().SelectTree(site);
+  RunState state = session.State();
+  PreviewDialog preview(skin);
+  QObject::connect(&preview, &PreviewDialog::Listed, &preview, [&preview] {
+    if (preview.Files->count() > 2) {
+      preview.Files->item(1)->setCheckState(Qt::Unchecked);
+      preview.Files->setCurrentRow(2);
+    }
+    Save(preview, "dialog-preview");
+    preview.SideBySide->setChecked(true);
+    Save(preview, "dialog-preview-side-by-side");
+    preview.reject();
+  }, Qt::QueuedConnection);
+  std::set<std::string> leftOut;
+  std::string err;
+  if (!preview.Show("Format", make, PreviewTargetsOf(state), true, leftOut, &err)) {
+    std::fprintf(stderr, "tessel_screenshots: no preview: %s\n", err.c_str());
+    std::exit(1);
+  }
+
+  fs::create_directories(site + "_BAK00");
+  state.ProcessMode = ProcessKind::Restore;
+  state.BackupFileName = site + "_BAK00/";
+  ConfirmDialog restore(skin);
+  restore.Prepare(state, session.Settings());
+  restore.show();
+  Save(restore, "dialog-confirm-restore");
+}
+
 void Dialogs() {
   TempHome home;
   const std::string site = MakeSite(home);
@@ -171,10 +207,15 @@ void Dialogs() {
   state.SelectionMode = SelectionKind::Tree;
   state.SourceDir = WithTrailingSeparator(site);
   state.FileList = {site + "/a.htm", site + "/b.htm"};
+  const PreviewDialog::PreviewMaker make = [&session](std::string* err) {
+    return PreviewOfRun(session, ProcessKind::Format, err);
+  };
   ConfirmDialog msg(skin);
+  msg.OfferPreview(make);
   msg.Prepare(state, session.Settings());
   msg.show();
   Save(msg, "dialog-confirm");
+  PreviewShots(session, make, skin, site);
 
   session.Settings().Tree = site + "/";
   TreeDialog tree(session, skin);
