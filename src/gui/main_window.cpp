@@ -249,6 +249,9 @@ QWidget* MainWindow::BuildEditorPanel() {
   EncodingLabel->setAutoRaise(true);
   EncodingLabel->setPopupMode(QToolButton::InstantPopup);
   EncodingLabel->setFocusPolicy(Qt::NoFocus);  // the editor keeps the keys
+  QSizePolicy keepPlace = EncodingLabel->sizePolicy();
+  keepPlace.setRetainSizeWhenHidden(true);  // the buttons beside it stay where they are
+  EncodingLabel->setSizePolicy(keepPlace);
   BuildEncodingMenu();
   row->addWidget(EncodingLabel);
   row->addSpacing(12);

@@ -70,6 +70,7 @@ void MainWindow::ShowEncoding() {
                                                   : QStringLiteral("The encoding the file is saved in"));
   // Read again in another encoding, a page that cannot be edited would be an edited one.
   EncodingLabel->setEnabled(shown && SingleFileState() && !refused && !Running());
+  EncodingLabel->setVisible(shown);  // no page, no encoding: not even the menu's arrow
 }
 
 void MainWindow::BuildEncodingMenu() {
