@@ -315,6 +315,16 @@ FileResult RunDriver::ProcessOne(const std::string& path, const std::function<bo
   return result;
 }
 
+RunSummary RunDriver::BackupDirFailed(const std::string& err) {
+  if (err == kTooManyBackupDirs) host_.ShowMessage(MessageKind::Error, err);
+  Add("--> ERROR: Creating backup directory failed ...");
+  Add("--> aborted ...");
+  RunSummary summary;
+  summary.Aborted = summary.BackupDirFailed = true;
+  summary.Error = err;
+  return summary;
+}
+
 // With the rendering check on, compares the result with the page. False when the page is to
 // be left as it was.
 bool RunDriver::VerifyResult(FileResult& result) {
@@ -371,14 +381,7 @@ RunSummary RunDriver::RunBatch() {
   if (tree) {
     std::string err;
     state_.BackupDir.clear();  // a run without backups has none of its own
-    if (backups && !CreateBackupDir(state_, &err)) {
-      if (err == kTooManyBackupDirs) host_.ShowMessage(MessageKind::Error, err);
-      Add("--> ERROR: Creating backup directory failed ...");
-      Add("--> aborted ...");
-      summary.Aborted = summary.BackupDirFailed = true;
-      summary.Error = err;
-      return summary;
-    }
+    if (backups && !CreateBackupDir(state_, &err)) return BackupDirFailed(err);
     backupDirs_.TrustUpTo(state_.BackupDir);
   }
   const size_t count = state_.FileList.size();

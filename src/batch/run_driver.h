@@ -145,6 +145,8 @@ class RunDriver {
   RunSummary RunSingleFile();
   RunSummary RunBatch();
   RunSummary RunTreeRestore();
+  /// The run ends here: its backup directory could not be made (`err` says why).
+  RunSummary BackupDirFailed(const std::string& err);
   FileResult ProcessOne(const std::string& path, const std::function<bool()>& stopHere);
   bool VerifyResult(FileResult& result);
   void AddVerifyTotals(const RunSummary& summary);

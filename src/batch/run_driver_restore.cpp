@@ -59,14 +59,7 @@ RunSummary RunDriver::RunTreeRestore() {
     return summary;
   }
   // Always backed up, whatever DoCreateBackUps says: the restore is undone from there.
-  if (!CreateBackupDir(state_, &err, restore.OwnBackupNumber())) {
-    if (err == kTooManyBackupDirs) host_.ShowMessage(MessageKind::Error, err);
-    Add("--> ERROR: Creating backup directory failed ...");
-    Add("--> aborted ...");
-    summary.Aborted = summary.BackupDirFailed = true;
-    summary.Error = err;
-    return summary;
-  }
+  if (!CreateBackupDir(state_, &err, restore.OwnBackupNumber())) return BackupDirFailed(err);
   backupDirs_.TrustUpTo(state_.BackupDir);
   const std::vector<std::string>& files = restore.Files();
   host_.InitProgress(ProgressBar::All, static_cast<int64_t>(files.size()) - 1);

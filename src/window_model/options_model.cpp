@@ -120,6 +120,10 @@ bool OptionsModel::Commit(std::string* message) {
 
 bool OptionsModel::SwitchStyle(const std::string& name, bool saveFirst, std::string* message) {
   if (saveFirst && !WriteDraft(session_.ActiveStylePath(), message)) return false;
+  return MakeActive(name, message);
+}
+
+bool OptionsModel::MakeActive(const std::string& name, std::string* message) {
   StyleError err;
   if (!session_.LoadStyle(&name, &err)) {
     *message = err.Text;
@@ -144,14 +148,7 @@ bool OptionsModel::SaveAsNewStyle(const std::string& name, std::string* message)
   Style style = draft_;
   style.Options.StyleName = name;
   if (!WriteStyle(dir, style, message)) return false;
-  StyleError err;
-  if (!session_.LoadStyle(&name, &err)) {
-    *message = err.Text;
-    return false;
-  }
-  session_.Settings().StyleName = session_.ActiveStyle().Options.StyleName;
-  TakeActiveStyle();
-  return true;
+  return MakeActive(name, message);
 }
 
 bool OptionsModel::AddTag(const std::string& tag, std::string* message) {

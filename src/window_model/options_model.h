@@ -79,6 +79,8 @@ class OptionsModel {
  private:
   bool WriteDraft(const std::filesystem::path& dir, std::string* message);
   void TakeActiveStyle();
+  /// The style `name` loaded as the active one (for the next start too) and the draft.
+  bool MakeActive(const std::string& name, std::string* message);
 
   Session& session_;
   Style draft_;
