@@ -109,11 +109,18 @@ std::optional<fs::path> ResolveProgramDir(const ProgramDirInputs& inputs, std::s
       Fail(err, "TESSEL_HTML_HOME names " + QuotedPath(home) + ", which is not a directory");
       return std::nullopt;
     }
-    // Filled like the user's data directory; without installed defaults it is taken as it
-    // is, and a missing style is reported with the directory searched.
-    const bool canSeed = !inputs.InstalledDataDir.empty() &&
-                         fs::is_directory(inputs.InstalledDataDir, ec);
-    if (canSeed && !EnsureSeeded(home, inputs.InstalledDataDir, err)) return std::nullopt;
+    // Filled like the user's data directory, from the installed defaults or, for a program
+    // run from its build, the data beside it; with neither it is taken as it is, and a
+    // missing style is reported with the directory searched.
+    fs::path defaults;
+    if (!inputs.InstalledDataDir.empty() && fs::is_directory(inputs.InstalledDataDir, ec)) {
+      defaults = inputs.InstalledDataDir;
+    } else if (!inputs.ExecutableDir.empty() &&
+               fs::is_directory(inputs.ExecutableDir / kStylesDirName, ec) &&
+               !fs::equivalent(inputs.ExecutableDir, home, ec)) {
+      defaults = inputs.ExecutableDir;
+    }
+    if (!defaults.empty() && !EnsureSeeded(home, defaults, err)) return std::nullopt;
     return home;
   }
   if (!inputs.ExecutableDir.empty() &&

@@ -20,11 +20,14 @@ class ProgramDirTest : public ::testing::Test {
     fs::create_directories(portable / "styles");
     fs::create_directories(mine);
     fs::create_directories(tmp / "bare");
+    fs::create_directories(tmp / "mine2");
+    fs::copy(installed, built, fs::copy_options::recursive);
   }
   TempDir tmp;
   fs::path installed = tmp / "installed", portable = tmp / "portable", mine = tmp / "mine";
   std::string home = (tmp / "home").string(), xdg = (tmp / "xdg").string();
   fs::path bin = tmp / "bin";  // an executable directory without styles/
+  fs::path built = tmp / "built";  // a build directory with the shipped data beside it
 };
 
 TEST_F(ProgramDirTest, ChoosesInOrderAndSeedsTheUserDirectory) {
@@ -37,9 +40,13 @@ TEST_F(ProgramDirTest, ChoosesInOrderAndSeedsTheUserDirectory) {
       {"TESSEL_HTML_HOME first, filled while it has no styles",
        {mine.string(), xdg, home, bin, installed},
        mine},
-      {"TESSEL_HTML_HOME without installed defaults, as it is",
-       {(tmp / "bare").string(), xdg, home, portable, tmp / "nosuch"},
+      {"TESSEL_HTML_HOME without any defaults, as it is",
+       {(tmp / "bare").string(), xdg, home, bin, tmp / "nosuch"},
        tmp / "bare"},
+      // Run from its build: the data beside the program stands in for the installed one.
+      {"TESSEL_HTML_HOME filled from a build's data",
+       {(tmp / "mine2").string(), xdg, home, built, tmp / "nosuch"},
+       tmp / "mine2"},
       {"then a portable layout", {"", xdg, home, portable, installed}, portable},
       {"then XDG_DATA_HOME", {"", xdg, home, bin, installed}, tmp / "xdg" / "tessel-html"},
       {"relative XDG_DATA_HOME ignored",
@@ -56,7 +63,7 @@ TEST_F(ProgramDirTest, ChoosesInOrderAndSeedsTheUserDirectory) {
     std::optional<fs::path> dir = ResolveProgramDir(c.In, &err);
     EXPECT_EQ(dir.value_or(none), c.Expected) << c.Name;
     EXPECT_EQ(err.empty(), dir.has_value()) << c.Name << ": " << err;
-    if (dir && c.In.ExecutableDir == bin) {
+    if (dir && c.Expected != tmp / "bare" && c.In.ExecutableDir != portable) {
       EXPECT_EQ(ReadFile(*dir / "trim.ini"), "shipped trim") << c.Name;
       EXPECT_EQ(ReadFile(*dir / "styles" / "Default" / "tag.ini"), "shipped tags") << c.Name;
     }
