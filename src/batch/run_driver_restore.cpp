@@ -100,6 +100,10 @@ RunSummary RunDriver::RunTreeRestore() {
     host_.SetProgress(ProgressBar::All, static_cast<int64_t>(i));
   }
   host_.SetProgress(ProgressBar::All, 0);
+  // Not the last "Processing: ..." left standing, as if the run had not ended.
+  host_.ShowStatus("Restored from " + ShownName(restore.Source()) + ": " +
+                   std::to_string(summary.Processed) + " restored, " +
+                   std::to_string(summary.Skipped) + " unchanged");
   if (summary.Ignored > 0) Add("\r\n==> " + std::to_string(summary.Ignored) + " files ignored.");
   Add("--> Finished: " + Now());
   Add("\r\nJob done...");

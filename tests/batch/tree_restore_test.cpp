@@ -28,7 +28,9 @@ struct RestoreHost : RunHost {
   std::string confirmedFrom;  // state.BackupFileName when the confirmation was asked
   bool stop = false;  // the answer to the user-break question
   std::function<void()> onConfirm;
+  std::string status;  // the status line as the run left it
   bool AskYesNo(std::string_view) override { return stop; }
+  void ShowStatus(std::string_view text) override { status = text; }
   bool ConfirmRun(RunState& state) override {
     confirmedFrom = state.BackupFileName;
     if (onConfirm) onConfirm();
@@ -132,6 +134,7 @@ TEST_F(TreeRestoreTest, PutsEveryPageBackAfterBackingUpWhatItOverwritesAndCanBeU
   EXPECT_EQ(Files(site), restored);
   // Restoring what is already there writes nothing and backs nothing up.
   EXPECT_EQ(Restore(Bak(0).string()).Skipped, 3);
+  EXPECT_EQ(host.status, "Restored from " + Bak(0).string() + "/: 0 restored, 3 unchanged");
   EXPECT_EQ(Files(site), restored);
   EXPECT_FALSE(fs::exists(Bak(4) / "a.htm"));
 }
