@@ -28,10 +28,17 @@ long LineOf(std::string_view text, std::size_t at) {
 
 std::string EncodingQuestion(TextEncoding encoding, std::string_view text, std::size_t at) {
   const std::string_view character = Utf8Prefix(text.substr(std::min(at, text.size())), 1);
-  return "The file was read as " + std::string(EncodingName(encoding)) +
-         ", which cannot hold the character \"" + std::string(character) + "\" in line " +
-         std::to_string(LineOf(text, at)) +
-         ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text stays as it is.)";
+  std::string question = "The file was read as " + std::string(EncodingName(encoding)) +
+                         ", which cannot hold the character \"" + std::string(character) +
+                         "\" in line " + std::to_string(LineOf(text, at)) +
+                         ".\r\nSave it as UTF-8 instead?\r\n(No: nothing is saved; the text stays as it is.)";
+  // Saved as UTF-8, a page whose <meta> names another encoding is read wrongly by browsers.
+  if (const std::string declared = DeclaredCharset(text); !declared.empty() && declared != "utf-8") {
+    question += "\r\nThe page declares \"" + declared +
+                "\" in a <meta> tag: change it to utf-8 as well, or browsers will read the "
+                "saved page as " + declared + ".";
+  }
+  return question;
 }
 
 std::vector<EncodingGroup> EncodingMenuGroups() {

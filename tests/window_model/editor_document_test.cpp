@@ -60,6 +60,13 @@ TEST(EditorDocumentTest, NothingIsSavedAsAnotherEncodingWithoutAsking) {
   // Lines counted as the editor counts them: CR LF, a lone CR and a lone LF each end one.
   for (const auto& [text, at] : {std::pair{"a\r\nb\r\nx", 6}, {"a\rb\nx", 4}, {"\r\n\r\nx", 4}})
     EXPECT_NE(EncodingQuestion(TextEncoding::Utf8, text, at).find(" line 3."), std::string::npos);
+  // A page that names its encoding is read by browsers in that one: the question says so.
+  const std::string declared = "<meta charset=\"koi8-r\">\r\n\xE2\x82\xAC\r\n";
+  const TextEncoding koi8 = *TextEncoding::FromLabel("koi8-r");
+  for (const auto& [text, warns] : {std::pair{declared, true}, {edited, false}}) {
+    const std::string question = EncodingQuestion(koi8, text, 0);
+    EXPECT_EQ(question.find("declares \"koi8-r\" in a <meta>") != std::string::npos, warns);
+  }
 }
 
 // A save writes the line end a run would write: the setting, the line end the file had, the
