@@ -128,7 +128,7 @@ class Tokenizer {
 
   size_t AsTextTag(size_t i, int n, const TagNameInfo& info);
   size_t StandAloneTag(size_t i, const TagNameInfo& info);
-  size_t OwnCommentEnd(size_t i) const;
+  size_t OwnCommentEnd(size_t i);
   size_t PreservedBlock(size_t i, int row);
   size_t CellBlock(size_t i, size_t end);
   void Progress(size_t i);
@@ -163,7 +163,7 @@ class Tokenizer {
   }
   uint32_t blockNumber_ = 0;
   size_t nextProgress_ = kProgressStep;
-  ForwardSearch tdClose_, closeGt_, cellGtSearch_, gtBeforeText_;
+  ForwardSearch tdClose_, closeGt_, cellGtSearch_, gtBeforeText_, bangClose_;
   size_t cellGt_ = kNone, cellStart_ = 0;
 };
 
@@ -198,6 +198,11 @@ size_t Tokenizer::FindClose(size_t from, std::string_view close) const {
 size_t Tokenizer::FindClosingEnd(size_t from, std::string_view close) {
   size_t at = close == "</TD" ? tdClose_.At(from, [&](size_t f) { return FindClose(f, close); })
                               : FindClose(from, close);
+  if (close == "-->") {
+    // Browsers end a comment at "--!>" too: text after it is the page's, not the comment's.
+    const size_t bang = bangClose_.At(from, [&](size_t f) { return FindClose(f, "--!>"); });
+    if (bang != kNone && (at == kNone || bang < at)) at = bang + 1;  // its "->" ends like "-->"
+  }
   if (at == kNone) return len_ - 1;
   size_t gt = closeGt_.At(at + close.size() - 1, [&](size_t f) { return TagEnd(f) - 1; });
   return gt >= len_ ? len_ - 1 : gt;
@@ -315,8 +320,11 @@ void Tokenizer::EmitMarker(int row) {
 
 // Index after our own earlier comment starting at i, or kNone. It ends at the first "-->",
 // which must be "~-->"; anything else is a user's comment that merely starts like ours.
-size_t Tokenizer::OwnCommentEnd(size_t i) const {
+size_t Tokenizer::OwnCommentEnd(size_t i) {
   size_t close = FindClose(i + 4, "-->");
+  // Ours never hold "--!>": one that ends there first is a user's comment.
+  const size_t bang = bangClose_.At(i + 4, [&](size_t f) { return FindClose(f, "--!>"); });
+  if (bang != kNone && bang < close) return kNone;
   return close != kNone && src_[close - 1] == '~' ? close + 3 : kNone;
 }
 

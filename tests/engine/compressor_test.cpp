@@ -33,6 +33,10 @@ INSTANTIATE_TEST_SUITE_P(
         CompressCase{"KeptCommentKeepsItsBreaks", false, "a<!-- 1\n2\n3 -->b",
                      Lines{"a<!-- 1\r\n2\r\n3 -->b"}},
         CompressCase{"IncludeLikeCommentPurged", true, "a<!--#include file=x-->b", Lines{"ab"}},
+        // Browsers end a comment at "--!>" as well: what follows is text, never purged.
+        CompressCase{"CommentEndedByBang", true, "a<!-- c --!>b<!-- d -->e", Lines{"abe"}},
+        CompressCase{"LikeOursEndedByBang", false, "a<!--~ x ~--!>b<!--~ y ~-->c",
+                     Lines{"a<!--~ x ~--!>bc"}},
         CompressCase{
             "ScriptOnOwnLines", true, "one <i>x</i>\n<script>\n<!--\nf();\n// -->\n</script>\ntwo",
             Lines{"one <I>x</I> ", "<script>", "<!--", "f();", "// -->", "</script>", "two"}},
