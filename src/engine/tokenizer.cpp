@@ -200,7 +200,9 @@ size_t Tokenizer::FindClosingEnd(size_t from, std::string_view close) {
                               : FindClose(from, close);
   if (close == "-->") {
     // Browsers end a comment at "--!>" too: text after it is the page's, not the comment's.
-    const size_t bang = bangClose_.At(from, [&](size_t f) { return FindClose(f, "--!>"); });
+    // From after the "<!--" (`from` is one past its "<"), as OwnCommentEnd looks: the one
+    // cache then only moves forward.
+    const size_t bang = bangClose_.At(from + 3, [&](size_t f) { return FindClose(f, "--!>"); });
     if (bang != kNone && (at == kNone || bang < at)) at = bang + 1;  // its "->" ends like "-->"
   }
   if (at == kNone) return len_ - 1;
