@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace tessel::testing {
 
@@ -22,6 +23,8 @@ class TempDir {
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+/// The lines of `text`, sorted: lists whose order does not matter, compared.
+std::vector<std::string> SortedLines(const std::string& text);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 /// Everything below `dir` (links not followed), one entry per path: its kind, permission

@@ -18,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ProcessRun;
 using testing::ReadFile;
+using testing::SortedLines;
 using testing::RunProgram;
 using testing::Snapshot;
 using testing::TempDir;
@@ -26,14 +27,6 @@ using testing::WriteFile;
 const std::string kPage =
     "<html>\n<head><title>T</title></head>\n<body>\n<p>one</p>\n"
     "<table><tr><td>x</td></tr></table>\n</body>\n</html>\n";
-
-std::vector<std::string> SortedLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
 
 class ChangePreviewTest : public ::testing::Test {
  protected:

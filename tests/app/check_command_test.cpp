@@ -26,14 +26,6 @@ std::string WithLineEnds(std::string text, const std::string& eol) {
   return out;
 }
 
-std::vector<std::string> SortedLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  std::sort(lines.begin(), lines.end());
-  return lines;
-}
-
 class CheckCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,15 +1,17 @@
 // Pages in every encoding offered, made here with iconv from one multilingual text: each
 // opens as its own encoding and saves back byte for byte.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include "encoding/convert.h"
 #include "encoding/detect.h"
 #include "encoding/text_encoding.h"
 #include "encoding/utf8.h"
+#include "support/iconv_text.h"
 
 namespace tessel {
 namespace {
+
+using testing::Iconv;
 
 // Characters of many scripts; each page keeps those its encoding holds.
 constexpr std::string_view kSample =
@@ -19,23 +21,6 @@ constexpr std::string_view kSample =
     "Καλημέρα κόσμε שלום עולם مرحبا بالعالم สวัสดีชาวโลก "
     "ơư đăâêô "
     "日本語のテキスト、カタカナとひらがな。简体中文的文字，繁體中文字。한국어 텍스트입니다 ";
-
-// `utf8` through iconv into `to`; nothing when it cannot be converted whole.
-std::optional<std::string> Iconv(std::string_view utf8, const char* to,
-                                 const char* from = "UTF-8") {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  std::string out(utf8.size() * 4 + 16, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size(), outLeft = out.size();
-  char* dst = out.data();
-  const bool ok = iconv(cd, &in, &inLeft, &dst, &outLeft) != size_t(-1) &&
-                  iconv(cd, nullptr, nullptr, &dst, &outLeft) != size_t(-1);
-  iconv_close(cd);
-  if (!ok) return std::nullopt;
-  out.resize(out.size() - outLeft);
-  return out;
-}
 
 // The characters of kSample that `encoding` holds, each as one character (one byte in a
 // single-byte encoding), so that the text reads back as it was.

@@ -2,7 +2,6 @@
 // in the options dialog, the encoding label's menu, pages that cannot be edited. Keys and
 // clicks are real; the real dialogs and message boxes answer.
 #include <Qsci/qsciscintilla.h>
-#include <iconv.h>
 
 #include <QAction>
 #include <QApplication>
@@ -19,25 +18,18 @@
 #include "gui/editor_view.h"
 #include "gui/main_window.h"
 #include "gui/options_dialog.h"
+#include "support/iconv_text.h"
 #include "support/window_test_support.h"
 
 namespace tessel::gui::testing {
 
 namespace {
 
-/// `utf8` in the encoding glibc's iconv calls `to`: pages made here, not stored from elsewhere.
+/// `utf8` in the encoding iconv calls `to`: pages made here, not stored from elsewhere.
 std::string Iconv(const std::string& utf8, const char* to) {
-  iconv_t cd = iconv_open(to, "UTF-8");
-  std::string out(utf8.size() * 4 + 16, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  char* dst = out.data();
-  size_t inLeft = utf8.size(), outLeft = out.size();
-  const bool ok = cd != reinterpret_cast<iconv_t>(-1) &&
-                  iconv(cd, &in, &inLeft, &dst, &outLeft) != size_t(-1) && inLeft == 0;
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  if (!ok) throw std::runtime_error(std::string("iconv cannot write ") + to);
-  out.resize(out.size() - outLeft);
-  return out;
+  const std::optional<std::string> bytes = tessel::testing::Iconv(utf8, to);
+  if (!bytes) throw std::runtime_error(std::string("iconv cannot write ") + to);
+  return *bytes;
 }
 
 /// A click on the item `caption` of the popup menu `d`.

@@ -14,9 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <sstream>
 
-#include "app/check_command.h"
 #include "gui/confirm_dialog.h"
 #include "gui/gui_text.h"
 #include "gui/main_window.h"
@@ -160,21 +158,10 @@ class RunPreviewTest : public QObject {
     const RunSummary s = w.RunBy(Qt::Key_F6);
     QVERIFY(s.Cancelled);
 
-    std::string out;
-    FilterIo io{nullptr, [&](std::string_view t) { return out.append(t), true; },
-                [](std::string_view) {}};
-    RunCheckCommand({"--compress", "--check", w.home / "site"}, w.home.path(), io);
-    QStringList checked;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) checked << QString::fromStdString(line);
-    QStringList changes;
-    for (const QString& row : listed) {
-      if (!row.endsWith("(cannot be read)")) changes << PathToQ(w.home.path() + "/") + row;
-    }
-    checked.sort();
-    changes.sort();
-    QCOMPARE(changes, checked);
-    QVERIFY(listed.contains("site/sub/nul.htm  (cannot be read)"));
+    // What --check lists is the core's to prove (ChangePreviewTest); here: the rows shown.
+    listed.sort();
+    QCOMPARE(listed, QStringList({"site/a.htm", "site/b.htm", "site/sub/c.htm",
+                                  "site/sub/nul.htm  (cannot be read)"}));
     QVERIFY2(
         summary.contains("3 files would change, 1 would stay as they are, 1 could not be read"),
         qPrintable(summary));
