@@ -226,16 +226,10 @@ bool EncodeText(std::string_view text, TextEncoding encoding, std::string& bytes
 
 std::string UnencodableMessage(std::string_view text, const Unencodable& bad,
                                TextEncoding encoding) {
-  const std::string_view before = text.substr(0, std::min(bad.Offset, text.size()));
-  const std::size_t line = 1 + std::size_t(std::count(before.begin(), before.end(), '\n'));
-  const std::size_t lineStart =
-      before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
-  std::size_t column = 1;
-  for (std::size_t i = lineStart; i < before.size(); ++i) {
-    if ((static_cast<unsigned char>(before[i]) & 0xC0) != 0x80) ++column;
-  }
-  return "The character " + DescribeCharacter(bad.CodePoint) + " at line " + std::to_string(line) +
-         ", column " + std::to_string(column) + " cannot be written in " +
+  const TextPlace place = PlaceOf(text, bad.Offset);
+  return "The character " + DescribeCharacter(bad.CodePoint) + " at line " +
+         std::to_string(place.Line) + ", column " + std::to_string(place.Column) +
+         " cannot be written in " +
          std::string(encoding.Name()) + ".";
 }
 

@@ -1,5 +1,6 @@
 #include "encoding/utf8.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tessel {
@@ -78,6 +79,22 @@ std::string DescribeCharacter(char32_t cp) {
   std::string shown = "'";
   AppendUtf8(shown, cp);
   return shown + "' (" + number + ")";
+}
+
+TextPlace PlaceOf(std::string_view text, std::size_t at) {
+  const std::string_view before = text.substr(0, std::min(at, text.size()));
+  TextPlace place;
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    if (before[i] == '\n') {
+      ++place.Line;
+      lineStart = i + 1;
+    }
+  }
+  for (std::size_t i = lineStart; i < before.size(); ++i) {
+    if ((static_cast<unsigned char>(before[i]) & 0xC0) != 0x80) ++place.Column;
+  }
+  return place;
 }
 
 }  // namespace tessel

@@ -21,6 +21,13 @@ char32_t Utf8CodePointAt(std::string_view s, std::size_t at, std::size_t* length
 /// Appends `cp` (at most U+10FFFF) as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
 
+/// Where byte `at` of `text` is, as an editor shows it: line and column from 1, lines
+/// ended by LF (so CR LF too), the column counted in characters.
+struct TextPlace {
+  std::size_t Line = 1, Column = 1;
+};
+TextPlace PlaceOf(std::string_view text, std::size_t at);
+
 /// A character for a message: "'€' (U+20AC)"; a control character or a space by its
 /// number alone.
 std::string DescribeCharacter(char32_t cp);

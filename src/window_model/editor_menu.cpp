@@ -1,28 +1,10 @@
 #include "window_model/editor_menu.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "batch/pipeline.h"
 #include "batch/render_verify.h"
+#include "encoding/utf8.h"
 
 namespace tessel {
-namespace {
-
-// Where `at` is in the editor's text, as the editor counts: line and column from 1, the
-// column in characters.
-std::pair<std::int64_t, std::int64_t> LineAndColumn(std::string_view text, std::size_t at) {
-  const std::string_view before = text.substr(0, at);
-  const std::int64_t line = 1 + std::count(before.begin(), before.end(), '\n');
-  const std::size_t lineStart = before.rfind('\n') + 1;  // npos + 1 is 0
-  const std::string_view front = before.substr(lineStart);
-  const std::int64_t column = 1 + std::count_if(front.begin(), front.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  });
-  return {line, column};
-}
-
-}  // namespace
 
 MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::string_view text,
                            std::int64_t start, std::int64_t end, SelectionFit fit,
@@ -48,8 +30,9 @@ MenuItemResult RunMenuItem(Session& session, std::string_view caption, std::stri
   result.Text = ProcessSelection(engine, mode, selection, SelectionIndentAt(text, start), fit,
                                  session.TrimList());
   WriteListDumps(session.State().ProgramDir, engine);
-  const auto [line, column] = LineAndColumn(text, std::size_t(start));
-  result.RenderWarning = SelectionRenderWarning(selection, result.Text, line, column);
+  const TextPlace place = PlaceOf(text, std::size_t(start));
+  result.RenderWarning = SelectionRenderWarning(selection, result.Text, std::int64_t(place.Line),
+                                                std::int64_t(place.Column));
   result.Done = true;
   return result;
 }
